@@ -1,0 +1,7 @@
+#include "base/locale_info.h"
+
+namespace orlix {
+
+const LocaleInfo& CurrentLocale() { return EnglishUnitedStates(); }
+
+}  // namespace orlix

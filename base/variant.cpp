@@ -1,0 +1,138 @@
+#include "base/variant.h"
+
+namespace orlix {
+
+Variant Variant::Null() {
+  Variant v;
+  v.type_ = VariantType::Null;
+  return v;
+}
+
+Variant Variant::FromText(std::string text) {
+  Variant v;
+  v.type_ = VariantType::Text;
+  v.text_ = std::move(text);
+  return v;
+}
+
+Variant Variant::FromInt16(std::int16_t value) {
+  Variant v;
+  v.type_ = VariantType::Int16;
+  v.number_ = value;
+  return v;
+}
+
+Variant Variant::FromInt32(std::int32_t value) {
+  Variant v;
+  v.type_ = VariantType::Int32;
+  v.number_ = value;
+  return v;
+}
+
+Variant Variant::FromDouble(double value) {
+  Variant v;
+  v.type_ = VariantType::Double;
+  v.number_ = value;
+  return v;
+}
+
+Variant Variant::FromDate(double oleDate) {
+  Variant v;
+  v.type_ = VariantType::Date;
+  v.number_ = oleDate;
+  return v;
+}
+
+Variant Variant::FromBool(bool value) {
+  Variant v;
+  v.type_ = VariantType::Bool;
+  v.number_ = value ? 1 : 0;
+  return v;
+}
+
+Variant Variant::FromArray(std::shared_ptr<const VariantArray> array) {
+  Variant v;
+  v.type_ = VariantType::Array;
+  v.array_ = std::move(array);
+  return v;
+}
+
+bool Variant::IsNumberType() const {
+  return type_ == VariantType::Int16 || type_ == VariantType::Int32 || type_ == VariantType::Double;
+}
+
+const std::string& Variant::Text() const {
+  if (type_ != VariantType::Text) throw std::logic_error("variant does not hold text");
+  return text_;
+}
+
+std::int32_t Variant::Integer() const {
+  if (type_ != VariantType::Int16 && type_ != VariantType::Int32)
+    throw std::logic_error("variant does not hold an integer");
+  return static_cast<std::int32_t>(number_);
+}
+
+double Variant::Number() const {
+  if (!IsNumberType()) throw std::logic_error("variant does not hold a number");
+  return number_;
+}
+
+double Variant::Date() const {
+  if (type_ != VariantType::Date) throw std::logic_error("variant does not hold a date");
+  return number_;
+}
+
+bool Variant::Bool() const {
+  if (type_ != VariantType::Bool) throw std::logic_error("variant does not hold a boolean");
+  return number_ != 0;
+}
+
+const VariantArray& Variant::Array() const {
+  if (type_ != VariantType::Array || !array_) throw std::logic_error("variant does not hold an array");
+  return *array_;
+}
+
+bool operator==(const Variant& a, const Variant& b) {
+  if (a.type_ != b.type_) return false;
+  switch (a.type_) {
+    case VariantType::Empty:
+    case VariantType::Null:
+      return true;
+    case VariantType::Text:
+      return a.text_ == b.text_;
+    case VariantType::Array:
+      return a.array_ == b.array_;
+    default:
+      return a.number_ == b.number_;
+  }
+}
+
+VariantArray::VariantArray(std::vector<Bound> bounds) : bounds_(std::move(bounds)) {
+  std::size_t total = bounds_.empty() ? 0 : 1;
+  for (const Bound& b : bounds_) {
+    if (b.Count() < 0) throw std::invalid_argument("array bound below lower bound - 1");
+    total *= static_cast<std::size_t>(b.Count());
+  }
+  cells_.resize(total);
+}
+
+VariantArray VariantArray::TwoDimensional(std::int32_t fieldCount, std::int32_t rowCount) {
+  return VariantArray({Bound{0, fieldCount - 1}, Bound{0, rowCount - 1}});
+}
+
+std::size_t VariantArray::Offset(const std::vector<std::int32_t>& index) const {
+  if (index.size() != bounds_.size()) throw std::out_of_range("wrong number of array dimensions");
+  std::size_t offset = 0, stride = 1;
+  for (std::size_t d = 0; d < bounds_.size(); ++d) {
+    const Bound& b = bounds_[d];
+    if (index[d] < b.lower || index[d] > b.upper) throw std::out_of_range("array index out of range");
+    offset += static_cast<std::size_t>(index[d] - b.lower) * stride;
+    stride *= static_cast<std::size_t>(b.Count());
+  }
+  return offset;
+}
+
+const Variant& VariantArray::At(const std::vector<std::int32_t>& index) const { return cells_[Offset(index)]; }
+Variant& VariantArray::At(const std::vector<std::int32_t>& index) { return cells_[Offset(index)]; }
+
+}  // namespace orlix

@@ -1,0 +1,87 @@
+// The dynamically typed cell value: what a host hands the grid, one per data-array cell.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace orlix {
+
+enum class VariantType { Empty, Null, Int16, Int32, Double, Date, Bool, Text, Array };
+
+class VariantArray;
+
+class Variant {
+ public:
+  Variant() = default;  // Empty
+  static Variant Null();
+  static Variant FromText(std::string text);
+  static Variant FromInt16(std::int16_t value);
+  static Variant FromInt32(std::int32_t value);
+  static Variant FromDouble(double value);
+  // OLE Automation date: days since 30 December 1899, time as the fraction.
+  static Variant FromDate(double oleDate);
+  static Variant FromBool(bool value);
+  static Variant FromArray(std::shared_ptr<const VariantArray> array);
+
+  VariantType Type() const { return type_; }
+  bool IsEmpty() const { return type_ == VariantType::Empty; }
+  bool IsNull() const { return type_ == VariantType::Null; }
+  bool IsText() const { return type_ == VariantType::Text; }
+  bool IsArray() const { return type_ == VariantType::Array; }
+  // A number type (16/32-bit integer, floating point); dates and booleans are not numbers here.
+  bool IsNumberType() const;
+
+  // Accessors: each throws std::logic_error when the variant holds another type.
+  const std::string& Text() const;
+  std::int32_t Integer() const;  // Int16 or Int32
+  double Number() const;         // Int16, Int32 or Double
+  double Date() const;
+  bool Bool() const;
+  const VariantArray& Array() const;
+
+  friend bool operator==(const Variant& a, const Variant& b);
+  friend bool operator!=(const Variant& a, const Variant& b) { return !(a == b); }
+
+ private:
+  VariantType type_ = VariantType::Empty;
+  double number_ = 0;  // integers, doubles, dates and booleans (0/1)
+  std::string text_;
+  std::shared_ptr<const VariantArray> array_;
+};
+
+// A multi-dimensional array of variants with per-dimension bounds (lower may be non-zero,
+// upper may be lower - 1 for an empty dimension). Cells are stored first dimension fastest.
+class VariantArray {
+ public:
+  struct Bound {
+    std::int32_t lower = 0;
+    std::int32_t upper = -1;
+    std::int64_t Count() const { return static_cast<std::int64_t>(upper) - lower + 1; }
+  };
+
+  explicit VariantArray(std::vector<Bound> bounds);
+  // The common shape: fields 0..fieldCount-1 by rows 0..rowCount-1.
+  static VariantArray TwoDimensional(std::int32_t fieldCount, std::int32_t rowCount);
+
+  int Dimensions() const { return static_cast<int>(bounds_.size()); }
+  const Bound& DimensionBound(int dimension) const { return bounds_.at(static_cast<std::size_t>(dimension)); }
+  std::int32_t UpperBound(int dimension) const { return DimensionBound(dimension).upper; }
+
+  // Indices are absolute (bounds apply); out of range throws std::out_of_range.
+  const Variant& At(const std::vector<std::int32_t>& index) const;
+  Variant& At(const std::vector<std::int32_t>& index);
+  const Variant& At(std::int32_t field, std::int32_t row) const { return At({field, row}); }
+  Variant& At(std::int32_t field, std::int32_t row) { return At({field, row}); }
+
+  std::size_t CellCount() const { return cells_.size(); }
+
+ private:
+  std::size_t Offset(const std::vector<std::int32_t>& index) const;
+  std::vector<Bound> bounds_;
+  std::vector<Variant> cells_;
+};
+
+}  // namespace orlix

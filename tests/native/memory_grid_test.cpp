@@ -1,0 +1,132 @@
+#include "reportview/memory_grid.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace orlix {
+namespace {
+
+TEST(MemoryGrid, ColumnKeysAreUniqueWithoutRegardToCaseAndEmptyMeansNone) {
+  MemoryGrid grid;
+  grid.AddColumn("", "ProgID");
+  grid.AddColumn("", "File Path");  // several columns without a key are fine
+  grid.AddColumn("MASK3", "Attribute");
+  EXPECT_THROW(grid.AddColumn("mask3", "Again"), std::invalid_argument);
+  ASSERT_EQ(grid.ColumnCount(), 3);  // the refused column was not added
+  EXPECT_EQ(grid.ColumnKey(2), "MASK3");
+  EXPECT_EQ(grid.ColumnHeader(1), "File Path");
+  EXPECT_EQ(grid.ColumnOrder(), (std::vector<int>{0, 1, 2}));
+  EXPECT_THROW(grid.ColumnHeader(3), std::out_of_range);
+  EXPECT_THROW(grid.ColumnKey(-1), std::out_of_range);
+}
+
+TEST(MemoryGrid, AutoSizeMeasuresTheWidestCellButNotTheHeader) {
+  MemoryGrid grid;
+  grid.AddColumn("", "A very long header text");
+  grid.AddColumn("", "B");
+  EXPECT_EQ(grid.ColumnWidth(0), MemoryGrid::kDefaultColumnWidth);
+  grid.AddItem("abc");
+  grid.AddItem("abcdefgh");
+  grid.SetSubItem(0, 1, "caf\xC3\xA9");  // four characters, five bytes
+  grid.AutoSizeColumn(0);
+  grid.AutoSizeColumn(1);
+  EXPECT_EQ(grid.ColumnWidth(0), 8 * 6 + 12);
+  EXPECT_EQ(grid.ColumnWidth(1), 4 * 6 + 12);  // the item without sub-item 1 counts as empty
+
+  grid.SetColumnWidth(1, 250);
+  EXPECT_EQ(grid.ColumnWidth(1), 250);
+  EXPECT_THROW(grid.SetColumnWidth(1, -1), std::invalid_argument);
+  EXPECT_EQ(grid.ColumnWidth(1), 250);
+
+  grid.RemoveAllItems();
+  grid.AutoSizeColumn(0);
+  EXPECT_EQ(grid.ColumnWidth(0), MemoryGrid::kAutoSizePadding);
+}
+
+TEST(MemoryGrid, FirstColumnStaysLeftAligned) {
+  MemoryGrid grid;
+  grid.AddColumn("", "A");
+  grid.AddColumn("", "B");
+  grid.SetColumnAlignment(0, ColumnAlignment::Centre);
+  grid.SetColumnAlignment(1, ColumnAlignment::Centre);
+  EXPECT_EQ(grid.GetColumnAlignment(0), ColumnAlignment::Left);
+  EXPECT_EQ(grid.GetColumnAlignment(1), ColumnAlignment::Centre);
+  grid.SetColumnAlignment(1, ColumnAlignment::Right);
+  EXPECT_EQ(grid.GetColumnAlignment(1), ColumnAlignment::Right);
+}
+
+TEST(MemoryGrid, ColumnOrderMustBeAPermutation) {
+  MemoryGrid grid;
+  grid.AddColumn("", "A");
+  grid.AddColumn("", "B");
+  grid.AddColumn("", "C");
+  grid.SetColumnOrder({2, 0, 1});
+  EXPECT_EQ(grid.ColumnOrder(), (std::vector<int>{2, 0, 1}));
+  EXPECT_THROW(grid.SetColumnOrder({0, 1}), std::invalid_argument);
+  EXPECT_THROW(grid.SetColumnOrder({0, 1, 1}), std::invalid_argument);
+  EXPECT_THROW(grid.SetColumnOrder({0, 1, 3}), std::invalid_argument);
+  EXPECT_EQ(grid.ColumnOrder(), (std::vector<int>{2, 0, 1}));
+  grid.AddColumn("", "D");  // a new column is shown last
+  EXPECT_EQ(grid.ColumnOrder(), (std::vector<int>{2, 0, 1, 3}));
+  grid.RemoveAllColumns();
+  EXPECT_TRUE(grid.ColumnOrder().empty());
+}
+
+TEST(MemoryGrid, SubItemsCountUpToTheHighestOneSet) {
+  MemoryGrid grid;
+  grid.AddColumn("", "A");
+  grid.AddColumn("", "B");
+  grid.AddColumn("", "C");
+  EXPECT_EQ(grid.AddItem("one"), 0);
+  EXPECT_EQ(grid.AddItem("two"), 1);
+  grid.SetSubItem(0, 2, "c");
+  EXPECT_EQ(grid.SubItemCount(0), 2);
+  EXPECT_EQ(grid.SubItemCount(1), 0);
+  EXPECT_EQ(grid.ItemText(0, 0), "one");
+  EXPECT_EQ(grid.ItemText(0, 1), "");
+  EXPECT_EQ(grid.ItemText(0, 2), "c");
+  EXPECT_EQ(grid.ItemText(1, 2), "");
+  EXPECT_THROW(grid.ItemText(0, 3), std::out_of_range);
+  EXPECT_THROW(grid.ItemText(2, 0), std::out_of_range);
+  EXPECT_THROW(grid.SetSubItem(0, 3, "x"), std::out_of_range);
+  EXPECT_THROW(grid.SetSubItem(0, 0, "x"), std::out_of_range);  // column 0 is the item's text
+  EXPECT_THROW(grid.SetSubItem(5, 1, "x"), std::out_of_range);
+}
+
+TEST(MemoryGrid, RemovingColumnsDropsSubItemsAndRemovingItemsKeepsColumns) {
+  MemoryGrid grid;
+  grid.AddColumn("", "A");
+  grid.AddColumn("k", "B");
+  grid.AddItem("one");
+  grid.SetSubItem(0, 1, "b");
+  grid.RemoveAllItems();
+  EXPECT_EQ(grid.ItemCount(), 0);
+  EXPECT_EQ(grid.ColumnCount(), 2);
+
+  grid.AddItem("two");
+  grid.SetSubItem(0, 1, "b");
+  grid.RemoveAllColumns();
+  EXPECT_EQ(grid.ItemCount(), 1);
+  EXPECT_EQ(grid.SubItemCount(0), 0);
+  EXPECT_EQ(grid.ItemText(0, 0), "two");
+  EXPECT_THROW(grid.SetSubItem(0, 1, "x"), std::out_of_range);  // Generate after Clear fails here
+  grid.AddColumn("k", "B");  // the old key is free again
+  EXPECT_EQ(grid.ColumnCount(), 1);
+}
+
+TEST(MemoryGrid, RedrawLockIsCountedAndReleasedByTheGuard) {
+  MemoryGrid grid;
+  {
+    GridRedrawLock lock(grid);
+    EXPECT_TRUE(grid.RedrawLocked());
+  }
+  EXPECT_FALSE(grid.RedrawLocked());
+  EXPECT_EQ(grid.LockCount(), 1);
+  grid.UnlockRedraw();  // an unpaired release does not underflow
+  grid.LockRedraw();
+  EXPECT_TRUE(grid.RedrawLocked());
+}
+
+}  // namespace
+}  // namespace orlix

@@ -1,0 +1,31 @@
+// RegistryAPI: the two class-root readers of the component scan. Failures never surface:
+// they turn into an empty text or a shorter list.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/registry_source.h"
+
+namespace orlix {
+
+namespace registry_api {
+constexpr std::uint32_t kValueBufferBytes = 1024;
+constexpr std::size_t kNameBufferChars = 260;
+constexpr std::uint32_t kMaxSubKeyNames = 999999;
+constexpr std::size_t kListGrowth = 100;
+}  // namespace registry_api
+
+// The default value of root\path as text, or the empty text when the key cannot be opened or
+// the value is absent, unreadable or larger than the 1024-byte buffer. The value's type is
+// ignored and expandable strings stay unexpanded. The text ends at the value's first null.
+std::string ReadDefaultValue(RegistrySource& registry, RegKey root, const std::string& path);
+
+// The names of the subkeys of root\path (root itself for an empty path) in the registry's
+// order, in slots 1..n; slot 0 is always the empty text. A key that cannot be opened gives the
+// single empty slot; any enumeration failure ends the list.
+std::vector<std::string> EnumSubKeyNames(RegistrySource& registry, RegKey root, const std::string& path);
+
+}  // namespace orlix

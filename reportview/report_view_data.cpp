@@ -1,0 +1,187 @@
+#include "reportview/report_view_data.h"
+
+#include <stdexcept>
+#include <vector>
+
+#include "base/format.h"
+#include "base/text.h"
+
+namespace orlix {
+
+namespace {
+
+// Columns narrower than this many characters get their numbers right-justified, so that the
+// grid's text sort orders short numbers by value.
+constexpr int kNumberWidth = 4;
+
+std::string DescribeEntry(std::size_t position, const cFieldMaskInfo& field) {
+  return "field mask entry " + std::to_string(position + 1) + " (" + std::to_string(field.FieldNumber()) + "=\"" +
+         field.Description() + "\")";
+}
+
+}  // namespace
+
+ReportViewData::ReportViewData(Grid& grid, const LocaleInfo* locale) : grid_(grid), locale_(locale) {}
+
+const LocaleInfo& ReportViewData::Locale() const { return locale_ ? *locale_ : CurrentLocale(); }
+
+void ReportViewData::LayOutAgain() {
+  if (!layout_) return;
+  try {
+    layout_();
+  } catch (const std::exception&) {
+    // A layout that cannot be done leaves the grid where it is.
+  }
+}
+
+void ReportViewData::StoreDataToShow(const Variant& vntData) {
+  if (vntData.IsArray()) {
+    mvntDataToShow = Variant::FromArray(std::make_shared<const VariantArray>(vntData.Array()));
+  } else {
+    mvntDataToShow = vntData;
+  }
+}
+
+void ReportViewData::ApplyFieldMask(std::string strFieldMask) {
+  StoreFieldMask(std::move(strFieldMask));
+  ParseFieldMask();
+  BuildColumns();
+}
+
+void ReportViewData::Generate() {
+  if (!mcolFields) {
+    ParseFieldMask();
+    BuildColumns();
+  }
+  PopulateRows();
+}
+
+void ReportViewData::ParseFieldMask() {
+  auto fields = std::make_shared<FieldList>();
+  std::string rest = TrimSpaces(mstrFieldMask);
+  while (!rest.empty()) {
+    auto field = std::make_shared<cFieldMaskInfo>();
+    rest = field->SetProperties(rest);
+    const bool failed = field->ReadFailed();
+    fields->Add(std::move(field));
+    if (failed) break;
+  }
+  mcolFields = std::move(fields);
+}
+
+void ReportViewData::BuildColumns() {
+  grid_.RemoveAllColumns();
+  grid_.RemoveAllItems();
+  if (mcolFields) {
+    for (std::size_t i = 0; i < mcolFields->Count(); ++i) {
+      const cFieldMaskInfo& field = *mcolFields->At(i);
+      try {
+        grid_.AddColumn(field.Key(), field.Description());
+      } catch (const std::invalid_argument& error) {
+        throw std::invalid_argument(DescribeEntry(i, field) + ": the column key '" + field.Key() +
+                                    "' is already taken by an earlier entry with the same field number (" +
+                                    error.what() + ")");
+      }
+    }
+  }
+  LayOutAgain();
+}
+
+void ReportViewData::PopulateRows() {
+  GridRedrawLock lock(grid_);
+
+  const VariantArray* data = nullptr;
+  if (mvntDataToShow.IsArray()) {
+    data = &mvntDataToShow.Array();
+    if (data->Dimensions() != 2)
+      throw std::invalid_argument("the data to show has " + std::to_string(data->Dimensions()) +
+                                  " dimensions; it must be a two-dimensional array (field, row)");
+  } else if (!mvntDataToShow.IsEmpty() && !mvntDataToShow.IsNull()) {
+    throw std::invalid_argument("the data to show is a single value; it must be a two-dimensional array (field, row)");
+  }
+
+  const std::size_t fieldCount = mcolFields ? mcolFields->Count() : 0;
+  std::vector<const cFieldMaskInfo*> fields;
+  fields.reserve(fieldCount);
+  for (std::size_t i = 0; i < fieldCount; ++i) fields.push_back(mcolFields->At(i).get());
+
+  const VariantArray::Bound rows = data ? data->DimensionBound(1) : VariantArray::Bound{};
+  if (data && rows.Count() > 0) {
+    const VariantArray::Bound fieldBound = data->DimensionBound(0);
+    for (std::size_t i = 0; i < fieldCount; ++i) {
+      const std::int32_t number = fields[i]->FieldNumber();
+      if (number < fieldBound.lower || number > fieldBound.upper)
+        throw std::out_of_range(DescribeEntry(i, *fields[i]) + " names field " + std::to_string(number) +
+                                ", but the data has the fields " + std::to_string(fieldBound.lower) + " to " +
+                                std::to_string(fieldBound.upper));
+    }
+    if (fieldCount > 1 && static_cast<std::size_t>(grid_.ColumnCount()) < fieldCount)
+      throw std::invalid_argument("the grid has " + std::to_string(grid_.ColumnCount()) + " columns for " +
+                                  std::to_string(fieldCount) +
+                                  " field mask entries; the columns were cleared, so the field mask must be set again");
+  }
+
+  grid_.RemoveAllItems();
+  bool empty = true;
+  if (data) {
+    const LocaleInfo& locale = Locale();
+    // The alignment each column ends with is that of its last row; it is only sent on a change.
+    std::vector<ColumnAlignment> alignment(fieldCount, ColumnAlignment::Left);
+    for (std::size_t j = 1; j < fieldCount; ++j) alignment[j] = grid_.GetColumnAlignment(static_cast<int>(j));
+    std::vector<std::string> texts(fieldCount);
+    std::vector<bool> numeric(fieldCount);
+
+    for (std::int64_t row = rows.lower; row <= rows.upper; ++row) {
+      const auto r = static_cast<std::int32_t>(row);
+      for (std::size_t j = 0; j < fieldCount; ++j) {
+        const Variant value = fields[j]->TranslateValue(data->At(fields[j]->FieldNumber(), r), locale);
+        if (value.IsArray())
+          throw std::invalid_argument("the cell (" + std::to_string(fields[j]->FieldNumber()) + ", " +
+                                      std::to_string(r) + ") holds an array, which has no text to show");
+        numeric[j] = IsNumericVariant(value, locale);
+        texts[j] = numeric[j] ? PadLeft(VariantToText(value, locale), kNumberWidth) : VariantToText(value, locale);
+      }
+      const int item = grid_.AddItem(fieldCount > 0 ? texts[0] : std::string());
+      for (std::size_t j = 1; j < fieldCount; ++j) {
+        grid_.SetSubItem(item, static_cast<int>(j), texts[j]);
+        const ColumnAlignment wanted = numeric[j] ? ColumnAlignment::Centre : ColumnAlignment::Left;
+        if (wanted != alignment[j]) {
+          grid_.SetColumnAlignment(static_cast<int>(j), wanted);
+          alignment[j] = wanted;
+        }
+      }
+    }
+    empty = false;
+  }
+  if (grid_.ItemCount() == 0) empty = true;
+
+  if (empty) {
+    ClearItems();
+    mblnViewIsEmpty = true;
+  } else {
+    mblnViewIsEmpty = false;
+  }
+
+  if (data && data->UpperBound(0) >= 1) {
+    for (int column = 0; column < grid_.ColumnCount(); ++column) grid_.AutoSizeColumn(column);
+  }
+  LayOutAgain();
+}
+
+void ReportViewData::ClearItems() { grid_.RemoveAllItems(); }
+
+void ReportViewData::ClearView() {
+  grid_.RemoveAllColumns();
+  grid_.RemoveAllItems();
+}
+
+std::string ReportViewData::PadLeft(const std::string& text, int width) {
+  std::size_t length = 0;
+  for (unsigned char c : text) {
+    if ((c & 0xC0) != 0x80) ++length;
+  }
+  if (width <= 0 || length >= static_cast<std::size_t>(width)) return text;
+  return std::string(static_cast<std::size_t>(width) - length, ' ') + text;
+}
+
+}  // namespace orlix

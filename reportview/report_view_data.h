@@ -1,0 +1,87 @@
+// The data side of the ReportView control: the field mask read into column definitions, the
+// data array, and the population of a grid from both. Works on any Grid (the ListView of the
+// control, or an in-memory grid), so the whole intake runs without a window as well.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "base/keyed_collection.h"
+#include "base/locale_info.h"
+#include "base/variant.h"
+#include "reportview/field_mask_info.h"
+#include "reportview/grid.h"
+
+namespace orlix {
+
+class ReportViewData {
+ public:
+  using FieldList = KeyedCollection<cFieldMaskInfo>;
+
+  // `grid` must outlive this object. Cells are shown in `locale`, or in the user's locale when
+  // it is null.
+  explicit ReportViewData(Grid& grid, const LocaleInfo* locale = nullptr);
+
+  // The mask as last set; storing it reads nothing (see ApplyFieldMask).
+  const std::string& FieldMask() const { return mstrFieldMask; }
+  void StoreFieldMask(std::string strFieldMask) { mstrFieldMask = std::move(strFieldMask); }
+  // The parsed mask; null until the first ParseFieldMask.
+  const std::shared_ptr<FieldList>& Fields() const { return mcolFields; }
+
+  // Stores a copy of the data: an array is copied cell by cell, so later changes to the
+  // caller's array do not reach the grid.
+  void StoreDataToShow(const Variant& vntData);
+  const Variant& DataToShow() const { return mvntDataToShow; }
+  // Result of the last population; false before the first.
+  bool ViewIsEmpty() const { return mblnViewIsEmpty; }
+
+  // Run after the columns or rows change, so that the owner can lay itself out again.
+  // Errors thrown by it are ignored, like every error of the layout.
+  void SetLayoutHandler(std::function<void()> layout) { layout_ = std::move(layout); }
+
+  // The control's operations, each as one step:
+  //   FieldMask assigned:  StoreFieldMask, ParseFieldMask, BuildColumns (ApplyFieldMask);
+  //   Generate:            ParseFieldMask and BuildColumns when no field list exists, PopulateRows;
+  //   Clear:               ClearView.
+  void ApplyFieldMask(std::string strFieldMask);
+  void Generate();
+
+  // Rebuilds the field list from the mask. An entry that cannot be read (a field number beyond
+  // 32 bits, a mask longer than the reader takes) ends the list; it stays in the list with what
+  // was read of it.
+  void ParseFieldMask();
+  // Replaces all columns and rows by one column per field entry, keyed by the entry's Key.
+  // Two entries with the same field number of 1 or more give the same key: throws
+  // std::invalid_argument, with the columns before the second one in place.
+  void BuildColumns();
+  // Fills one row per element of the data array's second dimension, translated and formatted
+  // by the field entries; numbers are padded to four characters and centred (never the first
+  // column). Sizes the columns to their contents when the array has two fields or more.
+  // No data (empty or null) gives an empty view. Throws, with the redraw lock released and
+  // the rows before the failing one in place:
+  //   std::invalid_argument  data that is not a two-dimensional array, a cell holding an array,
+  //                          a grid with fewer columns than field entries (after ClearView);
+  //   std::out_of_range      a field number outside the array's first dimension.
+  void PopulateRows();
+  void ClearItems();
+  void ClearView();
+
+  // `text` with spaces in front up to `width` characters; longer texts are unchanged.
+  static std::string PadLeft(const std::string& text, int width);
+
+ private:
+  const LocaleInfo& Locale() const;
+  void LayOutAgain();
+
+  Grid& grid_;
+  const LocaleInfo* locale_;
+  std::function<void()> layout_;
+
+  std::string mstrFieldMask;
+  std::shared_ptr<FieldList> mcolFields;
+  Variant mvntDataToShow;
+  bool mblnViewIsEmpty = false;
+};
+
+}  // namespace orlix

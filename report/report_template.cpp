@@ -1,0 +1,55 @@
+// Reading one section of the report style store into a report job.
+#include <string>
+
+#include "base/text.h"
+#include "report/report.h"
+
+namespace orlix {
+
+namespace {
+
+// A template value is one physical line; line breaks inside it are written as this token.
+constexpr char kLineBreakToken[] = "{crlf}";
+
+std::string ExpandLineBreaks(const std::string& value) { return ReplaceExact(value, kLineBreakToken, "\r\n"); }
+
+}  // namespace
+
+void cReport::Initialise(const std::string& strReportFormatData) {
+  for (const std::string& line : Split(strReportFormatData, "\r\n")) {
+    const std::size_t equals = line.find('=');
+    if (equals == std::string::npos) continue;  // the marker line, blank lines, comments
+    // Keys and values are taken as written: "Title =" is not the key Title.
+    const std::string key = ToUpperAscii(line.substr(0, equals));
+    const std::string value = line.substr(equals + 1);
+
+    if (key == "TITLE") {
+      Title = value;  // a style name never spans lines; "{crlf}" stays as written
+    } else if (key == "DESCRIPTION") {
+      Description = ExpandLineBreaks(value);
+    } else if (key == "TYPE") {
+      const std::string type = ToUpperAscii(value);
+      if (type == "RTF") {
+        ReportType = kReportRtf;
+      } else if (type == "HTML") {
+        ReportType = kReportHtml;
+      }
+    } else if (key == "TABLE") {
+      mstrTable = ExpandLineBreaks(value);
+    } else if (key == "HEADERROW") {
+      mstrHeaderRow = ExpandLineBreaks(value);
+    } else if (key == "HEADERCELLFORMATTING") {
+      mstrHeaderCellFormatting = ExpandLineBreaks(value);
+    } else if (key == "HEADERCELLDATA") {
+      mstrHeaderCellData = ExpandLineBreaks(value);
+    } else if (key == "BODYROW") {
+      mstrBodyRow = ExpandLineBreaks(value);
+    } else if (key == "BODYCELLFORMATTING") {
+      mstrBodyCellFormatting = ExpandLineBreaks(value);
+    } else if (key == "BODYCELLDATA") {
+      mstrBodyCellData = ExpandLineBreaks(value);
+    }
+  }
+}
+
+}  // namespace orlix

@@ -21,6 +21,14 @@ const LocaleInfo& EnglishUnitedStates() {
     l.shortDatePicture = "m/d/yyyy";
     l.longDatePicture = "dddd, mmmm d, yyyy";
     l.longTimePicture = "h:nn:ss AMPM";
+    l.currencyPositiveOrder = 0;
+    l.currencyNegativeOrder = 0;
+    l.currencyDigits = 2;
+    l.monetaryDecimalSeparator = ".";
+    l.monetaryThousandSeparator = ",";
+    l.numberDigits = 2;
+    l.leadingZero = true;
+    l.twoDigitYearMax = 2029;
     return l;
   }();
   return locale;

@@ -24,7 +24,18 @@ struct LocaleInfo {
   std::string shortDatePicture;  // in the format-picture language, e.g. "m/d/yyyy"
   std::string longDatePicture;   // e.g. "dddd, mmmm d, yyyy"
   std::string longTimePicture;   // e.g. "h:nn:ss AMPM"
-  // Further fields (currency layout, negative number form, leading zero...) as the formatter needs.
+  // Currency layout: symbol position (0 "$1", 1 "1$", 2 "$ 1", 3 "1 $") and negative form
+  // (0 "($1)" .. 15 "(1 $)", the Windows LOCALE_INEGCURR codes), digits after the separator.
+  int currencyPositiveOrder = 0;
+  int currencyNegativeOrder = 0;
+  int currencyDigits = 2;
+  std::string monetaryDecimalSeparator;
+  std::string monetaryThousandSeparator;
+  // Numbers: digits after the separator and a leading zero in "0.5" (rather than ".5").
+  int numberDigits = 2;
+  bool leadingZero = true;
+  // Two-digit years read as falling in the hundred years that end with this one.
+  int twoDigitYearMax = 2029;
 };
 
 // English (United States), the locale of the portable build.

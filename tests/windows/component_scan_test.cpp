@@ -1,0 +1,318 @@
+// The component scan and Win32Registry on the live registry, with registrations the test makes
+// itself: in a private subtree standing in for the class root, and once in the real class root.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/component_scan.h"
+#include "app/registry_api.h"
+#include "platform/ansi_win.h"
+#include "platform/registry_win.h"
+#include "platform/unique_handle_win.h"
+
+namespace orlix {
+namespace {
+
+using RowList = std::vector<std::vector<std::string>>;
+
+RowList Rows(const VariantArray& data) {
+  RowList rows;
+  for (std::int32_t r = 0; r <= data.UpperBound(1); ++r) {
+    std::vector<std::string> row;
+    for (std::int32_t f = 0; f < 5; ++f) row.push_back(data.At(f, r).Text());
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+// Deletes base\path and everything below it; a missing key is fine.
+void DeleteTree(HKEY base, const std::string& path) {
+  {
+    UniqueHkey key;
+    if (::RegOpenKeyExA(base, path.c_str(), 0, KEY_READ | KEY_WRITE, key.put()) != ERROR_SUCCESS) return;
+    char name[MAX_PATH];
+    // Always delete the first child: indices shift as children go.
+    while (::RegEnumKeyA(key.get(), 0, name, MAX_PATH) == ERROR_SUCCESS) {
+      const std::string child = path + "\\" + name;
+      DeleteTree(base, child);
+      if (::RegOpenKeyExA(base, child.c_str(), 0, KEY_READ, UniqueHkey().put()) == ERROR_SUCCESS) break;
+    }
+  }
+  ::RegDeleteKeyA(base, path.c_str());
+}
+
+std::string UniqueSuffix() {
+  return std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(::GetTickCount());
+}
+
+// Keys written under base\prefix, removed again when the object goes.
+class RegistrationTree {
+ public:
+  RegistrationTree(HKEY base, std::string prefix) : base_(base), prefix_(std::move(prefix)) {}
+  RegistrationTree(const RegistrationTree&) = delete;
+  RegistrationTree& operator=(const RegistrationTree&) = delete;
+  ~RegistrationTree() {
+    for (auto it = owned_.rbegin(); it != owned_.rend(); ++it) DeleteTree(base_, Full(*it));
+  }
+
+  // Marks a key (relative to the prefix, "" for the prefix itself) for deletion with its subtree.
+  void Own(const std::string& path) { owned_.push_back(path); }
+  // Creates the key, UTF-8 path relative to the prefix.
+  void Add(const std::string& path) { Create(path); }
+  void SetDefault(const std::string& path, const std::string& text, DWORD type = REG_SZ) {
+    UniqueHkey key = Create(path);
+    const std::string ansi = Utf8ToAnsi(text);
+    ASSERT_EQ(::RegSetValueExA(key.get(), nullptr, 0, type, reinterpret_cast<const BYTE*>(ansi.c_str()),
+                               static_cast<DWORD>(ansi.size() + 1)),
+              ERROR_SUCCESS)
+        << path;
+  }
+  void SetDefaultBytes(const std::string& path, const std::string& bytes, DWORD type) {
+    UniqueHkey key = Create(path);
+    ASSERT_EQ(::RegSetValueExA(key.get(), nullptr, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                               static_cast<DWORD>(bytes.size())),
+              ERROR_SUCCESS);
+  }
+  std::string Full(const std::string& path) const { return path.empty() ? prefix_ : prefix_ + "\\" + path; }
+  const std::string& Prefix() const { return prefix_; }
+
+ private:
+  UniqueHkey Create(const std::string& path) {
+    const std::string full = Full(path);
+    UniqueHkey key;
+    DWORD disposition = 0;
+    EXPECT_EQ(::RegCreateKeyExA(base_, Utf8ToAnsi(full).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(),
+                                &disposition),
+              ERROR_SUCCESS)
+        << full;
+    return key;
+  }
+
+  HKEY base_;
+  std::string prefix_;
+  std::vector<std::string> owned_;
+};
+
+// A private class root: HKCU\Software\OrlixTest\<unique>.
+class PrivateRoot : public ::testing::Test {
+ protected:
+  PrivateRoot() : tree_(HKEY_CURRENT_USER, "Software\\OrlixTest\\Scan" + UniqueSuffix()) {}
+  // Fails while other runs still have their subtrees there, which is as it should be.
+  ~PrivateRoot() override { ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\OrlixTest"); }
+
+  void SetUp() override {
+    tree_.Own("");
+    tree_.Add("CLSID");
+  }
+  std::unique_ptr<Win32Registry> Source() {
+    long status = -1;
+    auto source = Win32Registry::OpenSubtree(HKEY_CURRENT_USER, tree_.Prefix(), &status);
+    EXPECT_EQ(status, ERROR_SUCCESS);
+    return source;
+  }
+  // Subkey names of a registration, read with the wide API: an order the scan did not produce.
+  std::vector<std::string> WideSubkeys(const std::string& path) {
+    std::vector<std::string> names;
+    UniqueHkey key;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, Utf8ToWide(tree_.Full(path)).c_str(), 0, KEY_READ, key.put()) !=
+        ERROR_SUCCESS)
+      return names;
+    wchar_t name[256];
+    for (DWORD i = 0;; ++i) {
+      DWORD chars = 256;
+      if (::RegEnumKeyExW(key.get(), i, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+      names.push_back(WideToUtf8(std::wstring(name, chars)));
+    }
+    return names;
+  }
+
+  RegistrationTree tree_;
+};
+
+TEST_F(PrivateRoot, Win32RegistryConvertsNamesAndStringsButKeepsNarrowSizes) {
+  tree_.SetDefault("Caf\xC3\xA9.Obj\\Clsid", "\xE2\x82\xACuro");  // euro sign: one ANSI byte
+  tree_.SetDefault("Expand", "%SystemRoot%\\x.dll", REG_EXPAND_SZ);
+  auto reg = Source();
+  ASSERT_TRUE(reg);
+
+  std::string name;
+  ASSERT_EQ(reg->EnumKey(reg->Root(), 0, 260, &name), reg_status::kSuccess);
+  // Enumeration order is the registry's; find the non-ASCII name among the three.
+  std::vector<std::string> names;
+  for (std::uint32_t i = 0; reg->EnumKey(reg->Root(), i, 260, &name) == reg_status::kSuccess; ++i)
+    names.push_back(name);
+  EXPECT_NE(std::find(names.begin(), names.end(), "Caf\xC3\xA9.Obj"), names.end());
+  EXPECT_EQ(reg->EnumKey(reg->Root(), static_cast<std::uint32_t>(names.size()), 260, &name),
+            reg_status::kNoMoreItems);
+
+  RegKey key = 0;
+  ASSERT_EQ(reg->OpenKey(reg->Root(), "caf\xC3\xA9.obj\\CLSID", &key), reg_status::kSuccess);
+  std::uint32_t type = 0;
+  std::string data;
+  std::uint32_t size = 1024;
+  ASSERT_EQ(reg->QueryValue(key, "", &type, &data, &size), reg_status::kSuccess);
+  EXPECT_EQ(type, reg_type::kSz);
+  EXPECT_EQ(size, 5u);  // "\x80uro" and its terminator
+  EXPECT_EQ(data, std::string("\xE2\x82\xACuro\0", 7));
+
+  size = 4;
+  EXPECT_EQ(reg->QueryValue(key, "", &type, &data, &size), reg_status::kMoreData);
+  EXPECT_EQ(size, 5u);
+  EXPECT_EQ(data, "");
+  size = 1024;
+  EXPECT_EQ(reg->QueryValue(key, "NoSuchValue", &type, &data, &size), reg_status::kFileNotFound);
+  EXPECT_EQ(reg->CloseKey(key), reg_status::kSuccess);
+
+  EXPECT_EQ(reg->OpenKey(reg->Root(), "Missing", &key), reg_status::kFileNotFound);
+  EXPECT_EQ(key, 0u);
+  EXPECT_EQ(ReadDefaultValue(*reg, reg->Root(), "Expand"), "%SystemRoot%\\x.dll");
+}
+
+TEST_F(PrivateRoot, Win32RegistryNameBufferAndRootOwnership) {
+  tree_.Add("Sub\\abcdef");
+  auto reg = Source();
+  ASSERT_TRUE(reg);
+  RegKey sub = 0;
+  ASSERT_EQ(reg->OpenKey(reg->Root(), "Sub", &sub), reg_status::kSuccess);
+  std::string name;
+  EXPECT_NE(reg->EnumKey(sub, 0, 6, &name), reg_status::kSuccess);  // six characters need seven
+  EXPECT_EQ(name, "");
+  EXPECT_EQ(reg->EnumKey(sub, 0, 7, &name), reg_status::kSuccess);
+  EXPECT_EQ(name, "abcdef");
+  EXPECT_EQ(reg->CloseKey(sub), reg_status::kSuccess);
+
+  // Closing the root leaves it usable: callers never own it.
+  EXPECT_EQ(reg->CloseKey(reg->Root()), reg_status::kSuccess);
+  EXPECT_EQ(EnumSubKeyNames(*reg, reg->Root(), "Sub"), (std::vector<std::string>{"", "abcdef"}));
+  // An empty path opens the parent again.
+  RegKey again = 0;
+  ASSERT_EQ(reg->OpenKey(reg->Root(), "Sub", &sub), reg_status::kSuccess);
+  ASSERT_EQ(reg->OpenKey(sub, "", &again), reg_status::kSuccess);
+  EXPECT_EQ(reg->EnumKey(again, 0, 260, &name), reg_status::kSuccess);
+  EXPECT_EQ(name, "abcdef");
+  reg->CloseKey(again);
+  reg->CloseKey(sub);
+}
+
+TEST_F(PrivateRoot, ScanKeepsProgIdsThatLeadToAClsid) {
+  const std::string ado = "{00000514-0000-0010-8000-00AA006D2EA4}";
+  tree_.SetDefault(".txt\\Clsid", "{00000000-0000-0000-0000-000000000001}");
+  tree_.SetDefault("Excel\\Clsid", "{00000000-0000-0000-0000-000000000002}");
+  tree_.SetDefault("Shell.Explorer.2\\Clsid", "{00000000-0000-0000-0000-000000000003}");
+  tree_.SetDefault("ADODB.Connection\\Clsid", ado);
+  tree_.SetDefault("CLSID\\" + ado + "\\InprocServer32", "%CommonProgramFiles%\\System\\ado\\msado15.dll",
+                   REG_EXPAND_SZ);
+  tree_.SetDefault("CLSID\\" + ado + "\\Version", "6.1");
+  tree_.Add("CLSID\\" + ado + "\\Programmable");
+  tree_.SetDefault("Empty.Clsid\\Clsid", "");
+  tree_.Add("Missing.Clsid\\CurVer");
+  tree_.SetDefault("Orphan.Class\\Clsid", "{DEADBEEF-0000-0000-0000-000000000000}");
+  tree_.SetDefault("Long.Path\\Clsid", "{4}");
+  tree_.SetDefault("CLSID\\{4}\\LocalServer32", "C:\\" + std::string(1100, 'p') + ".exe");
+  tree_.SetDefault("CLSID\\{4}\\Version", "2.0");
+  tree_.SetDefault("Edge.Fits\\Clsid", "{5}");
+  tree_.SetDefault("CLSID\\{5}\\InprocServer32", std::string(1023, 'f'));  // 1024 bytes with the null
+
+  auto reg = Source();
+  ASSERT_TRUE(reg);
+  // The registry enumerates names in its own (sorted) order.
+  EXPECT_EQ(Rows(BuildComponentList(*reg)),
+            (RowList{{"ADODB.Connection", "%CommonProgramFiles%\\System\\ado\\msado15.dll", "6.1", "programmable", ado},
+                     {"Edge.Fits", std::string(1023, 'f'), "", "", "{5}"},
+                     {"Long.Path", "", "2.0", "", "{4}"},
+                     {"Orphan.Class", "", "", "", "{DEADBEEF-0000-0000-0000-000000000000}"}}));
+}
+
+TEST_F(PrivateRoot, AttributeAndServerAreTheLastEnumeratedMatch) {
+  tree_.SetDefault("Both.Attr\\Clsid", "{1}");
+  tree_.Add("CLSID\\{1}\\Programmable");
+  tree_.Add("CLSID\\{1}\\Control");
+  tree_.SetDefault("Two.Servers\\Clsid", "{2}");
+  tree_.SetDefault("CLSID\\{2}\\LocalServer32", "C:\\local.exe");
+  tree_.SetDefault("CLSID\\{2}\\InprocServer32", "C:\\inproc.dll");
+  tree_.Add("CLSID\\{2}\\Insertable");
+
+  auto reg = Source();
+  ASSERT_TRUE(reg);
+  // Expected values from an independent enumeration through the wide API.
+  std::string attribute;
+  for (const std::string& s : WideSubkeys("CLSID\\{1}")) attribute = s == "Control" ? "control" : "programmable";
+  std::string server;
+  for (const std::string& s : WideSubkeys("CLSID\\{2}")) {
+    if (s == "LocalServer32") server = "C:\\local.exe";
+    if (s == "InprocServer32") server = "C:\\inproc.dll";
+  }
+  ASSERT_FALSE(attribute.empty());
+  EXPECT_EQ(Rows(BuildComponentList(*reg)),
+            (RowList{{"Both.Attr", "", "", attribute, "{1}"}, {"Two.Servers", server, "", "insertable", "{2}"}}));
+}
+
+TEST_F(PrivateRoot, NoQualifyingNamesAndRepeatedScans) {
+  tree_.Add(".txt");
+  tree_.SetDefault("Excel\\Clsid", "{2}");
+  tree_.SetDefault("Empty.Clsid\\Clsid", "");
+  auto reg = Source();
+  ASSERT_TRUE(reg);
+  const VariantArray none = BuildComponentList(*reg);
+  EXPECT_EQ(none.UpperBound(0), 4);
+  EXPECT_EQ(none.UpperBound(1), -1);
+
+  tree_.SetDefault("Fresh.Object\\Clsid", "{F}");
+  const VariantArray one = BuildComponentList(*reg);
+  EXPECT_EQ(Rows(one), (RowList{{"Fresh.Object", "", "", "", "{F}"}}));
+  // Emptying the registration: the next scan starts from nothing, the earlier array is untouched.
+  tree_.SetDefault("Fresh.Object\\Clsid", "");
+  EXPECT_EQ(BuildComponentList(*reg).UpperBound(1), -1);
+  EXPECT_EQ(one.At(0, 0).Text(), "Fresh.Object");
+}
+
+// The real class root, with a registration added for the test. Wine shows only
+// HKLM\Software\Classes there (Windows merges in HKCU\Software\Classes), so the registration goes
+// through HKCU where that is visible and through HKLM otherwise.
+TEST(LiveClassRoot, FindsARegistrationAddedToTheClassRoot) {
+  const std::string id = "OrlixScanTest" + UniqueSuffix();
+  const std::string progId = id + ".Widget";
+  const std::string clsid = "{0A1B2C3D-" + std::to_string(::GetTickCount() % 10000 + 1000) + "-4E5F-8A9B-0C1D2E3F4A5B}";
+
+  HKEY base = HKEY_CURRENT_USER;
+  std::unique_ptr<RegistrationTree> tree = std::make_unique<RegistrationTree>(base, "Software\\Classes");
+  tree->Own(progId);
+  tree->SetDefault(progId + "\\Clsid", clsid);
+  if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, (progId + "\\Clsid").c_str(), 0, KEY_READ, UniqueHkey().put()) !=
+      ERROR_SUCCESS) {
+    tree.reset();
+    base = HKEY_LOCAL_MACHINE;
+    tree = std::make_unique<RegistrationTree>(base, "Software\\Classes");
+    tree->Own(progId);
+    tree->SetDefault(progId + "\\Clsid", clsid);
+  }
+  tree->Own(id + ".Widget.2");
+  tree->Own("CLSID\\" + clsid);
+  tree->SetDefault(id + ".Widget.2\\Clsid", clsid);
+  tree->SetDefault("CLSID\\" + clsid + "\\InprocServer32", "%SystemRoot%\\system32\\orlixwidget.dll", REG_EXPAND_SZ);
+  tree->SetDefault("CLSID\\" + clsid + "\\Version", "3.4");
+  tree->Add("CLSID\\" + clsid + "\\Control");
+
+  Win32Registry reg;
+  const RowList rows = Rows(BuildComponentList(reg));
+  RowList ours;
+  for (const auto& row : rows)
+    if (row[0].compare(0, id.size(), id) == 0) ours.push_back(row);
+  EXPECT_EQ(ours, (RowList{{progId, "%SystemRoot%\\system32\\orlixwidget.dll", "3.4", "control", clsid}}));
+  // The prefix's own registrations come through too.
+  EXPECT_GT(rows.size(), 1u);
+
+  tree.reset();
+  EXPECT_NE(::RegOpenKeyExA(HKEY_CLASSES_ROOT, progId.c_str(), 0, KEY_READ, UniqueHkey().put()), ERROR_SUCCESS);
+  EXPECT_NE(::RegOpenKeyExA(HKEY_CLASSES_ROOT, ("CLSID\\" + clsid).c_str(), 0, KEY_READ, UniqueHkey().put()),
+            ERROR_SUCCESS);
+  EXPECT_EQ(::RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID", 0, KEY_READ, UniqueHkey().put()), ERROR_SUCCESS);
+}
+
+}  // namespace
+}  // namespace orlix

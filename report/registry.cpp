@@ -1,0 +1,27 @@
+#include "report/registry.h"
+
+#include <stdexcept>
+
+namespace orlix {
+
+RegKey cRegistry::GetKey(RegKey hKey, const std::string& strSubKey) const {
+  RegKey opened = 0;
+  if (source_.OpenKey(hKey, strSubKey, &opened) != reg_status::kSuccess) return 0;
+  return opened;
+}
+
+std::string cRegistry::GetValue(RegKey hKey, const std::string& strName) const {
+  std::uint32_t type = reg_type::kSz;
+  std::uint32_t size = kValueBufferBytes;
+  std::string data;
+  if (source_.QueryValue(hKey, strName, &type, &data, &size) != reg_status::kSuccess) return std::string();
+  const std::size_t nul = data.find('\0');
+  if (nul == std::string::npos) {
+    throw std::invalid_argument("the registry value '" + strName + "' fills its buffer without a terminator");
+  }
+  return data.substr(0, nul);
+}
+
+bool cRegistry::CloseKey(RegKey hKey) const { return source_.CloseKey(hKey) == reg_status::kSuccess; }
+
+}  // namespace orlix

@@ -1,0 +1,178 @@
+#include "app/captions.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <vector>
+
+#include "app/options.h"
+#include "platform/ini_file.h"
+
+namespace orlix {
+namespace {
+
+// Records every lookup and answers from a fixed text (or the default when none is set).
+class RecordingReader : public ProfileReader {
+ public:
+  struct Call {
+    std::string section, key, defaultText, path;
+    std::size_t bufferChars;
+  };
+  std::string GetString(const std::string& section, const std::string& key, const std::string& defaultText,
+                        std::size_t bufferChars, const std::string& path) const override {
+    calls.push_back(Call{section, key, defaultText, path, bufferChars});
+    return answer ? *answer : defaultText;
+  }
+  std::optional<std::string> answer;
+  mutable std::vector<Call> calls;
+};
+
+class CaptionFolder {
+ public:
+  CaptionFolder() {
+    std::random_device rd;
+    path_ = std::filesystem::temp_directory_path() / ("orlix-captions-" + std::to_string(rd()) + std::to_string(rd()));
+    std::filesystem::create_directories(path_);
+  }
+  ~CaptionFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  void WriteCaptionFile(const std::string& bytes) const {
+    std::ofstream(path_ / kCaptionFileName, std::ios::binary) << bytes;
+  }
+  std::string Path() const { return path_.string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+TEST(CaptionFilePath, AddsTheSeparatorEvenAfterOne) {
+  EXPECT_EQ(CaptionFilePath("/opt/orlix"), "/opt/orlix/OrlixObject.dat");
+  EXPECT_EQ(CaptionFilePath("/"), "//OrlixObject.dat");
+}
+
+TEST(ProgramDirectory, IsTheFolderOfTheRunningProgram) {
+  EXPECT_EQ(DirectoryOfPath("/usr/local/bin/orlix"), "/usr/local/bin");
+  EXPECT_EQ(DirectoryOfPath("/orlix"), "/");
+  EXPECT_EQ(DirectoryOfPath("orlix"), "");
+  const std::string dir = ProgramDirectory();
+  ASSERT_FALSE(dir.empty());
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(dir) / "native_captions_test")) << dir;
+}
+
+TEST(ReadCaption, AsksOnceWithTheFilePathAndA1024CharacterBuffer) {
+  RecordingReader reader;
+  reader.answer = "text";
+  EXPECT_EQ(ReadCaption(CaptionSource{reader, "/opt/orlix/"}, "General", "3", "Generate List"), "text");
+  ASSERT_EQ(reader.calls.size(), 1u);
+  EXPECT_EQ(reader.calls[0].section, "General");
+  EXPECT_EQ(reader.calls[0].key, "3");
+  EXPECT_EQ(reader.calls[0].defaultText, "Generate List");
+  EXPECT_EQ(reader.calls[0].path, "/opt/orlix//OrlixObject.dat");
+  EXPECT_EQ(reader.calls[0].bufferChars, 1024u);
+}
+
+TEST(ReadCaption, ExpandsTheExactLowerCaseLineBreakMarkerInFileTextsAndDefaults) {
+  RecordingReader reader;
+  const CaptionSource source{reader, "/x"};
+  EXPECT_EQ(ReadCaption(source, "General", "2", "One.{crlf}Two."), "One.\r\nTwo.");
+  reader.answer = "{crlf}{crlf}a{CRLF}b{Crlf}{crlf";
+  EXPECT_EQ(ReadCaption(source, "General", "2", "d"), "\r\n\r\na{CRLF}b{Crlf}{crlf");
+  reader.answer = "{{crlf}crlf}";
+  EXPECT_EQ(ReadCaption(source, "General", "2", "d"), "{\r\ncrlf}");  // inserted text is not rescanned
+}
+
+TEST(ReadCaptions, WithoutACaptionFileEveryCaptionIsItsDefault) {
+  CaptionFolder folder;
+  const IniFileProfileReader reader;
+  const CaptionTable table = ReadCaptions(CaptionSource{reader, folder.Path()});
+  std::size_t filled = 0;
+  for (const CaptionDefault& d : CaptionDefaults()) {
+    EXPECT_EQ(table[d.number], d.text) << d.number;
+  }
+  for (const std::string& slot : table) filled += slot.empty() ? 0 : 1;
+  EXPECT_EQ(filled, kCaptionDefaultCount);
+  EXPECT_EQ(table[1], "Orlix Ravelin");
+  EXPECT_EQ(table[4], "&Report");
+  EXPECT_EQ(table[109], "OK");
+}
+
+TEST(ReadCaptions, ReadsTheListedNumbersInOrderFromSectionGeneral) {
+  RecordingReader reader;
+  ReadCaptions(CaptionSource{reader, "/x"});
+  std::vector<std::string> keys;
+  for (const auto& call : reader.calls) {
+    EXPECT_EQ(call.section, "General");
+    keys.push_back(call.key);
+  }
+  EXPECT_EQ(keys, (std::vector<std::string>{"1", "2", "3", "4", "5", "6", "100", "101", "102", "104", "105", "106",
+                                            "107", "108", "109"}));
+}
+
+TEST(CaptionDefaults, MakerTextsAreFilledAndTheNoteEndsWithTheInvitation) {
+  const auto& defaults = CaptionDefaults();
+  auto text = [&](int number) -> std::string {
+    for (const auto& d : defaults) {
+      if (d.number == number) return d.text;
+    }
+    return "";
+  };
+  EXPECT_NE(text(105).find("Orlix"), std::string::npos);
+  EXPECT_NE(text(106).find("Orlix"), std::string::npos);
+  const std::string ending = "To see what else is new and to download other free utilities, visit";
+  const std::string note = text(108);
+  ASSERT_GT(note.size(), ending.size());
+  EXPECT_EQ(note.substr(note.size() - ending.size()), ending);
+  EXPECT_NE(note.find(". "), std::string::npos);  // two sentences
+}
+
+TEST(ReadCaptions, TheCaptionFileReplacesDefaults) {
+  CaptionFolder folder;
+  std::string file =
+      "; translated captions\r\n"
+      "[general]\r\n"
+      "4=&Print\r\n"
+      "2 = Components found.{crlf}Pick one.\r\n"
+      "3=\"  List components  \"\r\n"
+      "5=\r\n"
+      "6=Upper {CRLF} stays\r\n"
+      "7=seven\r\n103=hundred and three\r\n110=hundred and ten\r\n0=zero\r\n"
+      "109=first\r\n109=second\r\n"
+      "101=" + std::string(1020, 'x') + "{crlf}\r\n"
+      "102=" + std::string(1030, 'y') + "\r\n"
+      "[General]\r\n1=from a second section";
+  folder.WriteCaptionFile(file);
+  const IniFileProfileReader reader;
+  const CaptionTable table = ReadCaptions(CaptionSource{reader, folder.Path()});
+  EXPECT_EQ(table[4], "&Print");
+  EXPECT_EQ(table[2], "Components found.\r\nPick one.");
+  EXPECT_EQ(table[3], "  List components  ");
+  EXPECT_EQ(table[5], "");
+  EXPECT_EQ(table[6], "Upper {CRLF} stays");
+  for (int unused : {0, 7, 103, 110}) EXPECT_EQ(table[unused], "") << unused;
+  EXPECT_EQ(table[109], "first");
+  // The cut comes before the expansion, so a marker cut in half stays as it is.
+  EXPECT_EQ(table[101], std::string(1020, 'x') + "{cr");
+  EXPECT_EQ(table[102], std::string(1023, 'y'));
+  EXPECT_EQ(table[1], "Orlix Ravelin");
+  EXPECT_EQ(table[100], "Orlix Ravelin");
+}
+
+TEST(LoadCaptions, FillsTheProcessWideTable) {
+  CaptionFolder folder;
+  folder.WriteCaptionFile("[General]\n1=Loaded\n");
+  const IniFileProfileReader reader;
+  LoadCaptions(CaptionSource{reader, folder.Path()});
+  EXPECT_EQ(Captions()[1], "Loaded");
+  EXPECT_EQ(Captions()[3], "Generate List");
+  EXPECT_EQ(Captions().size(), 201u);
+  // The program's own source: no caption file sits beside the test program.
+  LoadCaptions();
+  EXPECT_EQ(Captions()[1], "Orlix Ravelin");
+}
+
+}  // namespace
+}  // namespace orlix

@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include "reportview/memory_grid.h"
+#include "reportview/report_view_data.h"
+#include "tests/shared/data_intake_cases.h"
+
+namespace orlix {
+namespace {
+
+struct MemoryGridMaker {
+  Grid& Get() { return grid; }
+  bool RedrawReleased() { return !grid.RedrawLocked(); }
+  MemoryGrid grid;
+};
+
+}  // namespace
+
+namespace intake_cases {
+INSTANTIATE_TYPED_TEST_SUITE_P(InMemory, DataIntake, MemoryGridMaker);
+}  // namespace intake_cases
+
+namespace {
+
+TEST(PadLeft, PadsShortTextsToTheWidthInCharacters) {
+  EXPECT_EQ(ReportViewData::PadLeft("7", 4), "   7");
+  EXPECT_EQ(ReportViewData::PadLeft("", 4), "    ");
+  EXPECT_EQ(ReportViewData::PadLeft("1234", 4), "1234");
+  EXPECT_EQ(ReportViewData::PadLeft("12345", 4), "12345");
+  EXPECT_EQ(ReportViewData::PadLeft("\xC3\xA9", 3), "  \xC3\xA9");  // one character, two bytes
+  EXPECT_EQ(ReportViewData::PadLeft("x", 0), "x");
+  EXPECT_EQ(ReportViewData::PadLeft("x", -3), "x");
+}
+
+TEST(ReportViewData, FieldListHasNoReferenceUntilTheFirstParse) {
+  MemoryGrid grid;
+  ReportViewData view(grid, &EnglishUnitedStates());
+  EXPECT_EQ(view.Fields(), nullptr);
+  view.StoreFieldMask("0=\"A\"");
+  EXPECT_EQ(view.Fields(), nullptr) << "storing the mask reads nothing";
+  view.BuildColumns();  // without a field list: no columns, no failure
+  EXPECT_EQ(grid.ColumnCount(), 0);
+  view.ParseFieldMask();
+  ASSERT_NE(view.Fields(), nullptr);
+  EXPECT_EQ(view.Fields()->Count(), 1u);
+}
+
+TEST(ReportViewData, GenerateParsesOnlyTheFirstTime) {
+  MemoryGrid grid;
+  ReportViewData view(grid, &EnglishUnitedStates());
+  view.StoreFieldMask("0=\"A\",1=\"B\"");
+  view.StoreDataToShow(intake_cases::TextArray(2, 1));
+  view.Generate();
+  const auto fields = view.Fields();
+  view.StoreFieldMask("0=\"Other\"");  // stored without assignment: Generate keeps the old list
+  view.Generate();
+  EXPECT_EQ(view.Fields(), fields);
+  EXPECT_EQ(grid.ColumnHeader(0), "A");
+  EXPECT_EQ(grid.ItemText(0, 1), "1/0");
+}
+
+TEST(ReportViewData, PopulationHoldsOneRedrawLockForTheWholeRun) {
+  MemoryGrid grid;
+  ReportViewData view(grid, &EnglishUnitedStates());
+  bool lockedDuringLayout = false;
+  view.SetLayoutHandler([&] { lockedDuringLayout = grid.RedrawLocked(); });
+  view.ApplyFieldMask("0=\"A\",1=\"B\"");
+  EXPECT_EQ(grid.LockCount(), 0) << "building columns does not lock";
+  view.StoreDataToShow(intake_cases::TextArray(2, 50));
+  view.Generate();
+  EXPECT_EQ(grid.LockCount(), 1);
+  EXPECT_TRUE(lockedDuringLayout) << "the layout runs before the lock is released";
+  EXPECT_FALSE(grid.RedrawLocked());
+}
+
+TEST(ReportViewData, SingleEntryStillFillsRowsAfterClear) {
+  MemoryGrid grid;
+  ReportViewData view(grid, &EnglishUnitedStates());
+  view.ApplyFieldMask("0=\"A\"");
+  view.StoreDataToShow(intake_cases::TextArray(1, 2));
+  view.ClearView();
+  view.Generate();  // the item's own text needs no column
+  EXPECT_EQ(grid.ItemCount(), 2);
+  EXPECT_EQ(grid.ItemText(1, 0), "0/1");
+}
+
+TEST(ReportViewData, AutoSizeFitsTheWidestCellOfEachColumn) {
+  MemoryGrid grid;
+  ReportViewData view(grid, &EnglishUnitedStates());
+  view.ApplyFieldMask("0=\"A\",1=\"B\"");
+  view.StoreDataToShow(intake_cases::OneColumn({Variant::FromText("7"), Variant::FromText("long text")}));
+  view.Generate();
+  EXPECT_EQ(grid.ColumnWidth(0), MemoryGrid::MeasureText("row1"));
+  EXPECT_EQ(grid.ColumnWidth(1), MemoryGrid::MeasureText("long text"));
+}
+
+TEST(ReportViewData, NumericTextAfterFormattingDecidesTheAlignment) {
+  MemoryGrid grid;
+  ReportViewData view(grid, &EnglishUnitedStates());
+  view.ApplyFieldMask("0=\"A\",1=\"B\"{1=One,2=\"22\"}");
+  view.StoreDataToShow(intake_cases::OneColumn({Variant::FromText("2"), Variant::FromText("1")}));
+  view.Generate();
+  EXPECT_EQ(grid.ItemText(0, 1), "  22");
+  EXPECT_EQ(grid.ItemText(1, 1), "One");
+  EXPECT_EQ(grid.GetColumnAlignment(1), ColumnAlignment::Left);
+}
+
+}  // namespace
+}  // namespace orlix

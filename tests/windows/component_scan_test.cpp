@@ -56,8 +56,11 @@ class RegistrationTree {
   RegistrationTree(HKEY base, std::string prefix) : base_(base), prefix_(std::move(prefix)) {}
   RegistrationTree(const RegistrationTree&) = delete;
   RegistrationTree& operator=(const RegistrationTree&) = delete;
-  ~RegistrationTree() {
+  ~RegistrationTree() { RemoveOwned(); }
+
+  void RemoveOwned() {
     for (auto it = owned_.rbegin(); it != owned_.rend(); ++it) DeleteTree(base_, Full(*it));
+    owned_.clear();
   }
 
   // Marks a key (relative to the prefix, "" for the prefix itself) for deletion with its subtree.
@@ -102,8 +105,11 @@ class RegistrationTree {
 class PrivateRoot : public ::testing::Test {
  protected:
   PrivateRoot() : tree_(HKEY_CURRENT_USER, "Software\\OrlixTest\\Scan" + UniqueSuffix()) {}
-  // Fails while other runs still have their subtrees there, which is as it should be.
-  ~PrivateRoot() override { ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\OrlixTest"); }
+  ~PrivateRoot() override {
+    tree_.RemoveOwned();
+    // Fails while other runs still have their subtrees there, which is as it should be.
+    ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\OrlixTest");
+  }
 
   void SetUp() override {
     tree_.Own("");

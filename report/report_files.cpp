@@ -1,0 +1,304 @@
+// cReport's files: naming, storing and deleting the report file, the registered viewer and icon.
+#include <cstdint>
+#include <ctime>
+#include <exception>
+#include <stdexcept>
+#include <string>
+
+#include "base/format.h"
+#include "base/locale_info.h"
+#include "base/text.h"
+#include "base/variant.h"
+#include "platform/file_system.h"
+#include "platform/process_launcher.h"
+#include "platform/registry_source.h"
+#include "platform/user_prompt.h"
+#include "report/library.h"
+#include "report/report.h"
+#include "report/report_files.h"
+
+namespace orlix {
+namespace {
+
+constexpr char kCaption[] = "Talvern";
+constexpr char kCrLf[] = "\r\n";
+constexpr std::size_t kNameTitleChars = 50;
+
+// The first `count` characters of UTF-8 text, never splitting a character.
+std::string FirstCharacters(const std::string& text, std::size_t count) {
+  std::size_t seen = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
+    if (seen == count) return text.substr(0, i);
+    ++seen;
+  }
+  return text;
+}
+
+// Days since 30 December 1899 of a civil date (proleptic Gregorian).
+std::int64_t OleDayNumber(std::int64_t y, unsigned m, unsigned d) {
+  y -= m <= 2;
+  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const unsigned yoe = static_cast<unsigned>(y - era * 400);
+  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  const std::int64_t unixDays = era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+  return unixDays + 25569;
+}
+
+double LocalNowAsOleDate() {
+  const std::time_t t = std::time(nullptr);
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &t);
+#else
+  localtime_r(&t, &local);
+#endif
+  const std::int64_t day = OleDayNumber(local.tm_year + 1900, static_cast<unsigned>(local.tm_mon + 1),
+                                        static_cast<unsigned>(local.tm_mday));
+  const int seconds = local.tm_hour * 3600 + local.tm_min * 60 + (local.tm_sec > 59 ? 59 : local.tm_sec);
+  return static_cast<double>(day) + seconds / 86400.0;
+}
+
+// The default value of a key under the class root, or empty text. Every key opened is closed,
+// and a value that does not fit the reader's 254-byte buffer reads as missing.
+std::string ReadClassRootDefault(RegistrySource* source, const std::string& subKey) {
+  if (!source) return std::string();
+  RegKey key = 0;
+  if (source->OpenKey(source->Root(), subKey, &key) != reg_status::kSuccess || key == 0) return std::string();
+  std::uint32_t type = reg_type::kSz;
+  std::uint32_t size = 254;
+  std::string data;
+  const long status = source->QueryValue(key, std::string(), &type, &data, &size);
+  source->CloseKey(key);
+  if (status != reg_status::kSuccess) return std::string();
+  const std::size_t nul = data.find('\0');
+  return nul == std::string::npos ? std::string() : data.substr(0, nul);
+}
+
+// The file class registered for an extension, then the default value of a key below it.
+std::string ReadFileTypeValue(RegistrySource* source, const std::string& extension, const std::string& below) {
+  const std::string fileType = ReadClassRootDefault(source, "." + extension);
+  if (fileType.empty()) return std::string();
+  return ReadClassRootDefault(source, fileType + below);
+}
+
+}  // namespace
+
+std::string BuildViewerCommand(const std::string& registeredCommand, const std::string& filePath,
+                               const std::string& windowsFolder) {
+  // The path goes in last, through a marker, so that text inside it ("%1", "%L", doubled quotes,
+  // "%SystemRoot%") is never taken for part of the command.
+  static const std::string kMarker = "\x01\x02";
+  const std::string quoted = "\"" + filePath + "\"";
+  std::string cmd = registeredCommand;
+  if (cmd.find("%1") != std::string::npos) {
+    cmd = ReplaceExact(cmd, "%1", kMarker);
+  } else if (cmd.find("%*") != std::string::npos) {
+    cmd = ReplaceExact(cmd, "%*", kMarker);
+  } else if (FindNoCase(cmd, "%L") != std::string::npos) {
+    // "%l" is the long-name placeholder too; the shell reads both forms.
+    cmd = ReplaceNoCase(cmd, "%L", kMarker);
+  } else {
+    cmd += " " + kMarker;
+  }
+  cmd = ReplaceExact(cmd, "%1", "");
+  cmd = ReplaceExact(cmd, "%*", "");
+  cmd = ReplaceNoCase(cmd, "%L", "");
+  cmd = ReplaceExact(cmd, "\"\"", "\"");
+  cmd = ReplaceExact(cmd, "%SystemRoot%", windowsFolder);
+  // A placeholder the command already wraps in quotes takes the path once quoted.
+  cmd = ReplaceExact(cmd, "\"" + kMarker + "\"", quoted);
+  return ReplaceExact(cmd, kMarker, quoted);
+}
+
+std::string NameTitle(const ReportParameters* parameters) {
+  std::string title;
+  if (parameters) {
+    if (KeyExists("{||ReportTitle||}", *parameters))
+      title = FirstCharacters(parameters->Item("{||ReportTitle||}")->Value, kNameTitleChars);
+    if (KeyExists("{||CurrentItemTitle||}", *parameters))
+      title = title + " " + FirstCharacters(parameters->Item("{||CurrentItemTitle||}")->Value, kNameTitleChars);
+  }
+  if (title.empty()) title = "Talvern Report";
+  return title;
+}
+
+std::string cReport::ExtensionForType() const {
+  switch (ReportType) {
+    case kReportRtf:
+      return "rtf";
+    case kReportHtml:
+      return "html";
+    case kReportCsv:
+      return "csv";
+    default:
+      return std::string();
+  }
+}
+
+std::string cReport::FileExtension() const { return ExtensionForType(); }
+
+std::string cReport::CleanFileName(const std::string& name) {
+  std::string cleaned;
+  cleaned.reserve(name.size());
+  for (const char c : name) {
+    switch (c) {
+      case '\\':
+      case '/':
+      case ':':
+      case '*':
+      case '?':
+      case '"':
+      case '<':
+      case '>':
+      case '|':
+        break;
+      default:
+        cleaned += c;
+    }
+  }
+  return cleaned;
+}
+
+namespace {
+
+std::string FolderFromBuffer(const std::string& buffer, char separator) {
+  std::string folder = TrimAtNull(buffer);
+  if (!folder.empty() && folder.back() == separator) folder.pop_back();
+  return folder;
+}
+
+}  // namespace
+
+std::string cReport::GetTempFolder() {
+  if (!mServices.files) return std::string();
+  return FolderFromBuffer(mServices.files->TempPathBuffer(), mServices.files->PathSeparator());
+}
+
+std::string cReport::GetWindowsFolder() {
+  if (!mServices.files) return std::string();
+  return FolderFromBuffer(mServices.files->WindowsDirectoryBuffer(), mServices.files->PathSeparator());
+}
+
+bool cReport::FileExists(const std::string& path) {
+  try {
+    return mServices.files && mServices.files->StatePath(path) == PathState::NormalFile;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool cReport::DeleteLocalFile() {
+  try {
+    return mServices.files && !LocalFileName.empty() && mServices.files->RemoveFile(LocalFileName);
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool cReport::StoreReportContent(bool blnUseTemporaryFile, const std::string& mstrFileDestination) {
+  UserPrompt* prompt = mServices.prompt;
+  auto warn = [prompt](const std::string& text) {
+    if (prompt) prompt->Warn(kCaption, text);
+  };
+  try {
+    FileSystem* files = mServices.files;
+    if (!files) throw std::runtime_error("No file system is available.");
+
+    const double now = mServices.now ? mServices.now() : LocalNowAsOleDate();
+    const LocaleInfo& locale = mServices.locale ? *mServices.locale : CurrentLocale();
+    const std::string stamp = FormatVariant(Variant::FromDate(now), "mmm d yyyy h-n-s", locale);
+    LocalFileName = GetTempFolder() + files->PathSeparator() +
+                    CleanFileName(NameTitle(mcolExtraParameters.get()) + " " + stamp + "." + ExtensionForType());
+
+    // A temporary file of the same name from an earlier view goes first.
+    DeleteLocalFile();
+
+    LocalFileIsTemporary = blnUseTemporaryFile;
+    if (!blnUseTemporaryFile) LocalFileName = mstrFileDestination;
+
+    // Hidden and system files are asked about as well: they would be replaced just the same.
+    const PathState state = files->StatePath(LocalFileName);
+    const bool replacing = state == PathState::NormalFile || state == PathState::HiddenOrSystem;
+    if (replacing) {
+      const std::string question = "The file '" + LocalFileName + "' already exists." + kCrLf + kCrLf +
+                                   "Overwrite the existing file?";
+      if (!prompt || !prompt->AskYesNo(kCaption, question)) return false;
+    }
+
+    if (!Generated) Generate();
+    const std::string bytes = TextToFileBytes(ReportContents);
+
+    std::string error;
+    if (!replacing) {
+      if (files->WriteNewFile(LocalFileName, bytes, &error) != WriteResult::Written)
+        throw std::runtime_error(error);
+      return true;
+    }
+
+    // The old file stays whole until the new content is completely on disk beside it.
+    std::string staged;
+    for (int n = 1; staged.empty(); ++n) {
+      if (n > 100) throw std::runtime_error(error);
+      const std::string candidate = LocalFileName + "." + std::to_string(n) + ".tmp";
+      const WriteResult result = files->WriteNewFile(candidate, bytes, &error);
+      if (result == WriteResult::Failed) throw std::runtime_error(error);
+      if (result == WriteResult::Written) staged = candidate;
+    }
+    if (!files->ReplaceFile(staged, LocalFileName, &error)) {
+      files->RemoveFile(staged);
+      warn("Could not delete the file '" + LocalFileName + "'." + kCrLf + "Please make sure that the file" +
+           " is not currently being used by another application" + kCrLf + "and that you have rights to delete the" +
+           " file.");
+      return false;
+    }
+    return true;
+  } catch (const std::exception& e) {
+    warn("Error writing file '" + LocalFileName + "':" + kCrLf + kCrLf + e.what());
+    return false;
+  }
+}
+
+std::string cReport::GetOpenCommand() {
+  return ReadFileTypeValue(mServices.registry, ExtensionForType(), "\\Shell\\Open\\Command");
+}
+
+std::string cReport::GetIconPath() {
+  std::string icon = ReadFileTypeValue(mServices.registry, ExtensionForType(), "\\DefaultIcon");
+  const std::size_t comma = icon.rfind(',');
+  if (comma != std::string::npos) icon.erase(comma);
+  if (icon.find("%SystemRoot%") != std::string::npos) icon = ReplaceExact(icon, "%SystemRoot%", GetWindowsFolder());
+  return icon;
+}
+
+bool cReport::ShellToApp() {
+  std::string commandLine;
+  try {
+    ProcessLauncher* launcher = mServices.launcher;
+    std::string error;
+    if (!mServices.registry) {
+      // No class root to ask (a system without the Windows registry): the desktop's own choice.
+      if (!launcher) throw std::runtime_error("No program launcher is available.");
+      if (!launcher->OpenDocument(LocalFileName, &commandLine, &error)) throw std::runtime_error(error);
+      return true;
+    }
+    const std::string registered = GetOpenCommand();
+    if (registered.empty()) {
+      if (mServices.prompt) mServices.prompt->Warn(kCaption, "No program is associated with files of this type.");
+      return true;
+    }
+    const std::string expanded = launcher ? launcher->ExpandEnvironment(registered) : registered;
+    commandLine = BuildViewerCommand(expanded, LocalFileName, GetWindowsFolder());
+    if (!launcher) throw std::runtime_error("No program launcher is available.");
+    if (!launcher->StartCommandLine(commandLine, &error)) throw std::runtime_error(error);
+    return true;
+  } catch (const std::exception& e) {
+    if (mServices.prompt)
+      mServices.prompt->Warn(kCaption, "Error trying to open report '" + Title + "' using:" + kCrLf + commandLine +
+                                           kCrLf + kCrLf + "Error: " + e.what());
+    return false;
+  }
+}
+
+}  // namespace orlix

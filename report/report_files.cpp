@@ -14,6 +14,7 @@
 #include "platform/registry_source.h"
 #include "platform/user_prompt.h"
 #include "report/library.h"
+#include "report/registry.h"
 #include "report/report.h"
 #include "report/report_files.h"
 
@@ -61,19 +62,20 @@ double LocalNowAsOleDate() {
 }
 
 // The default value of a key under the class root, or empty text. Every key opened is closed,
-// and a value that does not fit the reader's 254-byte buffer reads as missing.
+// and a value the reader rejects reads as missing.
 std::string ReadClassRootDefault(RegistrySource* source, const std::string& subKey) {
   if (!source) return std::string();
-  RegKey key = 0;
-  if (source->OpenKey(source->Root(), subKey, &key) != reg_status::kSuccess || key == 0) return std::string();
-  std::uint32_t type = reg_type::kSz;
-  std::uint32_t size = 254;
-  std::string data;
-  const long status = source->QueryValue(key, std::string(), &type, &data, &size);
-  source->CloseKey(key);
-  if (status != reg_status::kSuccess) return std::string();
-  const std::size_t nul = data.find('\0');
-  return nul == std::string::npos ? std::string() : data.substr(0, nul);
+  const cRegistry registry(*source);
+  const RegKey key = registry.GetKey(source->Root(), subKey);
+  if (key == 0) return std::string();
+  std::string value;
+  try {
+    value = registry.GetValue(key, std::string());
+  } catch (const std::exception&) {
+    value.clear();
+  }
+  registry.CloseKey(key);
+  return value;
 }
 
 // The file class registered for an extension, then the default value of a key below it.

@@ -2,6 +2,7 @@
 // Implemented by the Win32 ListView in report view and by an in-memory table.
 #pragma once
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,17 @@ class Grid {
   // Text of column `column` of an item (0 is the item's own text).
   virtual std::string ItemText(int item, int column) const = 0;
   virtual void RemoveAllItems() = 0;
+  // Appends an item with `texts[0]` as its text and `texts[k]` as sub-item k; returns its index.
+  // When the grid has fewer columns than the row needs, throws std::out_of_range and adds nothing.
+  // One call per row lets a grid fill the row in one go.
+  virtual int AddRow(const std::vector<std::string>& texts) {
+    if (texts.size() > 1 && texts.size() > static_cast<std::size_t>(ColumnCount()))
+      throw std::out_of_range("a row of " + std::to_string(texts.size()) + " texts needs as many columns; the grid has " +
+                              std::to_string(ColumnCount()));
+    const int item = AddItem(texts.empty() ? std::string() : texts[0]);
+    for (std::size_t k = 1; k < texts.size(); ++k) SetSubItem(item, static_cast<int>(k), texts[k]);
+    return item;
+  }
 
   // Redraw lock around bulk changes (LockWindowUpdate on the ListView); Unlock must follow Lock
   // on every path, so callers use GridRedrawLock.

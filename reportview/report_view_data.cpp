@@ -141,9 +141,8 @@ void ReportViewData::PopulateRows() {
         numeric[j] = IsNumericVariant(value, locale);
         texts[j] = numeric[j] ? PadLeft(VariantToText(value, locale), kNumberWidth) : VariantToText(value, locale);
       }
-      const int item = grid_.AddItem(fieldCount > 0 ? texts[0] : std::string());
+      grid_.AddRow(texts);
       for (std::size_t j = 1; j < fieldCount; ++j) {
-        grid_.SetSubItem(item, static_cast<int>(j), texts[j]);
         const ColumnAlignment wanted = numeric[j] ? ColumnAlignment::Centre : ColumnAlignment::Left;
         if (wanted != alignment[j]) {
           grid_.SetColumnAlignment(static_cast<int>(j), wanted);

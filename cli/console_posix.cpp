@@ -1,0 +1,7 @@
+#include "cli/console.h"
+
+namespace orlix::cli {
+
+void PrepareConsole() {}
+
+}  // namespace orlix::cli

@@ -1,0 +1,80 @@
+#include <memory>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/component_scan.h"
+#include "cli/command.h"
+#include "cli/source_options.h"
+#include "cli/table_output.h"
+
+namespace orlix::cli {
+namespace {
+
+void WriteScanHelp(std::ostream& out) {
+  out << "Usage: orlixreport scan [--json] [--registry FILE | --wine-prefix DIR]\n\n"
+         "Lists the COM components registered in a class root, one per line: ProgID, File Path,\n"
+         "Version, Attribute, CLSID. Output is tab-separated with a header line; a tab, line\n"
+         "break, carriage return or backslash in a value is written as \\t, \\n, \\r or \\\\.\n\n"
+         "Options:\n"
+         "  --json              write a JSON array of five-string arrays instead\n"
+      << SourceOptionsHelp() << "  --help              show this help\n";
+}
+
+std::vector<TextRow> ComponentRows(const VariantArray& data) {
+  std::vector<TextRow> rows;
+  rows.reserve(static_cast<std::size_t>(data.UpperBound(1) + 1));
+  for (std::int32_t r = 0; r <= data.UpperBound(1); ++r) {
+    TextRow row;
+    for (std::int32_t field = 0; field < component_field::kCount; ++field) row.push_back(data.At(field, r).Text());
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+}  // namespace
+
+int RunScanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  SourceOptions source;
+  bool json = false;
+  std::string error;
+  for (std::size_t i = 0; i < args.size();) {
+    const std::string& arg = args[i];
+    if (IsHelpOption(arg)) {
+      WriteScanHelp(out);
+      return 0;
+    }
+    const OptionResult taken = TakeSourceOption(args, &i, &source, &error);
+    if (taken == OptionResult::Error) {
+      err << "orlixreport scan: " << error << "\n";
+      return 1;
+    }
+    if (taken == OptionResult::Taken) continue;
+    if (arg == "--json") {
+      json = true;
+    } else {
+      err << "orlixreport scan: unknown " << (arg.compare(0, 1, "-") == 0 ? "option" : "argument") << " '" << arg
+          << "' (try 'orlixreport scan --help')\n";
+      return 1;
+    }
+    ++i;
+  }
+
+  std::string warning;
+  std::unique_ptr<RegistrySource> registry = OpenRegistrySource(source, &error, &warning);
+  if (!registry) {
+    err << "orlixreport scan: " << error << "\n";
+    return 1;
+  }
+  if (!warning.empty()) err << "orlixreport scan: warning: " << warning << "\n";
+  const std::vector<TextRow> rows = ComponentRows(BuildComponentList(*registry));
+  if (json) {
+    WriteJsonRows(out, rows);
+  } else {
+    WriteTsv(out, {"ProgID", "File Path", "Version", "Attribute", "CLSID"}, rows);
+  }
+  return 0;
+}
+
+}  // namespace orlix::cli

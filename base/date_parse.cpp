@@ -76,6 +76,8 @@ bool ParseDateText(const std::string& text, const LocaleInfo& locale, double* ou
   bool expectTimePart = false;  // a time separator was read after a time number
 
   const std::string timeSep = locale.timeSeparator.empty() ? std::string(":") : locale.timeSeparator;
+  // Where the date separator is not a period, "10.30" is a time, as Windows reads it.
+  const bool periodIsTime = locale.dateSeparator != ".";
   std::size_t i = 0;
   const std::size_t n = text.size();
   while (i < n) {
@@ -95,6 +97,7 @@ bool ParseDateText(const std::string& text, const LocaleInfo& locale, double* ou
       auto followedBySeparator = [&]() -> std::size_t {
         if (text.compare(i, timeSep.size(), timeSep) == 0) return timeSep.size();
         if (i < n && text[i] == ':') return 1;
+        if (periodIsTime && i + 1 < n && text[i] == '.' && IsDigit(text[i + 1])) return 1;
         return 0;
       };
       const std::size_t sepLength = followedBySeparator();

@@ -446,8 +446,10 @@ std::vector<NumberItem> TokenizeNumber(const std::string& section) {
 
 bool IsDigitToken(NumberToken t) { return t == NumberToken::Zero || t == NumberToken::Hash; }
 
-// Renders |value| with one number section; the caller adds any sign.
-std::string FormatNumberSection(double value, const std::string& section, const LocaleInfo& locale) {
+// Renders |value| with one number section; `sign` goes in front of the first digit (after
+// any leading literal text, as in "Total: -1.00").
+std::string FormatNumberSection(double value, const std::string& section, const LocaleInfo& locale,
+                                const char* sign = "") {
   std::vector<NumberItem> items = TokenizeNumber(section);
   // Where the parts of the number end: [0, wholeEnd) whole part, then fraction, then exponent.
   std::size_t pointIndex = items.size(), exponentIndex = items.size();
@@ -545,8 +547,13 @@ std::string FormatNumberSection(double value, const std::string& section, const 
     const int absExponent = exponent < 0 ? -exponent : exponent;
     exponentText = std::to_string(absExponent);
   }
+  bool signPlaced = false;
   for (std::size_t k = 0; k < items.size(); ++k) {
     const NumberItem& item = items[k];
+    if (!signPlaced && item.token != NumberToken::Literal && item.token != NumberToken::Comma) {
+      out += sign;
+      signPlaced = true;
+    }
     switch (item.token) {
       case NumberToken::Literal:
         out += item.text;
@@ -602,6 +609,7 @@ std::string FormatNumberSection(double value, const std::string& section, const 
         break;
     }
   }
+  if (!signPlaced) out.insert(0, sign);
   return out;
 }
 
@@ -619,8 +627,9 @@ std::string FormatNumberSections(double value, const std::vector<std::string>& s
     return FormatNumberSection(value, sections[1], locale);
   if (value == 0 && sections.size() >= 3 && !sections[2].empty())
     return FormatNumberSection(value, sections[2], locale);
-  std::string text = FormatNumberSection(value, sections[0], locale);
-  if (value < 0 && ShowsNonZero(text)) text.insert(0, "-");
+  // A negative value that rounds to zero shows no minus sign ("0.00", not "-0.00").
+  const std::string text = FormatNumberSection(value, sections[0], locale);
+  if (value < 0 && ShowsNonZero(text)) return FormatNumberSection(value, sections[0], locale, "-");
   return text;
 }
 
@@ -683,11 +692,13 @@ std::string FormatTextSection(const std::string& value, const std::string& secti
     if (leftToRight) {
       from = j;
       to = j == placeholders - 1 ? std::max(n, j + 1) : j + 1;
+    } else if (n > placeholders) {
+      // More characters than placeholders: one each from the left, the rest at the last.
+      from = j;
+      to = j == placeholders - 1 ? n : j + 1;
     } else {
-      const int offset = n - placeholders;  // character index of placeholder j is j + offset
-      from = j == 0 ? std::min(0, j + offset) : j + offset;
-      to = j + offset + 1;
-      if (j == 0 && offset > 0) from = 0;
+      from = to = j + n - placeholders;  // right-aligned: leading placeholders stay empty
+      ++to;
     }
     bool any = false;
     for (int k = from; k < to; ++k) {
@@ -765,18 +776,22 @@ bool AsNumber(const Variant& value, const LocaleInfo& locale, double* out) {
       *out = 0;
       return true;
     case VariantType::Text:
-      if (ParseNumberText(value.Text(), locale, out)) return true;
-      return ParseDateText(value.Text(), locale, out);
+      return ParseNumberText(value.Text(), locale, out);
     default:
       return false;
   }
 }
 
-// Reads a value as a date for date pictures.
+// Reads a value as a date for date pictures: text as a date, else as a plain serial number
+// (no currency, grouping or parentheses: "$5" is not a date).
 bool AsDate(const Variant& value, const LocaleInfo& locale, double* out) {
   if (value.IsText()) {
-    if (ParseDateText(value.Text(), locale, out)) return true;
-    return ParseNumberText(value.Text(), locale, out);
+    const std::string& text = value.Text();
+    if (ParseDateText(text, locale, out)) return true;
+    if (text.find('(') != std::string::npos || (!locale.currencySymbol.empty() && text.find(locale.currencySymbol) != std::string::npos) ||
+        (!locale.thousandSeparator.empty() && text.find(locale.thousandSeparator) != std::string::npos))
+      return false;
+    return ParseNumberText(text, locale, out);
   }
   return AsNumber(value, locale, out);
 }
@@ -805,7 +820,8 @@ bool FormatNamed(const Variant& value, const std::string& picture, const LocaleI
   for (int k = 0; k < 9; ++k) {
     if (!EqualsNoCase(picture, kNumberNames[k])) continue;
     double number;
-    if (!AsNumber(value, locale, &number)) {
+    // Text stays as written under General Number; other names read it as a number.
+    if ((k == 0 && value.IsText()) || !AsNumber(value, locale, &number)) {
       *out = VariantToText(value, locale);
       return true;
     }
@@ -861,7 +877,8 @@ std::string FormatVariant(const Variant& value, const std::string& picture, cons
 
   if (kind == PictureKind::Text) {
     const std::string text = VariantToText(value, locale);
-    if ((text.empty()) && sections.size() >= 2) return FormatTextSection(text, sections[1]);
+    if (text.empty() && sections.size() >= 2) return FormatTextSection(text, sections[1]);
+    if (value.IsNull()) return std::string();
     return FormatTextSection(text, sections[0]);
   }
   if (value.IsNull()) {

@@ -38,6 +38,10 @@ struct LocaleInfo {
   int twoDigitYearMax = 2029;
 };
 
+// A Windows date or time picture (GetDateFormat/GetTimeFormat: "M/d/yyyy", "h:mm:ss tt",
+// 'quoted' text) rewritten in the format-picture language, every other character literal.
+std::string PictureFromWindowsFormat(const std::string& windowsPicture);
+
 // English (United States), the locale of the portable build.
 const LocaleInfo& EnglishUnitedStates();
 

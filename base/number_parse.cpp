@@ -1,6 +1,6 @@
 // Numeric text as Windows reads it for IsNumeric and VarR8FromStr: blanks at either end, a
 // sign before or after, parentheses for negative, the locale's decimal and thousands
-// separators and currency symbol, an exponent (E or D), and &H/&O radix prefixes.
+// separators and currency symbol, an exponent, and &H/&O radix prefixes.
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -28,8 +28,8 @@ struct Cursor {
   }
 };
 
-// &H / &O: hexadecimal or octal digits only, up to 32 bits; four hex digits or fewer form a
-// 16-bit integer and wrap to negative like VB's literals (&HFFFF is -1).
+// &H / &O: hexadecimal or octal digits only, up to 32 bits, read as an unsigned value
+// (&HFFFF is 65535, as VarR8FromStr reads it).
 bool ParseRadix(Cursor& c, bool negative, double* out) {
   const char kind = static_cast<char>(c.Peek() | 0x20);
   if (kind != 'h' && kind != 'o') return false;
@@ -52,12 +52,7 @@ bool ParseRadix(Cursor& c, bool negative, double* out) {
   if (digits == 0) return false;
   c.SkipBlanks();
   if (!c.AtEnd()) return false;
-  double result;
-  if (radix == 16 ? digits <= 4 : value <= 0xFFFF) {
-    result = static_cast<double>(static_cast<std::int16_t>(static_cast<std::uint16_t>(value)));
-  } else {
-    result = static_cast<double>(static_cast<std::int32_t>(static_cast<std::uint32_t>(value)));
-  }
+  double result = static_cast<double>(value);
   if (negative) result = -result;
   if (out) *out = result;
   return true;
@@ -112,8 +107,7 @@ bool ParseNumberText(const std::string& text, const LocaleInfo& locale, double* 
     }
   }
   if (!anyDigit) return false;
-  const char e = static_cast<char>(c.Peek() | 0x20);
-  if (e == 'e' || e == 'd') {
+  if ((c.Peek() | 0x20) == 'e') {
     std::size_t save = c.pos;
     ++c.pos;
     std::string exponent = "e";

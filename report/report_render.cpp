@@ -1,0 +1,652 @@
+// Rendering of a report job: a style's templates filled with the bound grid (RTF, HTML), or the
+// fixed comma-separated layout (CSV).
+//
+// The templates are filled by placeholder replacement with well-defined, observable
+// consequences (a placeholder written twice receives every row twice, leftover row and cell
+// placeholders are removed wherever they stand, a lower-case "{||bodyrow||}" in the skeleton
+// is a row slot, ...). Doing that literally, one replacement over the whole document per row,
+// costs time quadratic in the row count. Here the body is built once, row after row, into
+// the final text, and the leftover placeholders are removed by streaming passes over it; the
+// result is the same text, byte for byte.
+//
+// That shortcut holds whenever inserting a row or a cell cannot create a new slot for later
+// rows or cells (a template that holds the placeholder of its own part, or fragments that join
+// into one). Such templates are detected before anything is emitted and rendered by the
+// literal algorithm instead.
+//
+// Cell texts, header texts, the title and the sub-title are data: placeholder text in them is
+// neither filled nor removed. In the literal algorithm data is kept out of matching by
+// standing in the text as a token (marker byte, number, marker byte) that no placeholder can
+// match; the tokens are expanded at the end.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/text.h"
+#include "report/library.h"
+#include "report/report.h"
+#include "reportview/grid.h"
+
+namespace orlix {
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+
+constexpr std::string_view kContentTitle = "{||ContentTitle||}";
+constexpr std::string_view kContentDescription = "{||ContentDescription||}";
+constexpr std::string_view kHeaderRow = "{||HeaderRow||}";
+constexpr std::string_view kBodyRow = "{||BodyRow||}";
+constexpr std::string_view kHeaderCellFormatting = "{||HeaderCellFormatting||}";
+constexpr std::string_view kHeaderCellData = "{||HeaderCellData||}";
+constexpr std::string_view kBodyCellFormatting = "{||BodyCellFormatting||}";
+constexpr std::string_view kBodyCellData = "{||BodyCellData||}";
+constexpr std::string_view kCellWidthRtf = "{||CellWidthRTF||}";
+constexpr std::string_view kCellAccumWidthRtf = "{||CellAccumWidthRTF||}";
+constexpr std::string_view kCellWidthHtml = "{||CellWidthHTML||}";
+constexpr std::string_view kHeader = "{||Header||}";
+constexpr std::string_view kBody = "{||Body||}";
+
+constexpr std::string_view kReportTitleTag = "{||ReportTitle||}";
+constexpr std::string_view kReportSubTitleTag = "{||ReportSubTitle||}";
+constexpr std::string_view kNestedTags[] = {"{||CurrentItemTitle||}", "{||Date||}", "{||Time||}",
+                                            "{||QuestionType||}", "{||QuestionAnswered||}"};
+
+// Enough context on each side of a join to hold any placeholder crossing it.
+constexpr std::size_t kJoinContext = 40;
+// Stands for data in texts that are only inspected for placeholders, never emitted.
+constexpr char kBarrier = '\x01';
+
+std::size_t CountNoCase(std::string_view text, std::string_view what) {
+  std::size_t count = 0;
+  for (std::size_t pos = FindNoCase(text, what); pos != std::string_view::npos;
+       pos = FindNoCase(text, what, pos + what.size()))
+    ++count;
+  return count;
+}
+
+// True when `what` occurs in left + right starting in `left` and ending in `right`.
+bool OccursAcross(std::string_view left, std::string_view right, std::string_view what) {
+  if (left.size() > kJoinContext) left = left.substr(left.size() - kJoinContext);
+  if (right.size() > kJoinContext) right = right.substr(0, kJoinContext);
+  const std::string joined = std::string(left) + std::string(right);
+  for (std::size_t pos = FindNoCase(joined, what); pos != std::string::npos;
+       pos = FindNoCase(joined, what, pos + 1)) {
+    if (pos < left.size() && pos + what.size() > left.size()) return true;
+  }
+  return false;
+}
+
+// Template text in which data stands as tokens.
+class MarkedText {
+ public:
+  // The marker is a byte the templates do not use, so that no template text reads as a token.
+  explicit MarkedText(const std::vector<const std::string*>& templates) {
+    bool used[256] = {};
+    for (const std::string* t : templates)
+      for (unsigned char ch : *t) used[ch] = true;
+    for (int candidate = 0x02; candidate < 0x100; ++candidate) {
+      const bool usable = (candidate < 0x20 && candidate != '\t' && candidate != '\n' && candidate != '\r') ||
+                          candidate == 0x7F || candidate >= 0x80;
+      if (usable && !used[candidate]) {
+        marker_ = static_cast<char>(candidate);
+        protected_ = true;
+        break;
+      }
+    }
+  }
+
+  // The text to put into the document for a piece of data. Empty data is no token: like no
+  // text at all, it lets the texts on both sides meet.
+  std::string Atom(std::string data) {
+    if (data.empty()) return data;
+    // Templates that use every byte leave no marker: the data then goes in as it stands.
+    if (!protected_) return data;
+    std::string token(1, marker_);
+    token += std::to_string(atoms_.size());
+    token += marker_;
+    atoms_.push_back(std::move(data));
+    return token;
+  }
+
+  const std::string& AtomAt(std::size_t index) const { return atoms_.at(index); }
+  char Marker() const { return marker_; }
+  bool Protected() const { return protected_; }
+
+  // Calls text(view) and data(view) for the pieces of a marked text, in order.
+  template <typename OnText, typename OnData>
+  void Walk(std::string_view marked, OnText text, OnData data) const {
+    if (!protected_) {
+      if (!marked.empty()) text(marked);
+      return;
+    }
+    std::size_t pos = 0;
+    while (pos < marked.size()) {
+      const std::size_t open = marked.find(marker_, pos);
+      if (open == std::string_view::npos) {
+        text(marked.substr(pos));
+        return;
+      }
+      if (open > pos) text(marked.substr(pos, open - pos));
+      const std::size_t close = marked.find(marker_, open + 1);
+      const std::size_t index = std::stoul(std::string(marked.substr(open + 1, close - open - 1)));
+      data(std::string_view(atoms_.at(index)));
+      pos = close + 1;
+    }
+  }
+
+  std::string Expand(std::string_view marked) const {
+    std::string out;
+    out.reserve(marked.size());
+    Walk(
+        marked, [&](std::string_view t) { out.append(t); }, [&](std::string_view d) { out.append(d); });
+    return out;
+  }
+
+  // The marked text with every token shown as one barrier byte, for inspection.
+  std::string WithBarriers(std::string_view marked) const {
+    std::string out;
+    Walk(
+        marked, [&](std::string_view t) { out.append(t); }, [&](std::string_view) { out += kBarrier; });
+    return out;
+  }
+
+ private:
+  char marker_ = '\0';
+  bool protected_ = false;
+  std::vector<std::string> atoms_;
+};
+
+// Receives the document as it is emitted: template text, in which placeholders still count,
+// and data, which ends any placeholder begun before it.
+class Sink {
+ public:
+  virtual ~Sink() = default;
+  virtual void Text(std::string_view text) = 0;
+  virtual void Data(std::string_view data) = 0;
+  virtual void Flush() {}
+};
+
+class StringSink : public Sink {
+ public:
+  explicit StringSink(std::string* out) : out_(out) {}
+  void Text(std::string_view text) override { out_->append(text); }
+  void Data(std::string_view data) override { out_->append(data); }
+
+ private:
+  std::string* out_;
+};
+
+// One removal pass as a stream: drops every occurrence of a placeholder (any letter case) from
+// the template text. A placeholder never overlaps itself, so leftmost matching in the stream
+// finds what one pass over the whole text would. Only a possible start of a match is held back.
+class PlaceholderRemover : public Sink {
+ public:
+  PlaceholderRemover(std::string_view placeholder, Sink* next) : placeholder_(placeholder), next_(next) {}
+
+  void Text(std::string_view text) override {
+    if (pending_.empty() && text.find('{') == std::string_view::npos) {
+      next_->Text(text);
+      return;
+    }
+    std::string joined;
+    std::string_view buffer = text;
+    if (!pending_.empty()) {
+      joined = pending_ + std::string(text);
+      buffer = joined;
+    }
+    std::size_t pos = 0;
+    for (std::size_t hit = FindNoCase(buffer, placeholder_); hit != std::string_view::npos;
+         hit = FindNoCase(buffer, placeholder_, pos)) {
+      if (hit > pos) next_->Text(buffer.substr(pos, hit - pos));
+      ++removed_;
+      pos = hit + placeholder_.size();
+    }
+    // The placeholder holds one opening brace, at its start: a partial match begins at the last
+    // brace within reach of the end.
+    std::size_t keep = buffer.size();
+    const std::size_t reach = buffer.size() > placeholder_.size() ? buffer.size() - placeholder_.size() + 1 : 0;
+    const std::size_t brace = buffer.rfind('{');
+    if (brace != std::string_view::npos && brace >= std::max(pos, reach)) {
+      const std::string_view tail = buffer.substr(brace);
+      if (EqualsNoCase(tail, placeholder_.substr(0, tail.size()))) keep = brace;
+    }
+    if (keep > pos) next_->Text(buffer.substr(pos, keep - pos));
+    pending_ = std::string(buffer.substr(keep));
+  }
+
+  void Data(std::string_view data) override {
+    Release();
+    next_->Data(data);
+  }
+
+  void Flush() override {
+    Release();
+    next_->Flush();
+  }
+
+  std::size_t Removed() const { return removed_; }
+
+ private:
+  void Release() {
+    if (pending_.empty()) return;
+    next_->Text(pending_);
+    pending_.clear();
+  }
+
+  std::string_view placeholder_;
+  Sink* next_;
+  std::string pending_;
+  std::size_t removed_ = 0;
+};
+
+// The row and cell templates of one part (header or body), with the names of their slots.
+struct RowTemplates {
+  const std::string* row;
+  const std::string* formatting;
+  const std::string* data;
+  std::string_view formattingSlot;
+  std::string_view dataSlot;
+  std::string_view textPlaceholder;  // "{||Header||}" or "{||Body||}"
+};
+
+// The cell templates filled for one display position: the formatting text, and the data
+// template cut where the cell text goes (the text goes between consecutive pieces).
+struct CellFragments {
+  std::string formatting;
+  std::vector<std::string> dataPieces;
+};
+
+std::string Decimal(std::int64_t value) { return std::to_string(value); }
+
+std::vector<CellFragments> BuildFragments(const RowTemplates& t, const std::vector<std::int32_t>& order,
+                                          std::size_t positions, const std::vector<std::int32_t>& htmlWidths,
+                                          const std::vector<std::int32_t>& rtfWidths) {
+  std::vector<CellFragments> fragments;
+  fragments.reserve(positions);
+  std::int64_t acc = 0;
+  for (std::size_t p = 0; p < positions; ++p) {
+    const auto c = static_cast<std::size_t>(order.at(p));
+    CellFragments f;
+    f.formatting = ReplaceNoCase(*t.formatting, kCellWidthRtf, Decimal(rtfWidths.at(c)));
+    acc += rtfWidths.at(c);
+    f.formatting = ReplaceNoCase(f.formatting, kCellAccumWidthRtf, Decimal(acc));
+    const std::string width = Decimal(htmlWidths.at(c)) + "%";
+    std::size_t pos = 0;
+    for (std::size_t hit = FindNoCase(*t.data, t.textPlaceholder); hit != std::string::npos;
+         hit = FindNoCase(*t.data, t.textPlaceholder, pos)) {
+      f.dataPieces.push_back(ReplaceNoCase(std::string_view(*t.data).substr(pos, hit - pos), kCellWidthHtml, width));
+      pos = hit + t.textPlaceholder.size();
+    }
+    f.dataPieces.push_back(ReplaceNoCase(std::string_view(*t.data).substr(pos), kCellWidthHtml, width));
+    fragments.push_back(std::move(f));
+  }
+  return fragments;
+}
+
+// A row template cut at its slots. Every cell is inserted in front of every slot of its kind,
+// and the slot's own text stays behind the cells (it is removed with the leftovers).
+struct RowShape {
+  enum class Kind { Text, FormattingSlot, DataSlot };
+  struct Segment {
+    Kind kind;
+    std::string text;
+  };
+  std::vector<Segment> segments;
+  std::size_t formattingSlots = 0;
+  std::size_t dataSlots = 0;
+};
+
+RowShape CutRow(const RowTemplates& t) {
+  RowShape shape;
+  const std::string& row = *t.row;
+  std::size_t pos = 0;
+  for (;;) {
+    const std::size_t f = FindNoCase(row, t.formattingSlot, pos);
+    const std::size_t d = FindNoCase(row, t.dataSlot, pos);
+    const std::size_t hit = std::min(f, d);
+    if (hit == std::string::npos) break;
+    if (hit > pos) shape.segments.push_back({RowShape::Kind::Text, row.substr(pos, hit - pos)});
+    const bool isFormatting = hit == f;
+    const std::size_t length = isFormatting ? t.formattingSlot.size() : t.dataSlot.size();
+    shape.segments.push_back(
+        {isFormatting ? RowShape::Kind::FormattingSlot : RowShape::Kind::DataSlot, row.substr(hit, length)});
+    (isFormatting ? shape.formattingSlots : shape.dataSlots)++;
+    pos = hit + length;
+  }
+  if (pos < row.size()) shape.segments.push_back({RowShape::Kind::Text, row.substr(pos)});
+  return shape;
+}
+
+// Emits a row with `cells` cells; cellText(k) gives the text of the cell at position k.
+template <typename OnText, typename OnData, typename CellText>
+void EmitRow(const RowShape& shape, const std::vector<CellFragments>& fragments, std::size_t cells,
+             const CellText& cellText, OnText text, OnData data) {
+  for (const RowShape::Segment& segment : shape.segments) {
+    if (segment.kind == RowShape::Kind::FormattingSlot) {
+      for (std::size_t k = 0; k < cells; ++k) {
+        text(std::string_view(fragments[k].formatting));
+        text(kCrLf);
+      }
+    } else if (segment.kind == RowShape::Kind::DataSlot) {
+      for (std::size_t k = 0; k < cells; ++k) {
+        const std::vector<std::string>& pieces = fragments[k].dataPieces;
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+          if (i > 0) data(cellText(k));
+          text(std::string_view(pieces[i]));
+        }
+      }
+    }
+    text(std::string_view(segment.text));
+  }
+}
+
+// The row with `cells` cells as one text, data shown as barriers: what the checks look at.
+std::string RowForInspection(const RowShape& shape, const std::vector<CellFragments>& fragments, std::size_t cells) {
+  std::string out;
+  EmitRow(
+      shape, fragments, cells, [](std::size_t) { return std::string_view(); },
+      [&](std::string_view t) { out.append(t); }, [&](std::string_view) { out += kBarrier; });
+  return out;
+}
+
+// True when filling the row cell by cell finds exactly the row template's own slots at every
+// step, so that the row can be emitted in one go. Inserted text only ever adds to the row, so
+// the full row shows every placeholder that any intermediate state of it holds (a fragment
+// ending in front of a slot cannot reach into it: a placeholder's brace opens it).
+bool RowIsStable(const RowShape& shape, const std::string& full, const RowTemplates& t) {
+  return CountNoCase(full, t.formattingSlot) == shape.formattingSlots &&
+         CountNoCase(full, t.dataSlot) == shape.dataSlots;
+}
+
+// The row filled as written: every cell by a replacement over the whole row so far.
+template <typename CellText>
+std::string BuildRowLiterally(const RowTemplates& t, const std::vector<CellFragments>& fragments, std::size_t cells,
+                              const CellText& cellAtom) {
+  std::string row = *t.row;
+  for (std::size_t k = 0; k < cells; ++k) {
+    const CellFragments& f = fragments[k];
+    row = ReplaceNoCase(row, t.formattingSlot, f.formatting + std::string(kCrLf) + std::string(t.formattingSlot));
+    std::string d;
+    for (std::size_t i = 0; i < f.dataPieces.size(); ++i) {
+      if (i > 0) d += cellAtom(k);
+      d += f.dataPieces[i];
+    }
+    row = ReplaceNoCase(row, t.dataSlot, d + std::string(t.dataSlot));
+  }
+  return row;
+}
+
+std::int64_t RoundHalfEven(double value) { return static_cast<std::int64_t>(std::nearbyint(value)); }
+
+}  // namespace
+
+void cReport::ListView(Grid* objListView) {
+  mobjListView = objListView;
+  if (mobjListView == nullptr) return;
+  const int count = mobjListView->ColumnCount();
+  if (count < 1) return;
+  const std::vector<int> order = mobjListView->ColumnOrder();
+  mlngColumnOrder.assign(static_cast<std::size_t>(count), 0);
+  for (int p = 0; p < count; ++p) mlngColumnOrder[static_cast<std::size_t>(p)] = order.at(static_cast<std::size_t>(p));
+}
+
+void cReport::ExtraParameters(std::shared_ptr<ReportParameters> objParameters) {
+  mcolExtraParameters = std::move(objParameters);
+}
+
+bool cReport::Generate() {
+  switch (ReportType) {
+    case kReportRtf:
+    case kReportHtml:
+      return RenderStyled();
+    case kReportCsv:
+      return RenderCsv();
+    default:
+      return false;
+  }
+}
+
+std::string cReport::GetParameter(const std::string& tag) const {
+  if (!mcolExtraParameters || !KeyExists(tag, *mcolExtraParameters)) return std::string();
+  std::string value = mcolExtraParameters->Item(tag)->Value;
+  for (std::string_view nested : kNestedTags) {
+    const std::string key(nested);
+    if (KeyExists(key, *mcolExtraParameters)) value = ReplaceExact(value, nested, mcolExtraParameters->Item(key)->Value);
+  }
+  return value;
+}
+
+void cReport::ComputeCellWidths(std::vector<std::int32_t>* htmlWidths, std::vector<std::int32_t>* rtfWidths) const {
+  const int n = mobjListView != nullptr ? mobjListView->ColumnCount() : 0;
+  if (n <= 0) {
+    *htmlWidths = {100};
+    *rtfWidths = {12000};
+    return;
+  }
+  std::vector<double> widths(static_cast<std::size_t>(n));
+  std::int64_t total = 0;
+  for (int c = 0; c < n; ++c) {
+    widths[static_cast<std::size_t>(c)] = mobjListView->ColumnWidth(c);
+    total = RoundHalfEven(static_cast<double>(total) + widths[static_cast<std::size_t>(c)]);
+  }
+  htmlWidths->assign(static_cast<std::size_t>(n), 0);
+  rtfWidths->assign(static_cast<std::size_t>(n), 0);
+  for (std::size_t c = 0; c < widths.size(); ++c) {
+    // Nothing to divide by (every column 0 wide, or widths that round away): equal shares.
+    if (total <= 0) {
+      (*htmlWidths)[c] = static_cast<std::int32_t>(100 / n);
+      (*rtfWidths)[c] = static_cast<std::int32_t>(12000 / n);
+      continue;
+    }
+    (*htmlWidths)[c] = static_cast<std::int32_t>(RoundHalfEven(widths[c] * 100) / total);
+    (*rtfWidths)[c] = static_cast<std::int32_t>(RoundHalfEven(widths[c] * 12000) / total);
+  }
+}
+
+std::string cReport::EscapeRtf(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + 8);
+  for (char ch : text) {
+    if (ch == '\\' || ch == '{' || ch == '}') out += '\\';
+    out += ch;
+  }
+  return out;
+}
+
+std::string cReport::EscapeHtml(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + 16);
+  for (char ch : text) {
+    switch (ch) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += ch;
+    }
+  }
+  return out;
+}
+
+bool cReport::RenderStyled() {
+  MarkedText marked({&mstrTable, &mstrHeaderRow, &mstrHeaderCellFormatting, &mstrHeaderCellData, &mstrBodyRow,
+                     &mstrBodyCellFormatting, &mstrBodyCellData});
+
+  std::string doc = ReplaceExact(mstrTable, kContentTitle, marked.Atom(GetParameter(std::string(kReportTitleTag))));
+  doc = ReplaceExact(doc, kContentDescription, marked.Atom(GetParameter(std::string(kReportSubTitleTag))));
+
+  if (mobjListView == nullptr) {
+    ReportContents = marked.Expand(doc);
+    Generated = true;
+    return true;
+  }
+  Grid& grid = *mobjListView;
+  const std::int32_t type = ReportType;
+
+  std::vector<std::int32_t> htmlWidths, rtfWidths;
+  ComputeCellWidths(&htmlWidths, &rtfWidths);
+
+  // Header row.
+  const RowTemplates header{&mstrHeaderRow, &mstrHeaderCellFormatting, &mstrHeaderCellData,
+                            kHeaderCellFormatting, kHeaderCellData, kHeader};
+  const auto columns = static_cast<std::size_t>(std::max(grid.ColumnCount(), 0));
+  const std::vector<CellFragments> headerFragments =
+      BuildFragments(header, mlngColumnOrder, columns, htmlWidths, rtfWidths);
+  std::vector<std::string> headerAtoms;
+  for (std::size_t p = 0; p < columns; ++p)
+    headerAtoms.push_back(marked.Atom(" " + grid.ColumnHeader(mlngColumnOrder.at(p))));
+  const auto headerAtom = [&](std::size_t k) { return std::string_view(headerAtoms[k]); };
+
+  const RowShape headerShape = CutRow(header);
+  std::string headerRow;
+  if (marked.Protected() && RowIsStable(headerShape, RowForInspection(headerShape, headerFragments, columns), header)) {
+    EmitRow(
+        headerShape, headerFragments, columns, headerAtom, [&](std::string_view t) { headerRow.append(t); },
+        [&](std::string_view d) { headerRow.append(d); });
+  } else {
+    headerRow = BuildRowLiterally(header, headerFragments, columns, headerAtom);
+  }
+  doc = ReplaceNoCase(doc, kHeaderRow, headerRow);
+  doc = ReplaceNoCase(doc, kHeaderCellData, "");
+  doc = ReplaceNoCase(doc, kHeaderCellFormatting, "");
+
+  // Body rows. Cells are fetched for positions up to the row's own sub-item count; a column
+  // order too short for that fails like any other grid error, before the document is stored.
+  const RowTemplates body{&mstrBodyRow, &mstrBodyCellFormatting, &mstrBodyCellData,
+                          kBodyCellFormatting, kBodyCellData, kBody};
+  std::size_t positions = 0;
+  while (positions < mlngColumnOrder.size() && mlngColumnOrder[positions] >= 0 &&
+         static_cast<std::size_t>(mlngColumnOrder[positions]) < htmlWidths.size())
+    ++positions;
+  const std::vector<CellFragments> bodyFragments =
+      BuildFragments(body, mlngColumnOrder, positions, htmlWidths, rtfWidths);
+  const RowShape bodyShape = CutRow(body);
+
+  const auto cellCount = [&](int r) {
+    const auto cells = static_cast<std::size_t>(grid.SubItemCount(r)) + 1;
+    // The literal fill fails at the first position the column order cannot serve.
+    if (cells > positions) throw std::out_of_range("the column order has no entry for cell " + std::to_string(positions));
+    return cells;
+  };
+  std::vector<std::string> cellTexts;
+  const auto fetchCells = [&](int r, std::size_t cells) {
+    cellTexts.resize(cells);
+    for (std::size_t k = 0; k < cells; ++k) {
+      const std::string text = " " + grid.ItemText(r, mlngColumnOrder[k]);
+      cellTexts[k] = type == kReportRtf ? EscapeRtf(text) : EscapeHtml(text);
+    }
+  };
+
+  // Slots for rows: every body-row placeholder left in the document.
+  std::vector<std::size_t> slots;
+  for (std::size_t pos = FindNoCase(doc, kBodyRow); pos != std::string::npos;
+       pos = FindNoCase(doc, kBodyRow, pos + kBodyRow.size()))
+    slots.push_back(pos);
+
+  bool stable = marked.Protected();
+  if (stable && positions > 0) {
+    const std::string full = RowForInspection(bodyShape, bodyFragments, positions);
+    stable = RowIsStable(bodyShape, full, body) && CountNoCase(full, kBodyRow) == 0 &&
+             !OccursAcross(full, full, kBodyRow);
+    const std::string inspected = marked.WithBarriers(doc);
+    std::size_t pos = FindNoCase(inspected, kBodyRow);
+    while (stable && pos != std::string::npos) {
+      if (OccursAcross(std::string_view(inspected).substr(0, pos), full, kBodyRow)) stable = false;
+      pos = FindNoCase(inspected, kBodyRow, pos + kBodyRow.size());
+    }
+  }
+
+  std::string out;
+  if (stable) {
+    StringSink sinkOut(&out);
+    PlaceholderRemover removeCellFormatting(kBodyCellFormatting, &sinkOut);
+    PlaceholderRemover removeCellData(kBodyCellData, &removeCellFormatting);
+    PlaceholderRemover removeRow(kBodyRow, &removeCellData);
+
+    // Rows for further slots are kept as marked text and replayed.
+    std::string rowsBlock;
+    const bool keepBlock = slots.size() > 1;
+
+    const auto emitMarked = [&](std::string_view text) {
+      marked.Walk(
+          text, [&](std::string_view t) { removeRow.Text(t); }, [&](std::string_view d) { removeRow.Data(d); });
+    };
+    emitMarked(std::string_view(doc).substr(0, slots.empty() ? doc.size() : slots[0]));
+    for (int r = 0; r < grid.ItemCount(); ++r) {
+      if (CurrentStatus) CurrentStatus(r + 1, grid.ItemCount());
+      const std::size_t cells = cellCount(r);
+      fetchCells(r, cells);
+      if (slots.empty()) continue;
+      const auto cellText = [&](std::size_t k) { return std::string_view(cellTexts[k]); };
+      EmitRow(
+          bodyShape, bodyFragments, cells, cellText, [&](std::string_view t) { removeRow.Text(t); },
+          [&](std::string_view d) { removeRow.Data(d); });
+      if (keepBlock) {
+        EmitRow(
+            bodyShape, bodyFragments, cells, cellText, [&](std::string_view t) { rowsBlock.append(t); },
+            [&](std::string_view d) { rowsBlock += marked.Atom(std::string(d)); });
+      }
+    }
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+      if (i > 0) emitMarked(rowsBlock);
+      const std::size_t end = i + 1 < slots.size() ? slots[i + 1] : doc.size();
+      emitMarked(std::string_view(doc).substr(slots[i], end - slots[i]));
+    }
+    removeRow.Flush();
+  } else {
+    // Literal fill: each row goes in front of every slot by a replacement over the whole text.
+    for (int r = 0; r < grid.ItemCount(); ++r) {
+      if (CurrentStatus) CurrentStatus(r + 1, grid.ItemCount());
+      const std::size_t cells = cellCount(r);
+      fetchCells(r, cells);
+      std::vector<std::string> atoms;
+      for (std::size_t k = 0; k < cells; ++k) atoms.push_back(marked.Atom(cellTexts[k]));
+      const std::string row =
+          BuildRowLiterally(body, bodyFragments, cells, [&](std::size_t k) { return std::string_view(atoms[k]); });
+      doc = ReplaceNoCase(doc, kBodyRow, row + std::string(kBodyRow));
+    }
+    doc = ReplaceNoCase(doc, kBodyRow, "");
+    doc = ReplaceNoCase(doc, kBodyCellData, "");
+    doc = ReplaceNoCase(doc, kBodyCellFormatting, "");
+    out = marked.Expand(doc);
+  }
+
+  ReportContents = std::move(out);
+  Generated = true;
+  return true;
+}
+
+bool cReport::RenderCsv() {
+  if (mobjListView == nullptr) throw std::logic_error("a comma-separated report needs a bound grid");
+  Grid& grid = *mobjListView;
+  const auto quote = [](std::string* doc, const std::string& text) {
+    *doc += '"';
+    for (char ch : text) *doc += ch == '"' ? '\'' : ch;
+    *doc += '"';
+  };
+  std::string doc;
+  const int columns = grid.ColumnCount();
+  for (int p = 0; p < columns; ++p) {
+    if (p > 0) doc += ',';
+    quote(&doc, grid.ColumnHeader(mlngColumnOrder.at(static_cast<std::size_t>(p))));
+  }
+  doc += kCrLf;
+  for (int r = 0; r < grid.ItemCount(); ++r) {
+    const int subItems = grid.SubItemCount(r);
+    for (int k = 0; k <= subItems; ++k) {
+      if (k > 0) doc += ',';
+      quote(&doc, grid.ItemText(r, mlngColumnOrder.at(static_cast<std::size_t>(k))));
+    }
+    doc += kCrLf;
+    if (CurrentStatus) CurrentStatus(r + 1, grid.ItemCount());
+  }
+  ReportContents = std::move(doc);
+  Generated = true;
+  return true;
+}
+
+}  // namespace orlix

@@ -1,0 +1,391 @@
+// Rendering of report jobs: widths, escaping, parameters, CSV, events, failures and the
+// protection of data from placeholder filling.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "report/report.h"
+#include "report/report_styles.h"
+#include "tests/native/render_test_support.h"
+
+namespace orlix {
+namespace {
+
+using render_test::MakeGrid;
+using render_test::MakeParameters;
+
+cReport StyledJob(int type, const reference::Templates& t, Grid* grid,
+                  std::shared_ptr<ReportParameters> params = nullptr) {
+  cReport job;
+  job.ReportType = type;
+  cReportTestAccess::SetTemplates(job, t);
+  job.ExtraParameters(std::move(params));
+  job.ListView(grid);
+  return job;
+}
+
+std::size_t Count(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (std::size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
+  return n;
+}
+
+TEST(ReportWidths, EqualColumnsAndTheRoundingRules) {
+  cReport job;
+  std::vector<std::int32_t> html, rtf;
+  auto three = MakeGrid({"a", "b", "c"}, {50, 50, 50}, {});
+  job.ListView(three.get());
+  cReportTestAccess::Widths(job, &html, &rtf);
+  EXPECT_EQ(html, (std::vector<std::int32_t>{33, 33, 33}));
+  EXPECT_EQ(rtf, (std::vector<std::int32_t>{4000, 4000, 4000}));
+
+  // Ties go to the even neighbour: 0.5 + 1.5 accumulates round(0.5)=0, round(0 + 1.5)=2; then
+  // round(0.5 * 100)=50 -> 25, round(1.5 * 100)=150 -> 75.
+  auto ties = MakeGrid({"a", "b"}, {0.5, 1.5}, {});
+  job.ListView(ties.get());
+  cReportTestAccess::Widths(job, &html, &rtf);
+  EXPECT_EQ(html, (std::vector<std::int32_t>{25, 75}));
+  EXPECT_EQ(rtf, (std::vector<std::int32_t>{3000, 9000}));
+
+  // The total is rounded at every step: round(2.5) = 2, round(2 + 2.5) = 4 (not 5).
+  auto accumulated = MakeGrid({"a", "b"}, {2.5, 2.5}, {});
+  job.ListView(accumulated.get());
+  cReportTestAccess::Widths(job, &html, &rtf);
+  EXPECT_EQ(html, (std::vector<std::int32_t>{62, 62}));  // 250 div 4
+  EXPECT_EQ(rtf, (std::vector<std::int32_t>{7500, 7500}));
+
+  // Division drops the remainder: 1/3 of 100 and of 12000, 2/3 likewise.
+  auto uneven = MakeGrid({"a", "b"}, {1, 2}, {});
+  job.ListView(uneven.get());
+  cReportTestAccess::Widths(job, &html, &rtf);
+  EXPECT_EQ(html, (std::vector<std::int32_t>{33, 66}));
+  EXPECT_EQ(rtf, (std::vector<std::int32_t>{4000, 8000}));
+}
+
+TEST(ReportWidths, NothingToDivideByGivesEqualShares) {
+  cReport job;
+  std::vector<std::int32_t> html, rtf;
+  auto zero = MakeGrid({"a", "b", "c"}, {0, 0, 0}, {});
+  job.ListView(zero.get());
+  cReportTestAccess::Widths(job, &html, &rtf);
+  EXPECT_EQ(html, (std::vector<std::int32_t>{33, 33, 33}));
+  EXPECT_EQ(rtf, (std::vector<std::int32_t>{4000, 4000, 4000}));
+
+  // Widths that are not 0 but whose total rounds to 0.
+  auto tiny = MakeGrid({"a", "b"}, {0.2, 0.2}, {});
+  job.ListView(tiny.get());
+  cReportTestAccess::Widths(job, &html, &rtf);
+  EXPECT_EQ(html, (std::vector<std::int32_t>{50, 50}));
+  EXPECT_EQ(rtf, (std::vector<std::int32_t>{6000, 6000}));
+
+  auto none = MakeGrid({}, {}, {});
+  job.ListView(none.get());
+  cReportTestAccess::Widths(job, &html, &rtf);
+  EXPECT_EQ(html, (std::vector<std::int32_t>{100}));
+  EXPECT_EQ(rtf, (std::vector<std::int32_t>{12000}));
+
+  // A zero-width column among others simply gets nothing.
+  auto mixed = MakeGrid({"a", "b"}, {0, 10}, {});
+  job.ListView(mixed.get());
+  cReportTestAccess::Widths(job, &html, &rtf);
+  EXPECT_EQ(html, (std::vector<std::int32_t>{0, 100}));
+}
+
+TEST(ReportWidths, RtfCellEdgesFollowTheColumnsInDisplayOrder) {
+  auto grid = MakeGrid({"Wide", "Narrow"}, {2000, 1000}, {{"w", "n"}});
+  auto job = StyledJob(kReportRtf, render_test::PlainRtf(), grid.get());
+  ASSERT_TRUE(job.Generate());
+  EXPECT_NE(job.ReportContents.find("\\clwWidth8000 \\cellx8000\r\n"), std::string::npos);
+  EXPECT_NE(job.ReportContents.find("\\clwWidth4000 \\cellx12000\r\n"), std::string::npos);
+
+  // Shown the other way round: the narrow column comes first and keeps its own width.
+  grid->SetColumnOrder({1, 0});
+  auto swapped = StyledJob(kReportRtf, render_test::PlainRtf(), grid.get());
+  ASSERT_TRUE(swapped.Generate());
+  const std::string& out = swapped.ReportContents;
+  EXPECT_NE(out.find("\\clwWidth4000 \\cellx4000\r\n"), std::string::npos);
+  EXPECT_NE(out.find("\\clwWidth8000 \\cellx12000\r\n"), std::string::npos);
+  EXPECT_LT(out.find(" Narrow\\cell"), out.find(" Wide\\cell"));
+  EXPECT_LT(out.find(" n\\cell"), out.find(" w\\cell"));
+}
+
+TEST(ReportBinding, ColumnOrderIsReadWhenTheGridIsBound) {
+  auto grid = MakeGrid({"a", "b", "c"}, {}, {{"1", "2", "3"}});
+  grid->SetColumnOrder({2, 0, 1});
+  cReport job;
+  job.ListView(grid.get());
+  EXPECT_EQ(cReportTestAccess::ColumnOrder(job), (std::vector<std::int32_t>{2, 0, 1}));
+
+  // Changing the grid afterwards does not change the job; a grid without columns keeps the old
+  // order.
+  grid->SetColumnOrder({0, 1, 2});
+  EXPECT_EQ(cReportTestAccess::ColumnOrder(job), (std::vector<std::int32_t>{2, 0, 1}));
+  auto empty = MakeGrid({}, {}, {});
+  job.ListView(empty.get());
+  EXPECT_EQ(cReportTestAccess::ColumnOrder(job), (std::vector<std::int32_t>{2, 0, 1}));
+
+  job.ReportType = kReportCsv;
+  job.ListView(grid.get());
+  ASSERT_TRUE(job.Generate());
+  EXPECT_EQ(job.ReportContents, "\"a\",\"b\",\"c\"\r\n\"1\",\"2\",\"3\"\r\n");
+}
+
+TEST(ReportEscaping, CellTextsInEachFormat) {
+  const std::vector<std::vector<std::string>> rows = {{"a < b & c"}, {"back\\slash {x}"}, {"say \"hi\""}};
+  auto grid = MakeGrid({"Text"}, {}, rows);
+  auto html = StyledJob(kReportHtml, render_test::PlainHtml(), grid.get());
+  ASSERT_TRUE(html.Generate());
+  EXPECT_NE(html.ReportContents.find("> a &lt; b &amp; c</td>"), std::string::npos);
+  EXPECT_NE(html.ReportContents.find("> back\\slash {x}</td>"), std::string::npos);
+  EXPECT_NE(html.ReportContents.find("> say &quot;hi&quot;</td>"), std::string::npos);
+
+  auto rtf = StyledJob(kReportRtf, render_test::PlainRtf(), grid.get());
+  ASSERT_TRUE(rtf.Generate());
+  EXPECT_NE(rtf.ReportContents.find(" a < b & c\\cell"), std::string::npos);
+  EXPECT_NE(rtf.ReportContents.find(" back\\\\slash \\{x\\}\\cell"), std::string::npos);
+  EXPECT_NE(rtf.ReportContents.find(" say \"hi\"\\cell"), std::string::npos);
+
+  cReport csv;
+  csv.ReportType = kReportCsv;
+  csv.ListView(grid.get());
+  ASSERT_TRUE(csv.Generate());
+  EXPECT_EQ(csv.ReportContents, "\"Text\"\r\n\"a < b & c\"\r\n\"back\\slash {x}\"\r\n\"say 'hi'\"\r\n");
+
+  // The escapers on their own: order matters (an ampersand is escaped once; a backslash put in
+  // front of a brace is not doubled again).
+  EXPECT_EQ(cReportTestAccess::EscapeHtml("&lt;\"<>"), "&amp;lt;&quot;&lt;&gt;");
+  EXPECT_EQ(cReportTestAccess::EscapeRtf("\\{}"), "\\\\\\{\\}");
+  EXPECT_EQ(cReportTestAccess::EscapeRtf(""), "");
+}
+
+TEST(ReportEscaping, HeadersTitlesAndSubTitlesGoInUnescaped) {
+  auto grid = MakeGrid({"x<y", "{z}"}, {}, {});
+  auto params = MakeParameters({{"{||ReportTitle||}", "T<{&}>"}, {"{||ReportSubTitle||}", "S\\\""}});
+  auto html = StyledJob(kReportHtml, render_test::PlainHtml(), grid.get(), params);
+  ASSERT_TRUE(html.Generate());
+  EXPECT_NE(html.ReportContents.find("<h1>T<{&}></h1><p>S\\\"</p>"), std::string::npos);
+  EXPECT_NE(html.ReportContents.find("> x<y</th>"), std::string::npos);
+  auto rtf = StyledJob(kReportRtf, render_test::PlainRtf(), grid.get(), params);
+  ASSERT_TRUE(rtf.Generate());
+  EXPECT_NE(rtf.ReportContents.find(" {z}\\cell"), std::string::npos);
+  EXPECT_NE(rtf.ReportContents.find("{\\b T<{&}>}"), std::string::npos);
+}
+
+TEST(ReportParameters, NestedTagsAreExpandedExactly) {
+  cReport job;
+  EXPECT_EQ(cReportTestAccess::GetParameter(job, "{||ReportTitle||}"), "");  // no collection
+  job.ExtraParameters(MakeParameters({{"{||ReportTitle||}", "On {||Date||} at {||Time||}, {||date||} {||ReportSubTitle||}"},
+                                      {"{||Date||}", "Monday"},
+                                      {"{||Time||}", "10:00"},
+                                      {"{||ReportSubTitle||}", "sub"}}));
+  EXPECT_EQ(cReportTestAccess::GetParameter(job, "{||ReportTitle||}"),
+            "On Monday at 10:00, {||date||} {||ReportSubTitle||}");
+  // Keys are found without regard to case; a missing tag gives empty text.
+  EXPECT_EQ(cReportTestAccess::GetParameter(job, "{||reporttitle||}").substr(0, 9), "On Monday");
+  EXPECT_EQ(cReportTestAccess::GetParameter(job, "{||QuestionType||}"), "");
+  // Absent nested tags stay as written.
+  job.ExtraParameters(MakeParameters({{"{||ReportTitle||}", "{||CurrentItemTitle||} {||QuestionAnswered||}"},
+                                      {"{||QuestionAnswered||}", "yes"}}));
+  EXPECT_EQ(cReportTestAccess::GetParameter(job, "{||ReportTitle||}"), "{||CurrentItemTitle||} yes");
+}
+
+TEST(ReportGenerate, TypesOutsideTheKnownOnesRenderNothing) {
+  auto grid = MakeGrid({"a"}, {}, {{"1"}});
+  for (int type : {3, -1, 1000}) {
+    cReport job;
+    job.ReportContents = "before";
+    job.ReportType = type;
+    job.ListView(grid.get());
+    EXPECT_FALSE(job.Generate());
+    EXPECT_EQ(job.ReportContents, "before");
+    EXPECT_FALSE(job.Generated);
+  }
+}
+
+TEST(ReportGenerate, WithoutAGridOnlyTitleAndDescriptionAreFilled) {
+  auto job = StyledJob(kReportHtml, render_test::PlainHtml(), nullptr,
+                       MakeParameters({{"{||ReportTitle||}", "T"}}));
+  ASSERT_TRUE(job.Generate());
+  EXPECT_TRUE(job.Generated);
+  EXPECT_EQ(job.ReportContents, "<html><h1>T</h1><p></p><table>\r\n{||HeaderRow||}\r\n{||BodyRow||}\r\n</table></html>");
+
+  cReport csv;
+  csv.ReportType = kReportCsv;
+  csv.ReportContents = "kept";
+  EXPECT_THROW(csv.Generate(), std::logic_error);
+  EXPECT_EQ(csv.ReportContents, "kept");
+}
+
+TEST(ReportGenerate, ColumnsWithoutRows) {
+  auto grid = MakeGrid({"A", "B"}, {10, 30}, {});
+  int events = 0;
+  auto job = StyledJob(kReportHtml, render_test::PlainHtml(), grid.get());
+  job.CurrentStatus = [&](std::int32_t, std::int32_t) { ++events; };
+  ASSERT_TRUE(job.Generate());
+  EXPECT_EQ(job.ReportContents,
+            "<html><h1></h1><p></p><table>\r\n<tr>\r\n      <th width=\"25%\"> A</th><th width=\"75%\"> B</th>\r\n"
+            "    </tr>\r\n\r\n\r\n</table></html>");
+  EXPECT_EQ(events, 0);
+
+  cReport csv;
+  csv.ReportType = kReportCsv;
+  csv.ListView(grid.get());
+  csv.CurrentStatus = job.CurrentStatus;
+  ASSERT_TRUE(csv.Generate());
+  EXPECT_EQ(csv.ReportContents, "\"A\",\"B\"\r\n");
+  EXPECT_EQ(events, 0);
+}
+
+TEST(ReportGenerate, RaggedRowsHaveTheirOwnNumberOfCells) {
+  auto grid = MakeGrid({"A", "B", "C"}, {}, {{"a1", "b1", "c1"}, {"a2"}, {"a3", "b3"}});
+  cReport csv;
+  csv.ReportType = kReportCsv;
+  csv.ListView(grid.get());
+  ASSERT_TRUE(csv.Generate());
+  EXPECT_EQ(csv.ReportContents, "\"A\",\"B\",\"C\"\r\n\"a1\",\"b1\",\"c1\"\r\n\"a2\"\r\n\"a3\",\"b3\"\r\n");
+
+  auto html = StyledJob(kReportHtml, render_test::PlainHtml(), grid.get());
+  ASSERT_TRUE(html.Generate());
+  EXPECT_NE(html.ReportContents.find("<tr>\r\n      <td width=\"33%\"> a2</td>\r\n    </tr>"), std::string::npos);
+  EXPECT_EQ(Count(html.ReportContents, "<td "), 6u);
+}
+
+TEST(ReportGenerate, ProgressOncePerRowInBothRenderers) {
+  auto grid = MakeGrid({"A"}, {}, {{"1"}, {"2"}, {"3"}});
+  for (int type : {kReportRtf, kReportHtml, kReportCsv}) {
+    std::vector<std::pair<int, int>> seen;
+    auto job = StyledJob(type, type == kReportRtf ? render_test::PlainRtf() : render_test::PlainHtml(), grid.get());
+    job.CurrentStatus = [&](std::int32_t current, std::int32_t total) { seen.emplace_back(current, total); };
+    ASSERT_TRUE(job.Generate());
+    EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{1, 3}, {2, 3}, {3, 3}})) << "type " << type;
+  }
+  // A template that forces the literal fill reports the same way.
+  reference::Templates odd = render_test::PlainHtml();
+  odd.bodyRow += "{||BodyRow||}";
+  std::vector<std::pair<int, int>> seen;
+  auto job = StyledJob(kReportHtml, odd, grid.get());
+  job.CurrentStatus = [&](std::int32_t current, std::int32_t total) { seen.emplace_back(current, total); };
+  ASSERT_TRUE(job.Generate());
+  EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{1, 3}, {2, 3}, {3, 3}}));
+}
+
+TEST(ReportGenerate, AFailureKeepsThePreviousDocument) {
+  auto grid = MakeGrid({"A", "B"}, {}, {{"1", "2"}});
+  for (int type : {kReportRtf, kReportHtml, kReportCsv}) {
+    auto job = StyledJob(type, type == kReportRtf ? render_test::PlainRtf() : render_test::PlainHtml(), grid.get());
+    ASSERT_TRUE(job.Generate());
+    const std::string first = job.ReportContents;
+    // A third column appears after binding: the order read then is too short for the new
+    // header (styled) or for a row that now has two sub-items (every type).
+    grid->AddColumn("", "C");
+    grid->SetSubItem(0, 2, "3");
+    EXPECT_THROW(job.Generate(), std::out_of_range) << "type " << type;
+    EXPECT_EQ(job.ReportContents, first);
+    EXPECT_TRUE(job.Generated);
+    grid = MakeGrid({"A", "B"}, {}, {{"1", "2"}});
+  }
+  // Never rendered: stays not generated.
+  auto wide = MakeGrid({"A"}, {}, {{"1"}});
+  cReport job;
+  job.ReportType = kReportCsv;
+  job.ListView(wide.get());
+  wide->AddColumn("", "B");
+  wide->SetSubItem(0, 1, "x");
+  EXPECT_THROW(job.Generate(), std::out_of_range);
+  EXPECT_FALSE(job.Generated);
+  EXPECT_EQ(job.ReportContents, "");
+}
+
+// Cell texts, header texts and the title are data: text in them that looks like a placeholder is
+// written as it stands.
+TEST(ReportDataProtection, PlaceholderTextInDataIsWrittenLiterally) {
+  const std::vector<std::string> tricky = {"{||BodyRow||}", "{||Body||}", "{||BodyCellData||}", "{||bodycellformatting||}",
+                                           "{||HeaderCellData||}", "{||CellWidthHTML||}", "{||ContentTitle||}"};
+  std::vector<std::vector<std::string>> rows;
+  for (const auto& t : tricky) rows.push_back({t, "after " + t});
+  auto grid = MakeGrid({"{||HeaderCellData||}", "{||CellWidthHTML||} {||BodyRow||}"}, {1, 1}, rows);
+  auto params = MakeParameters({{"{||ReportTitle||}", "{||BodyRow||} {||HeaderRow||} {||ContentDescription||}"},
+                                {"{||ReportSubTitle||}", "{||BodyCellData||}"}});
+  for (int type : {kReportHtml, kReportRtf}) {
+    auto job = StyledJob(type, type == kReportRtf ? render_test::PlainRtf() : render_test::PlainHtml(), grid.get(), params);
+    ASSERT_TRUE(job.Generate());
+    const std::string& out = job.ReportContents;
+    const std::string open = type == kReportRtf ? "\\{" : "{";
+    const std::string close = type == kReportRtf ? "\\}" : "}";
+    // First column: right behind the row's opening markup; second column: behind "after".
+    const std::string first = type == kReportRtf ? "{\\f1 " : "%\">";
+    const std::string cellEnd = type == kReportRtf ? "\\cell" : "</td>";
+    for (const auto& t : tricky) {
+      const std::string shown = " " + open + t.substr(1, t.size() - 2) + close;
+      EXPECT_EQ(Count(out, first + shown + cellEnd), 1u) << t;
+      EXPECT_EQ(Count(out, " after" + shown + cellEnd), 1u) << t;
+    }
+    const std::string headerEnd = type == kReportRtf ? "\\cell" : "</th>";
+    EXPECT_EQ(Count(out, " {||HeaderCellData||}" + headerEnd), 1u);
+    EXPECT_EQ(Count(out, " {||CellWidthHTML||} {||BodyRow||}" + headerEnd), 1u);
+    EXPECT_NE(out.find("{||BodyRow||} {||HeaderRow||} {||ContentDescription||}"), std::string::npos);
+    EXPECT_EQ(Count(out, "{||BodyCellData||}"), (type == kReportRtf ? 1u : 3u));
+    // Still exactly one row per grid row.
+    EXPECT_EQ(Count(out, type == kReportRtf ? "\\trowd" : "<tr>"), tricky.size() + 1);
+  }
+}
+
+TEST(ReportDataProtection, DataTouchingTemplateTextDoesNotCompleteAPlaceholder) {
+  // In the template, a half placeholder stands right before the title; a title that would
+  // complete it stays a title.
+  reference::Templates t = render_test::PlainHtml();
+  t.table = "[{||Body{||ContentTitle||}]" + t.table;
+  auto grid = MakeGrid({"A"}, {}, {{"1"}, {"2"}});
+  auto job = StyledJob(kReportHtml, t, grid.get(), MakeParameters({{"{||ReportTitle||}", "Row||}"}}));
+  ASSERT_TRUE(job.Generate());
+  EXPECT_EQ(job.ReportContents.substr(0, 17), "[{||BodyRow||}]<h");
+  EXPECT_EQ(Count(job.ReportContents, "<tr>"), 3u);
+
+  // With an empty title nothing stands between two halves: they meet and make a row slot, as
+  // in the literal fill.
+  t.table = "[{||Body{||ContentTitle||}Row||}]" + render_test::PlainHtml().table;
+  auto empty = StyledJob(kReportHtml, t, grid.get());
+  ASSERT_TRUE(empty.Generate());
+  EXPECT_EQ(empty.ReportContents,
+            reference::RenderLiterally(kReportHtml, t, nullptr, grid.get(), cReportTestAccess::ColumnOrder(empty)));
+  EXPECT_EQ(Count(empty.ReportContents, "<tr>"), 5u);
+}
+
+TEST(ReportGenerate, GeneratingAgainReflectsTheGridNow) {
+  auto grid = MakeGrid({"A"}, {}, {{"1"}});
+  cReport job;
+  job.ReportType = kReportCsv;
+  job.ListView(grid.get());
+  ASSERT_TRUE(job.Generate());
+  grid->AddItem("2");
+  ASSERT_TRUE(job.Generate());
+  EXPECT_EQ(job.ReportContents, "\"A\"\r\n\"1\"\r\n\"2\"\r\n");
+}
+
+TEST(ReportGenerate, CsvWritesLineBreaksAndEmptyFieldsAsTheyAre) {
+  auto grid = MakeGrid({"", "B,\"x\""}, {}, {{"", "line\r\nbreak"}, {"'q'"}});
+  cReport csv;
+  csv.ReportType = kReportCsv;
+  csv.ListView(grid.get());
+  ASSERT_TRUE(csv.Generate());
+  EXPECT_EQ(csv.ReportContents, "\"\",\"B,'x'\"\r\n\"\",\"line\r\nbreak\"\r\n\"'q'\"\r\n");
+}
+
+TEST(ReportStyles, BuiltInClassicBlackHeaderCells) {
+  ReportStyles styles;
+  auto grid = MakeGrid({"Wide", "Narrow"}, {2000, 1000}, {{"x", "y"}});
+  ASSERT_TRUE(LoadReportStyles(styles, grid.get(), MakeParameters({{"{||ReportTitle||}", "Title"}})));
+  auto job = styles.Item("REPORT1");
+  ASSERT_EQ(job->Title, "ClassicBlack");
+  ASSERT_TRUE(job->Generate());
+  EXPECT_NE(job->ReportContents.find("\\clwWidth8000 \\cellx8000"), std::string::npos);
+  EXPECT_NE(job->ReportContents.find("\\clwWidth4000 \\cellx12000"), std::string::npos);
+  EXPECT_EQ(job->ReportContents.find("{||"), std::string::npos);
+  EXPECT_NE(job->ReportContents.find("Title"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace orlix

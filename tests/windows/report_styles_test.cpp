@@ -52,5 +52,17 @@ TEST(StoreResource, LoaderReturnsTheFileByteForByte) {
   EXPECT_EQ(SplitReportSections(bytes).size(), 32u);
 }
 
+TEST(StoreResource, GivesThirtyTwoJobs) {
+  ReportStyles styles;
+  ASSERT_TRUE(LoadReportStyles(styles, nullptr, nullptr));
+  ASSERT_EQ(styles.Count(), 32u);
+  for (std::size_t i = 0; i < styles.Count(); ++i) {
+    EXPECT_EQ(styles.At(i)->Key, "REPORT" + std::to_string(i + 1));
+    EXPECT_EQ(styles.At(i)->ReportType, i < 16 ? kReportRtf : kReportHtml);
+  }
+  EXPECT_EQ(styles.At(0)->Title, "ClassicBlack");
+  EXPECT_EQ(styles.At(31)->Title, "SimpleGreen");
+}
+
 }  // namespace
 }  // namespace orlix

@@ -41,9 +41,8 @@ std::string LoadBuiltInFormatBytes() {
   const HGLOBAL loaded = LoadResource(module, found);
   if (!loaded) ThrowStoreError("LoadResource");
   const void* bytes = LockResource(loaded);
-  const DWORD size = SizeofResource(module, found);
-  if (!bytes || (size == 0 && GetLastError() != ERROR_SUCCESS)) ThrowStoreError("LockResource");
-  return std::string(static_cast<const char*>(bytes), size);
+  if (!bytes) ThrowStoreError("LockResource");
+  return std::string(static_cast<const char*>(bytes), SizeofResource(module, found));
 }
 
 std::string LoadBuiltInFormats() { return AnsiToUtf8(LoadBuiltInFormatBytes()); }

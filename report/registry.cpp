@@ -17,6 +17,10 @@ std::string cRegistry::GetValue(RegKey hKey, const std::string& strName) const {
   if (source_.QueryValue(hKey, strName, &type, &data, &size) != reg_status::kSuccess) return std::string();
   const std::size_t nul = data.find('\0');
   if (nul == std::string::npos) {
+    // The narrow API adds the terminator that a string value was stored without whenever the
+    // buffer has room for it; only other types, or a buffer filled to the last byte, stay open.
+    const bool stringType = type == reg_type::kSz || type == reg_type::kExpandSz || type == reg_type::kMultiSz;
+    if (stringType && size < kValueBufferBytes) return data;
     throw std::invalid_argument("the registry value '" + strName + "' fills its buffer without a terminator");
   }
   return data.substr(0, nul);

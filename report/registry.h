@@ -22,7 +22,8 @@ class cRegistry {
   // The text of a value (empty name: the key's default value) up to its first NUL; empty when
   // it cannot be read, including values too long for the buffer. The value's type plays no part.
   // Throws std::invalid_argument when the read succeeds but the buffer holds no NUL (254 bytes
-  // without terminator); callers treat that like a missing value.
+  // without terminator, or unterminated data of a non-string type); callers treat that like a
+  // missing value.
   std::string GetValue(RegKey hKey, const std::string& strName) const;
 
   // True when the key was closed.

@@ -143,11 +143,16 @@ TEST_F(RegistryTest, TheTypePlaysNoPartAndAFullBufferWithoutTerminatorIsAnError)
   source.SetRaw("k", "multi", reg_type::kMultiSz, std::string("one\0two\0\0", 9));
   source.SetRaw("k", "full", reg_type::kSz, std::string(254, 'z'));
   source.SetRaw("k", "binary", reg_type::kBinary, std::string(254, '\x01'));
+  source.SetRaw("k", "short", reg_type::kSz, "abc");
+  source.SetRaw("k", "short binary", reg_type::kBinary, "abc");
   const RegKey key = registry.GetKey(source.Root(), "k");
   EXPECT_EQ(registry.GetValue(key, "dword"), "AB");
   EXPECT_EQ(registry.GetValue(key, "multi"), "one");
   EXPECT_THROW(registry.GetValue(key, "full"), std::invalid_argument);
   EXPECT_THROW(registry.GetValue(key, "binary"), std::invalid_argument);
+  // A shorter string stored without terminator is terminated by the API; other types are not.
+  EXPECT_EQ(registry.GetValue(key, "short"), "abc");
+  EXPECT_THROW(registry.GetValue(key, "short binary"), std::invalid_argument);
   registry.CloseKey(key);
 }
 

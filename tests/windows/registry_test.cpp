@@ -1,0 +1,122 @@
+// cRegistry over the live registry: keys and values that the test writes under the current
+// user's hive, read through the same narrow functions the report jobs use.
+#include "report/registry.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "platform/registry_win.h"
+
+namespace orlix {
+namespace {
+
+class LiveRegistry : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = "Software\\OrlixTest\\registry-" + std::to_string(::GetCurrentProcessId()) + "-" +
+            std::to_string(::GetTickCount());
+    Set(".htm", "", REG_SZ, "htmlfile");
+    Set(".htm", "Content Type", REG_SZ, "  text/html  ");
+    Set("htmlfile\\shell\\open\\command", "", REG_SZ, "\"C:\\Viewer\\view.exe\" \"%1\"");
+    long status = 0;
+    live_ = Win32Registry::OpenSubtree(HKEY_CURRENT_USER, path_, &status);
+    ASSERT_TRUE(live_) << status;
+    registry_ = std::make_unique<cRegistry>(*live_);
+  }
+  void TearDown() override {
+    registry_.reset();
+    live_.reset();
+    EXPECT_EQ(::SHDeleteKeyA(HKEY_CURRENT_USER, path_.c_str()), ERROR_SUCCESS);
+    ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\OrlixTest");  // only when no other test's key is left
+  }
+
+  // Writes the bytes exactly as given. A non-NUL byte follows them in memory: the API counts a
+  // NUL found right after string data as its forgotten terminator.
+  void SetBytes(const std::string& sub, const std::string& name, DWORD type, std::string bytes) {
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, (path_ + "\\" + sub).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                                &key, nullptr),
+              ERROR_SUCCESS);
+    const DWORD count = static_cast<DWORD>(bytes.size());
+    bytes += 'X';
+    EXPECT_EQ(::RegSetValueExA(key, name.empty() ? nullptr : name.c_str(), 0, type,
+                               reinterpret_cast<const BYTE*>(bytes.data()), count),
+              ERROR_SUCCESS);
+    ::RegCloseKey(key);
+  }
+  void Set(const std::string& sub, const std::string& name, DWORD type, const std::string& text) {
+    SetBytes(sub, name, type, text + '\0');
+  }
+  RegKey Open(const std::string& sub) { return registry_->GetKey(live_->Root(), sub); }
+
+  std::string path_;
+  std::unique_ptr<Win32Registry> live_;
+  std::unique_ptr<cRegistry> registry_;
+};
+
+TEST_F(LiveRegistry, FollowsAFileTypeToItsOpenCommand) {
+  const RegKey type = Open(".HTM");
+  ASSERT_NE(type, 0u);
+  EXPECT_EQ(registry_->GetValue(type, ""), "htmlfile");
+  EXPECT_EQ(registry_->GetValue(type, "Content Type"), "  text/html  ");
+  EXPECT_EQ(registry_->GetValue(type, "Missing"), "");
+  EXPECT_TRUE(registry_->CloseKey(type));
+  const RegKey command = Open("htmlfile\\shell\\open\\command");
+  ASSERT_NE(command, 0u);
+  EXPECT_EQ(registry_->GetValue(command, ""), "\"C:\\Viewer\\view.exe\" \"%1\"");
+  EXPECT_TRUE(registry_->CloseKey(command));
+  EXPECT_EQ(Open("nofile\\shell\\open\\command"), 0u);
+  EXPECT_EQ(registry_->GetKey(0, ".htm"), 0u);
+  EXPECT_FALSE(registry_->CloseKey(0));
+}
+
+TEST_F(LiveRegistry, StringValuesUpTo253AnsiCharactersAreReadWhole) {
+  Set("sizes", "253", REG_SZ, std::string(250, 'a') + "  b");
+  Set("sizes", "254", REG_SZ, std::string(254, 'c'));
+  Set("sizes", "accented", REG_SZ, std::string(253, '\xE9'));  // 253 bytes in code page 1252
+  Set("sizes", "no default", REG_SZ, "named only");
+  const RegKey key = Open("sizes");
+  ASSERT_NE(key, 0u);
+  EXPECT_EQ(registry_->GetValue(key, "253"), std::string(250, 'a') + "  b");
+  EXPECT_EQ(registry_->GetValue(key, "254"), "");
+  std::string accented;
+  for (int i = 0; i < 253; ++i) accented += "\xC3\xA9";
+  EXPECT_EQ(registry_->GetValue(key, "accented"), accented);
+  EXPECT_EQ(registry_->GetValue(key, ""), "");  // the key has no default value
+  registry_->CloseKey(key);
+}
+
+TEST_F(LiveRegistry, OtherTypesAreReadAsTextAndAFullBufferWithoutTerminatorIsAnError) {
+  SetBytes("types", "dword", REG_DWORD, std::string("\x41\x42\x00\x00", 4));
+  Set("types", "expand", REG_EXPAND_SZ, "%SystemRoot%\\notepad.exe");
+  SetBytes("types", "full", REG_SZ, std::string(254, 'z'));
+  SetBytes("types", "binary", REG_BINARY, std::string(254, '\x01'));
+  SetBytes("types", "short", REG_SZ, "abc");
+  SetBytes("types", "short binary", REG_BINARY, "abc");
+  const RegKey key = Open("types");
+  ASSERT_NE(key, 0u);
+  EXPECT_EQ(registry_->GetValue(key, "dword"), "AB");
+  EXPECT_EQ(registry_->GetValue(key, "expand"), "%SystemRoot%\\notepad.exe");
+  EXPECT_THROW(registry_->GetValue(key, "full"), std::invalid_argument);
+  EXPECT_THROW(registry_->GetValue(key, "binary"), std::invalid_argument);
+  EXPECT_EQ(registry_->GetValue(key, "short"), "abc");
+  EXPECT_THROW(registry_->GetValue(key, "short binary"), std::invalid_argument);
+  registry_->CloseKey(key);
+}
+
+TEST(LiveClassRoot, ReadsTheRegisteredClassOfTextFiles) {
+  Win32Registry classes;
+  const cRegistry registry(classes);
+  const RegKey key = registry.GetKey(classes.Root(), ".txt");
+  ASSERT_NE(key, 0u);
+  EXPECT_EQ(registry.GetValue(key, ""), "txtfile");
+  EXPECT_TRUE(registry.CloseKey(key));
+}
+
+}  // namespace
+}  // namespace orlix

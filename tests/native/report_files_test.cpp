@@ -1,0 +1,541 @@
+#include "report/report_files.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <dirent.h>
+#include <fstream>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "base/locale_info.h"
+#include "platform/file_system.h"
+#include "platform/process_launcher.h"
+#include "report/report.h"
+#include "reportview/memory_grid.h"
+#include "tests/support/fake_class_root.h"
+#include "tests/support/scripted_prompt.h"
+
+namespace orlix {
+namespace {
+
+using testing_support::FakeClassRoot;
+using testing_support::ScriptedPrompt;
+
+// 6 March 2002, 9:05:07.
+constexpr double kMarch6th2002At090507 = 37321.0 + (9 * 3600 + 5 * 60 + 7) / 86400.0;
+
+const char kExistsQuestionTail[] = "' already exists.\r\n\r\nOverwrite the existing file?";
+std::string CouldNotDelete(const std::string& path) {
+  return "Could not delete the file '" + path +
+         "'.\r\nPlease make sure that the file is not currently being used by another application\r\n"
+         "and that you have rights to delete the file.";
+}
+
+// The machine's file system with the temporary folder moved into the test's own folder and
+// failures that a test can switch on.
+class TestFileSystem : public FileSystem {
+ public:
+  std::string tempBuffer;
+  std::string windowsBuffer;
+  bool failReplace = false;
+  std::set<std::string> hidden;
+  std::vector<std::string> replaced;
+
+  char PathSeparator() const override { return '/'; }
+  std::string TempPathBuffer() override { return tempBuffer; }
+  std::string WindowsDirectoryBuffer() override { return windowsBuffer; }
+  PathState StatePath(const std::string& path) override {
+    const PathState state = LocalFileSystem().StatePath(path);
+    return state == PathState::NormalFile && hidden.count(path) ? PathState::HiddenOrSystem : state;
+  }
+  bool RemoveFile(const std::string& path) override { return LocalFileSystem().RemoveFile(path); }
+  WriteResult WriteNewFile(const std::string& path, const std::string& bytes, std::string* error) override {
+    return LocalFileSystem().WriteNewFile(path, bytes, error);
+  }
+  bool ReplaceFile(const std::string& source, const std::string& target, std::string* error) override {
+    if (failReplace) {
+      *error = "Sharing violation";
+      return false;
+    }
+    replaced.push_back(target);
+    return LocalFileSystem().ReplaceFile(source, target, error);
+  }
+};
+
+class RecordingLauncher : public ProcessLauncher {
+ public:
+  std::vector<std::string> started;
+  std::vector<std::string> opened;
+  std::string failWith;
+
+  bool StartCommandLine(const std::string& commandLine, std::string* error) override {
+    started.push_back(commandLine);
+    if (!failWith.empty()) *error = failWith;
+    return failWith.empty();
+  }
+  bool OpenDocument(const std::string& path, std::string* commandLine, std::string* error) override {
+    opened.push_back(path);
+    *commandLine = "xdg-open \"" + path + "\"";
+    if (!failWith.empty()) *error = failWith;
+    return failWith.empty();
+  }
+};
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteAll(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+}
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  if (DIR* d = ::opendir(folder.c_str())) {
+    while (dirent* e = ::readdir(d)) {
+      const std::string name = e->d_name;
+      if (name != "." && name != "..") names.push_back(name);
+    }
+    ::closedir(d);
+  }
+  return names;
+}
+
+class ReportFilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/orlix-files-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    folder_ = pattern;
+    files_.tempBuffer = "  " + folder_ + "/ " + std::string(1, '\0') + "garbage after the terminator";
+    files_.windowsBuffer = "C:/WINDOWS/" + std::string(1, '\0');
+    params_ = std::make_shared<ReportParameters>();
+    report_.Title = "Classic Black";
+    report_.ReportType = kReportHtml;
+    report_.Generated = true;
+    report_.ReportContents = "<html>report</html>";
+    report_.ExtraParameters(params_);
+    ReportServices services;
+    services.files = &files_;
+    services.prompt = &prompt_;
+    services.registry = &registry_;
+    services.launcher = &launcher_;
+    services.locale = &EnglishUnitedStates();
+    services.now = [] { return kMarch6th2002At090507; };
+    report_.SetServices(services);
+  }
+  void TearDown() override {
+    for (const std::string& name : FolderEntries(folder_)) {
+      const std::string path = folder_ + "/" + name;
+      ::chmod(path.c_str(), 0700);
+      for (const std::string& inner : FolderEntries(path)) ::unlink((path + "/" + inner).c_str());
+      if (::unlink(path.c_str()) != 0) ::rmdir(path.c_str());
+    }
+    ::rmdir(folder_.c_str());
+  }
+  void AddParameter(const std::string& key, const std::string& value) {
+    params_->Add(std::make_shared<cReportParam>(cReportParam{key, value}), key);
+  }
+  // Stores to the temporary folder and gives the file name without the folder.
+  std::string StoreTemporaryName() {
+    EXPECT_TRUE(report_.StoreReportContent(true, ""));
+    EXPECT_TRUE(report_.LocalFileIsTemporary);
+    const std::string prefix = folder_ + "/";
+    EXPECT_EQ(report_.LocalFileName.compare(0, prefix.size(), prefix), 0) << report_.LocalFileName;
+    EXPECT_TRUE(Exists(report_.LocalFileName));
+    return report_.LocalFileName.substr(prefix.size());
+  }
+
+  std::string folder_;
+  TestFileSystem files_;
+  ScriptedPrompt prompt_;
+  FakeClassRoot registry_;
+  RecordingLauncher launcher_;
+  std::shared_ptr<ReportParameters> params_;
+  cReport report_;
+};
+
+TEST_F(ReportFilesTest, TemporaryNameIsTitleDateTimeAndExtension) {
+  AddParameter("{||ReportTitle||}", "Report");
+  EXPECT_EQ(StoreTemporaryName(), "Report Mar 6 2002 9-5-7.html");
+  EXPECT_EQ(ReadAll(report_.LocalFileName), "<html>report</html>");
+  EXPECT_TRUE(prompt_.History().empty());
+
+  report_.ReportType = kReportRtf;
+  EXPECT_EQ(StoreTemporaryName(), "Report Mar 6 2002 9-5-7.rtf");
+  report_.ReportType = kReportCsv;
+  EXPECT_EQ(StoreTemporaryName(), "Report Mar 6 2002 9-5-7.csv");
+}
+
+TEST_F(ReportFilesTest, NameTitlesAreCutAndCleaned) {
+  // 60 characters, one of them two bytes long in UTF-8: the cut counts characters.
+  const std::string longTitle = "\xC3\xA9" + std::string(59, 'x');
+  AddParameter("{||ReportTitle||}", longTitle);
+  EXPECT_EQ(NameTitle(params_.get()), "\xC3\xA9" + std::string(49, 'x'));
+
+  params_->Clear();
+  AddParameter("{||ReportTitle||}", "Q1: a/b <c> *d?* \"e\" f|g h\\i");
+  EXPECT_EQ(StoreTemporaryName(), "Q1 ab c d e fg hi Mar 6 2002 9-5-7.html");
+
+  params_->Clear();
+  AddParameter("{||ReportTitle||}", std::string(55, 'T'));
+  AddParameter("{||CurrentItemTitle||}", std::string(70, 'I'));
+  EXPECT_EQ(NameTitle(params_.get()), std::string(50, 'T') + " " + std::string(50, 'I'));
+}
+
+TEST_F(ReportFilesTest, NameTitleFallsBackAndKeepsTagsUnexpanded) {
+  EXPECT_EQ(StoreTemporaryName(), "Talvern Report Mar 6 2002 9-5-7.html");
+  EXPECT_EQ(NameTitle(nullptr), "Talvern Report");
+
+  AddParameter("{||ReportTitle||}", "");
+  EXPECT_EQ(NameTitle(params_.get()), "Talvern Report");
+
+  params_->Clear();
+  AddParameter("{||CurrentItemTitle||}", "Item");
+  EXPECT_EQ(StoreTemporaryName(), " Item Mar 6 2002 9-5-7.html");
+
+  params_->Clear();
+  AddParameter("{||Date||}", "Wednesday");
+  AddParameter("{||ReportTitle||}", "On {||Date||}");
+  EXPECT_EQ(NameTitle(params_.get()), "On {||Date||}");
+}
+
+TEST_F(ReportFilesTest, UnknownReportTypeHasNoExtension) {
+  report_.ReportType = 3;
+  EXPECT_EQ(report_.FileExtension(), "");
+  EXPECT_EQ(StoreTemporaryName(), "Talvern Report Mar 6 2002 9-5-7.");
+  report_.ReportType = -1;
+  EXPECT_EQ(report_.FileExtension(), "");
+  report_.ReportType = kReportHtml;
+  EXPECT_EQ(report_.FileExtension(), "html");
+}
+
+TEST_F(ReportFilesTest, SecondViewInTheSameSecondReplacesTheFirstWithoutAsking) {
+  AddParameter("{||ReportTitle||}", "Report");
+  const std::string first = StoreTemporaryName();
+  report_.ReportContents = "second";
+  EXPECT_EQ(StoreTemporaryName(), first);
+  EXPECT_EQ(ReadAll(report_.LocalFileName), "second");
+  EXPECT_TRUE(prompt_.History().empty());
+}
+
+TEST_F(ReportFilesTest, SavingOverAnExistingFileAsksFirst) {
+  const std::string target = folder_ + "/saved.html";
+  WriteAll(target, "old content");
+
+  prompt_.Answer(false);
+  EXPECT_FALSE(report_.StoreReportContent(false, target));
+  ASSERT_EQ(prompt_.History().size(), 1u);
+  EXPECT_TRUE(prompt_.History()[0].question);
+  EXPECT_EQ(prompt_.History()[0].caption, "Talvern");
+  EXPECT_EQ(prompt_.History()[0].text, "The file '" + target + kExistsQuestionTail);
+  EXPECT_EQ(ReadAll(target), "old content");
+  EXPECT_EQ(report_.LocalFileName, target);
+  EXPECT_FALSE(report_.LocalFileIsTemporary);
+
+  prompt_.Answer(true);
+  EXPECT_TRUE(report_.StoreReportContent(false, target));
+  EXPECT_EQ(prompt_.History().size(), 2u);
+  EXPECT_EQ(ReadAll(target), "<html>report</html>");
+  // Only the saved file is left: the staging copy was moved into place.
+  EXPECT_EQ(FolderEntries(folder_), std::vector<std::string>{"saved.html"});
+}
+
+TEST_F(ReportFilesTest, FailedReplacementKeepsTheOldFileAndSaysSo) {
+  const std::string target = folder_ + "/locked.rtf";
+  WriteAll(target, "old content");
+  files_.failReplace = true;
+  prompt_.Answer(true);
+  EXPECT_FALSE(report_.StoreReportContent(false, target));
+  ASSERT_EQ(prompt_.History().size(), 2u);
+  EXPECT_FALSE(prompt_.History()[1].question);
+  EXPECT_EQ(prompt_.History()[1].caption, "Talvern");
+  EXPECT_EQ(prompt_.History()[1].text, CouldNotDelete(target));
+  EXPECT_EQ(ReadAll(target), "old content");
+  EXPECT_EQ(FolderEntries(folder_), std::vector<std::string>{"locked.rtf"});
+}
+
+TEST_F(ReportFilesTest, StagingSkipsNamesAlreadyTaken) {
+  const std::string target = folder_ + "/busy.csv";
+  WriteAll(target, "old");
+  WriteAll(target + ".1.tmp", "somebody else's");
+  prompt_.Answer(true);
+  EXPECT_TRUE(report_.StoreReportContent(false, target));
+  EXPECT_EQ(ReadAll(target), "<html>report</html>");
+  EXPECT_EQ(ReadAll(target + ".1.tmp"), "somebody else's");
+}
+
+TEST_F(ReportFilesTest, HiddenFilesAreAskedAboutToo) {
+  const std::string target = folder_ + "/hidden.html";
+  WriteAll(target, "old");
+  files_.hidden.insert(target);
+  prompt_.Answer(false);
+  EXPECT_FALSE(report_.StoreReportContent(false, target));
+  EXPECT_EQ(prompt_.History().size(), 1u);
+  EXPECT_EQ(ReadAll(target), "old");
+}
+
+TEST_F(ReportFilesTest, WritingIntoAMissingFolderFailsWithTheReason) {
+  const std::string target = folder_ + "/missing/report.html";
+  EXPECT_FALSE(report_.StoreReportContent(false, target));
+  ASSERT_EQ(prompt_.History().size(), 1u);
+  EXPECT_FALSE(prompt_.History()[0].question);
+  EXPECT_EQ(prompt_.History()[0].text, "Error writing file '" + target + "':\r\n\r\nNo such file or directory");
+  EXPECT_FALSE(Exists(target));
+}
+
+TEST_F(ReportFilesTest, AFolderInTheWayIsAWriteErrorNotAQuestion) {
+  const std::string target = folder_ + "/folder";
+  ASSERT_EQ(::mkdir(target.c_str(), 0700), 0);
+  EXPECT_FALSE(report_.StoreReportContent(false, target));
+  ASSERT_EQ(prompt_.History().size(), 1u);
+  EXPECT_FALSE(prompt_.History()[0].question);
+  EXPECT_EQ(prompt_.History()[0].text.rfind("Error writing file '" + target + "':\r\n\r\n", 0), 0u);
+}
+
+TEST_F(ReportFilesTest, FileBytesAreWindows1252WithoutMark) {
+  report_.ReportContents = "caf\xC3\xA9 \xE2\x80\x93 \xE2\x82\xAC \xE2\x84\xA2 \xE4\xB8\xAD\r\n";
+  const std::string target = folder_ + "/bytes.csv";
+  EXPECT_TRUE(report_.StoreReportContent(false, target));
+  EXPECT_EQ(ReadAll(target), "caf\xE9 \x96 \x80 \x99 ?\r\n");
+}
+
+TEST_F(ReportFilesTest, AReportNotYetRenderedIsRenderedBeforeWriting) {
+  MemoryGrid grid;
+  grid.AddColumn("", "Name");
+  grid.AddColumn("", "Note");
+  grid.AddItem("a");
+  grid.SetSubItem(0, 1, "say \"hi\"");
+  report_.ListView(&grid);
+  report_.ReportType = kReportCsv;
+  report_.Generated = false;
+  report_.ReportContents = "stale";
+  const std::string target = folder_ + "/fresh.csv";
+  EXPECT_TRUE(report_.StoreReportContent(false, target));
+  EXPECT_TRUE(report_.Generated);
+  EXPECT_EQ(ReadAll(target), "\"Name\",\"Note\"\r\n\"a\",\"say 'hi'\"\r\n");
+
+  // Once rendered, what the job holds is written as it stands.
+  report_.ReportContents = "kept";
+  const std::string second = folder_ + "/kept.csv";
+  EXPECT_TRUE(report_.StoreReportContent(false, second));
+  EXPECT_EQ(ReadAll(second), "kept");
+}
+
+TEST(TextToFileBytes, MapsWhatTheCodePageHasAndMarksTheRest) {
+  EXPECT_EQ(TextToFileBytes(""), "");
+  EXPECT_EQ(TextToFileBytes("plain {\\rtf1}"), "plain {\\rtf1}");
+  EXPECT_EQ(TextToFileBytes("\xC2\xA0\xC3\xBF"), "\xA0\xFF");            // Latin-1 range kept
+  EXPECT_EQ(TextToFileBytes("\xC5\x92\xC5\xB8\xC6\x92"), "\x8C\x9F\x83");  // the 0x80-0x9F block
+  EXPECT_EQ(TextToFileBytes("\xC2\x81"), "?");                             // a C1 control cp1252 lacks
+  EXPECT_EQ(TextToFileBytes("\xF0\x9F\x98\x80!"), "?!");                   // outside the BMP
+  // Broken UTF-8 costs one '?' per bad byte and never swallows what follows.
+  EXPECT_EQ(TextToFileBytes("a\xC3"), "a?");
+  EXPECT_EQ(TextToFileBytes("\xC3(x"), "?(x");
+  EXPECT_EQ(TextToFileBytes("\xC0\xAF"), "??");
+  EXPECT_EQ(TextToFileBytes("\xED\xA0\x80z"), "???z");
+}
+
+TEST_F(ReportFilesTest, DeleteLocalFileRemovesOnlyExistingFiles) {
+  report_.LocalFileName = folder_ + "/gone.html";
+  EXPECT_FALSE(report_.DeleteLocalFile());
+  WriteAll(report_.LocalFileName, "x");
+  ::chmod(report_.LocalFileName.c_str(), 0400);
+  EXPECT_TRUE(report_.DeleteLocalFile());
+  EXPECT_FALSE(Exists(report_.LocalFileName));
+  report_.LocalFileName = folder_;
+  EXPECT_FALSE(report_.DeleteLocalFile());
+  EXPECT_TRUE(Exists(folder_));
+  report_.LocalFileName.clear();
+  EXPECT_FALSE(report_.DeleteLocalFile());
+}
+
+TEST_F(ReportFilesTest, TemporaryFolderWithoutTerminatorIsEmpty) {
+  files_.tempBuffer = folder_ + "/";
+  AddParameter("{||ReportTitle||}", "Report");
+  // The name then stands at the root of the file system, which a test cannot write to;
+  // what matters is the name that was attempted.
+  report_.StoreReportContent(true, "");
+  EXPECT_EQ(report_.LocalFileName, "/Report Mar 6 2002 9-5-7.html");
+}
+
+// --- Viewer command lines ---
+
+TEST(BuildViewerCommand, InsertsTheQuotedPathAtThePlaceholder) {
+  const std::string path = "C:\\Temp\\Report Mar 6 2002 9-5-7.html";
+  const std::string quoted = "\"" + path + "\"";
+  EXPECT_EQ(BuildViewerCommand("viewer.exe %1", path, "C:\\WINDOWS"), "viewer.exe " + quoted);
+  EXPECT_EQ(BuildViewerCommand("viewer.exe \"%1\"", path, ""), "viewer.exe " + quoted);
+  EXPECT_EQ(BuildViewerCommand("\"C:\\Program Files\\V\\v.exe\" \"%1\"", path, ""),
+            "\"C:\\Program Files\\V\\v.exe\" " + quoted);
+  EXPECT_EQ(BuildViewerCommand("viewer.exe %*", path, ""), "viewer.exe " + quoted);
+  EXPECT_EQ(BuildViewerCommand("viewer.exe /open %L", path, ""), "viewer.exe /open " + quoted);
+  EXPECT_EQ(BuildViewerCommand("viewer.exe /open \"%l\"", path, ""), "viewer.exe /open " + quoted);
+  EXPECT_EQ(BuildViewerCommand("notepad.exe", path, ""), "notepad.exe " + quoted);
+}
+
+TEST(BuildViewerCommand, ChoosesOnePlaceholderAndDropsTheOthers) {
+  const std::string path = "C:\\T\\r.rtf";
+  EXPECT_EQ(BuildViewerCommand("v.exe %1 %L", path, ""), "v.exe \"C:\\T\\r.rtf\" ");
+  EXPECT_EQ(BuildViewerCommand("v.exe %1 %* %1", path, ""), "v.exe \"C:\\T\\r.rtf\"  \"C:\\T\\r.rtf\"");
+  EXPECT_EQ(BuildViewerCommand("v.exe %* %l", path, ""), "v.exe \"C:\\T\\r.rtf\" ");
+  EXPECT_EQ(BuildViewerCommand("v.exe \"\" %1", path, ""), "v.exe \" \"C:\\T\\r.rtf\"");
+}
+
+TEST(BuildViewerCommand, ReplacesSystemRootButLeavesThePathAlone) {
+  EXPECT_EQ(BuildViewerCommand("%SystemRoot%\\system32\\notepad.exe %1", "C:\\r.csv", "C:\\WINDOWS"),
+            "C:\\WINDOWS\\system32\\notepad.exe \"C:\\r.csv\"");
+  EXPECT_EQ(BuildViewerCommand("%systemroot%\\notepad.exe %1", "C:\\r.csv", "C:\\WINDOWS"),
+            "%systemroot%\\notepad.exe \"C:\\r.csv\"");
+  // Title text that looks like placeholders reaches the viewer untouched.
+  const std::string path = "C:\\Temp\\Up 50%1 %Lead %* %SystemRoot% Mar 6 2002 9-5-7.html";
+  EXPECT_EQ(BuildViewerCommand("v.exe \"%1\"", path, "C:\\WINDOWS"), "v.exe \"" + path + "\"");
+}
+
+TEST_F(ReportFilesTest, ShellToAppStartsTheRegisteredViewer) {
+  registry_.Set(".html", "", "htmlfile");
+  registry_.Set("htmlfile\\Shell\\Open\\Command", "", "%SystemRoot%\\viewer.exe \"%1\"");
+  report_.LocalFileName = "C:/Temp/Report Mar 6 2002 9-5-7.html";
+  EXPECT_TRUE(report_.ShellToApp());
+  EXPECT_EQ(launcher_.started, std::vector<std::string>{"C:/WINDOWS\\viewer.exe \"C:/Temp/Report Mar 6 2002 9-5-7.html\""});
+  EXPECT_TRUE(prompt_.History().empty());
+  EXPECT_EQ(registry_.OpenKeyCount(), 0u);
+}
+
+TEST_F(ReportFilesTest, ShellToAppWithoutRegisteredViewerWarnsAndSucceeds) {
+  report_.ReportType = kReportRtf;
+  report_.LocalFileName = "r.rtf";
+  EXPECT_TRUE(report_.ShellToApp());
+  registry_.Set(".rtf", "", "rtffile");  // a file type without an open command
+  EXPECT_TRUE(report_.ShellToApp());
+  ASSERT_EQ(prompt_.History().size(), 2u);
+  for (const auto& shown : prompt_.History()) {
+    EXPECT_FALSE(shown.question);
+    EXPECT_EQ(shown.caption, "Talvern");
+    EXPECT_EQ(shown.text, "No program is associated with files of this type.");
+  }
+  EXPECT_TRUE(launcher_.started.empty());
+  EXPECT_EQ(registry_.OpenKeyCount(), 0u);
+}
+
+TEST_F(ReportFilesTest, ShellToAppReportsAFailedStart) {
+  registry_.Set(".csv", "", "csvfile");
+  registry_.Set("csvfile\\shell\\open\\command", "", "sheet.exe");
+  report_.ReportType = kReportCsv;
+  report_.Title = "Comma Delimited";
+  report_.LocalFileName = "C:\\T\\r.csv";
+  launcher_.failWith = "File not found.";
+  EXPECT_FALSE(report_.ShellToApp());
+  ASSERT_EQ(prompt_.History().size(), 1u);
+  EXPECT_EQ(prompt_.History()[0].text,
+            "Error trying to open report 'Comma Delimited' using:\r\nsheet.exe \"C:\\T\\r.csv\"\r\n\r\n"
+            "Error: File not found.");
+}
+
+TEST_F(ReportFilesTest, ShellToAppWithoutClassRootOpensWithTheDesktop) {
+  ReportServices services = report_.Services();
+  services.registry = nullptr;
+  report_.SetServices(services);
+  report_.LocalFileName = "/tmp/r.html";
+  EXPECT_TRUE(report_.ShellToApp());
+  EXPECT_EQ(launcher_.opened, std::vector<std::string>{"/tmp/r.html"});
+  launcher_.failWith = "No such file or directory";
+  EXPECT_FALSE(report_.ShellToApp());
+  ASSERT_EQ(prompt_.History().size(), 1u);
+  EXPECT_EQ(prompt_.History()[0].text,
+            "Error trying to open report 'Classic Black' using:\r\nxdg-open \"/tmp/r.html\"\r\n\r\n"
+            "Error: No such file or directory");
+}
+
+TEST_F(ReportFilesTest, IconPathDropsTheIndexAndPlacesTheWindowsFolder) {
+  EXPECT_EQ(report_.GetIconPath(), "");
+  registry_.Set(".html", "", "htmlfile");
+  EXPECT_EQ(report_.GetIconPath(), "");
+  registry_.Set("htmlfile\\DefaultIcon", "", "C:\\Apps\\viewer.exe");
+  EXPECT_EQ(report_.GetIconPath(), "C:\\Apps\\viewer.exe");
+  registry_.Set("htmlfile\\DefaultIcon", "", "%SystemRoot%\\system32\\shell32.dll,-154");
+  EXPECT_EQ(report_.GetIconPath(), "C:/WINDOWS\\system32\\shell32.dll");
+  registry_.Set("htmlfile\\DefaultIcon", "", "\"C:\\My,Apps\\v.exe\",1");
+  EXPECT_EQ(report_.GetIconPath(), "\"C:\\My,Apps\\v.exe\"");
+  EXPECT_EQ(registry_.OpenKeyCount(), 0u);
+}
+
+TEST_F(ReportFilesTest, OverlongRegistryValuesReadAsMissing) {
+  registry_.Set(".html", "", "htmlfile");
+  registry_.Set("htmlfile\\DefaultIcon", "", std::string(253, 'i'));
+  EXPECT_EQ(report_.GetIconPath(), std::string(253, 'i'));
+  registry_.Set("htmlfile\\DefaultIcon", "", std::string(254, 'i'));
+  EXPECT_EQ(report_.GetIconPath(), "");
+  EXPECT_EQ(registry_.OpenKeyCount(), 0u);
+}
+
+// --- Process start off Windows ---
+
+TEST(SplitCommandLine, FollowsTheWindowsArgumentRules) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(SplitCommandLine(""), V{});
+  EXPECT_EQ(SplitCommandLine("  a  b\tc "), (V{"a", "b", "c"}));
+  EXPECT_EQ(SplitCommandLine("\"C:\\Program Files\\v.exe\" \"a b\""), (V{"C:\\Program Files\\v.exe", "a b"}));
+  EXPECT_EQ(SplitCommandLine("x a\"b c\"d"), (V{"x", "ab cd"}));
+  EXPECT_EQ(SplitCommandLine("x \"\""), (V{"x", ""}));
+  EXPECT_EQ(SplitCommandLine("x a\\\\\"b c\""), (V{"x", "a\\b c"}));
+  EXPECT_EQ(SplitCommandLine("x a\\\"b"), (V{"x", "a\"b"}));
+  EXPECT_EQ(SplitCommandLine("x C:\\dir\\ y"), (V{"x", "C:\\dir\\", "y"}));
+}
+
+TEST(LocalProcessLauncher, StartsWithoutWaitingAndReportsMissingPrograms) {
+  char pattern[] = "/tmp/orlix-launch-XXXXXX";
+  ASSERT_NE(::mkdtemp(pattern), nullptr);
+  const std::string marker = std::string(pattern) + "/started";
+  std::string error;
+  ASSERT_TRUE(LocalProcessLauncher().StartCommandLine("/bin/sh -c \"echo ok > '" + marker + "'\"", &error)) << error;
+  // The child runs on its own; give it a generous while to leave its mark.
+  for (int i = 0; i < 500 && ReadAll(marker) != "ok\n"; ++i) ::usleep(20000);
+  EXPECT_EQ(ReadAll(marker), "ok\n");
+  ::unlink(marker.c_str());
+  ::rmdir(pattern);
+
+  error.clear();
+  EXPECT_FALSE(LocalProcessLauncher().StartCommandLine("\"/nonexistent/viewer program\" x", &error));
+  EXPECT_EQ(error, "No such file or directory");
+  EXPECT_FALSE(LocalProcessLauncher().StartCommandLine("   ", &error));
+}
+
+TEST(LocalFileSystem, WritesNewFilesOnlyAndReportsFolders) {
+  char pattern[] = "/tmp/orlix-fs-XXXXXX";
+  ASSERT_NE(::mkdtemp(pattern), nullptr);
+  const std::string folder = pattern;
+  const std::string file = folder + "/a.txt";
+  FileSystem& fs = LocalFileSystem();
+  std::string error;
+  EXPECT_EQ(fs.StatePath(file), PathState::Missing);
+  EXPECT_EQ(fs.WriteNewFile(file, std::string("a\0b", 3), &error), WriteResult::Written);
+  EXPECT_EQ(ReadAll(file), std::string("a\0b", 3));
+  EXPECT_EQ(fs.StatePath(file), PathState::NormalFile);
+  EXPECT_EQ(fs.WriteNewFile(file, "other", &error), WriteResult::AlreadyExists);
+  EXPECT_EQ(ReadAll(file), std::string("a\0b", 3));
+  EXPECT_EQ(fs.StatePath(folder), PathState::Directory);
+  EXPECT_EQ(fs.StatePath(""), PathState::Missing);
+  EXPECT_TRUE(fs.RemoveFile(file));
+  EXPECT_FALSE(fs.RemoveFile(file));
+  ::rmdir(pattern);
+}
+
+}  // namespace
+}  // namespace orlix

@@ -1,0 +1,356 @@
+// Report files and the viewer launch on Windows: real files, a private class root holding the
+// test's file types, a test viewer that records how it was started, and real message boxes.
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/locale_info.h"
+#include "platform/file_system.h"
+#include "platform/file_system_win.h"
+#include "platform/message_box_prompt_win.h"
+#include "platform/process_launcher.h"
+#include "platform/registry_win.h"
+#include "platform/unique_handle_win.h"
+#include "report/report.h"
+#include "report/report_files.h"
+#include "tests/support/scripted_prompt.h"
+
+namespace orlix {
+namespace {
+
+using testing_support::ScriptedPrompt;
+
+constexpr double kMarch6th2002At090507 = 37321.0 + (9 * 3600 + 5 * 60 + 7) / 86400.0;
+
+// A Unix path of the build tree as Wine's Z: drive shows it.
+std::string WindowsPath(std::string path) {
+  if (!path.empty() && path[0] == '/') path = "Z:" + path;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteAll(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA data;
+  const HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = data.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+  return names;
+}
+
+std::string WindowsFolder() {
+  char buffer[MAX_PATH] = {};
+  GetWindowsDirectoryA(buffer, MAX_PATH);
+  return buffer;
+}
+
+void SetDefault(HKEY root, const std::string& path, const std::string& value) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
+  UniqueHkey owned(key);
+  ASSERT_EQ(RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                           static_cast<DWORD>(value.size() + 1)),
+            ERROR_SUCCESS);
+}
+
+class ReportFilesWin : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string id = std::to_string(GetCurrentProcessId());
+    char temp[MAX_PATH] = {};
+    ASSERT_NE(GetTempPathA(MAX_PATH, temp), 0u);
+    folder_ = std::string(temp) + "orlix-files-" + id;
+    CreateDirectoryA(folder_.c_str(), nullptr);
+    log_ = folder_ + "\\viewer.log";
+    ASSERT_TRUE(SetEnvironmentVariableA("ORLIX_TEST_VIEWER_LOG", log_.c_str()));
+
+    classRootPath_ = "Software\\OrlixFilesTest" + id;
+    viewer_ = WindowsPath(ORLIX_TEST_VIEWER);
+    SetDefault(HKEY_CURRENT_USER, classRootPath_ + "\\.html", "OrlixTest.Html");
+    SetDefault(HKEY_CURRENT_USER, classRootPath_ + "\\OrlixTest.Html\\Shell\\Open\\Command", "\"" + viewer_ + "\" \"%1\"");
+    SetDefault(HKEY_CURRENT_USER, classRootPath_ + "\\OrlixTest.Html\\DefaultIcon", "%SystemRoot%\\system32\\orlixtest.dll,3");
+    registry_ = Win32Registry::OpenSubtree(HKEY_CURRENT_USER, classRootPath_);
+    ASSERT_TRUE(registry_);
+
+    params_ = std::make_shared<ReportParameters>();
+    params_->Add(std::make_shared<cReportParam>(cReportParam{"{||ReportTitle||}", "Report"}), "{||ReportTitle||}");
+    report_.Title = "Classic Blue";
+    report_.ReportType = kReportHtml;
+    report_.Generated = true;
+    report_.ReportContents = "<p>caf\xC3\xA9</p>";
+    report_.ExtraParameters(params_);
+    ReportServices services;
+    services.files = &LocalFileSystem();
+    services.prompt = &prompt_;
+    services.registry = registry_.get();
+    services.launcher = &LocalProcessLauncher();
+    services.locale = &EnglishUnitedStates();
+    services.now = [] { return kMarch6th2002At090507; };
+    report_.SetServices(services);
+  }
+
+  void TearDown() override {
+    registry_.reset();
+    SHDeleteKeyA(HKEY_CURRENT_USER, classRootPath_.c_str());
+    for (const std::string& name : FolderEntries(folder_)) {
+      const std::string path = folder_ + "\\" + name;
+      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileA(path.c_str());
+    }
+    RemoveDirectoryA(folder_.c_str());
+  }
+
+  void Register(const std::string& extension, const std::string& command) {
+    SetDefault(HKEY_CURRENT_USER, classRootPath_ + "\\." + extension, "OrlixTest." + extension);
+    SetDefault(HKEY_CURRENT_USER, classRootPath_ + "\\OrlixTest." + extension + "\\Shell\\Open\\Command", command);
+  }
+
+  // The viewer's record, once it has written it (the viewer is never waited for by the code
+  // under test, so the test gives it a generous while).
+  std::vector<std::string> ViewerRecord() {
+    for (int i = 0; i < 1000 && GetFileAttributesA(log_.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(10);
+    return Lines(ReadAll(log_));
+  }
+
+  std::string folder_;
+  std::string log_;
+  std::string classRootPath_;
+  std::string viewer_;
+  std::unique_ptr<Win32Registry> registry_;
+  ScriptedPrompt prompt_;
+  std::shared_ptr<ReportParameters> params_;
+  cReport report_;
+};
+
+TEST_F(ReportFilesWin, ViewStoresATemporaryFileAndStartsTheRegisteredViewer) {
+  ASSERT_TRUE(report_.StoreReportContent(true, ""));
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  EXPECT_EQ(report_.LocalFileName, std::string(temp) + "Report Mar 6 2002 9-5-7.html");
+  EXPECT_TRUE(report_.LocalFileIsTemporary);
+  EXPECT_EQ(ReadAll(report_.LocalFileName), "<p>caf\xE9</p>");  // the ANSI code page, no mark
+
+  ASSERT_TRUE(report_.ShellToApp());
+  const std::vector<std::string> record = ViewerRecord();
+  ASSERT_EQ(record.size(), 4u) << ReadAll(log_);
+  EXPECT_EQ(record[0], "\"" + viewer_ + "\" \"" + report_.LocalFileName + "\"");
+  EXPECT_EQ(record[1], report_.LocalFileName);
+  EXPECT_EQ(record[2], "exists");
+  EXPECT_EQ(record[3], "showwindow=" + std::to_string(SW_SHOWNORMAL));
+  EXPECT_TRUE(prompt_.History().empty());
+
+  EXPECT_TRUE(report_.DeleteLocalFile());
+  EXPECT_EQ(GetFileAttributesA(report_.LocalFileName.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(report_.DeleteLocalFile());
+}
+
+TEST_F(ReportFilesWin, CommandsWithEnvironmentNamesAndLongNamePlaceholderStartTheViewer) {
+  const std::string viewerFolder = viewer_.substr(0, viewer_.rfind('\\'));
+  ASSERT_TRUE(SetEnvironmentVariableA("ORLIX_VIEWER_FOLDER", viewerFolder.c_str()));
+  Register("rtf", "\"%ORLIX_VIEWER_FOLDER%\\" + viewer_.substr(viewerFolder.size() + 1) + "\" %l");
+  report_.ReportType = kReportRtf;
+  report_.LocalFileName = folder_ + "\\Up 50%1 report.rtf";
+  WriteAll(report_.LocalFileName, "{\\rtf1}");
+  ASSERT_TRUE(report_.ShellToApp());
+  const std::vector<std::string> record = ViewerRecord();
+  ASSERT_EQ(record.size(), 4u) << ReadAll(log_);
+  EXPECT_EQ(record[0], "\"" + viewer_ + "\" \"" + report_.LocalFileName + "\"");
+  EXPECT_EQ(record[2], "exists");
+}
+
+TEST_F(ReportFilesWin, CommandWithoutPlaceholderGetsThePathAppended) {
+  Register("csv", "\"" + viewer_ + "\"");
+  report_.ReportType = kReportCsv;
+  report_.LocalFileName = folder_ + "\\r.csv";
+  WriteAll(report_.LocalFileName, "\"A\"\r\n");
+  ASSERT_TRUE(report_.ShellToApp());
+  const std::vector<std::string> record = ViewerRecord();
+  ASSERT_EQ(record.size(), 4u);
+  EXPECT_EQ(record[1], report_.LocalFileName);
+}
+
+TEST_F(ReportFilesWin, ViewerFailuresAndMissingAssociationsAreReported) {
+  Register("csv", "\"C:\\no such folder\\viewer.exe\" %1");
+  report_.ReportType = kReportCsv;
+  report_.Title = "Comma Delimited";
+  report_.LocalFileName = folder_ + "\\r.csv";
+  EXPECT_FALSE(report_.ShellToApp());
+  ASSERT_EQ(prompt_.History().size(), 1u);
+  const std::string expected = "Error trying to open report 'Comma Delimited' using:\r\n\"C:\\no such folder\\viewer.exe\" \"" +
+                               report_.LocalFileName + "\"\r\n\r\nError: ";
+  EXPECT_EQ(prompt_.History()[0].text.substr(0, expected.size()), expected);
+  EXPECT_GT(prompt_.History()[0].text.size(), expected.size());
+  EXPECT_EQ(prompt_.History()[0].caption, "Talvern");
+
+  report_.ReportType = kReportRtf;  // nothing registered for .rtf in the private class root
+  EXPECT_TRUE(report_.ShellToApp());
+  ASSERT_EQ(prompt_.History().size(), 2u);
+  EXPECT_EQ(prompt_.History()[1].text, "No program is associated with files of this type.");
+}
+
+TEST_F(ReportFilesWin, IconPathUsesTheWindowsFolder) {
+  EXPECT_EQ(report_.GetIconPath(), WindowsFolder() + "\\system32\\orlixtest.dll");
+  report_.ReportType = kReportRtf;
+  EXPECT_EQ(report_.GetIconPath(), "");
+}
+
+TEST_F(ReportFilesWin, OverwriteQuestionNoKeepsTheFileYesReplacesIt) {
+  const std::string target = folder_ + "\\saved.html";
+  WriteAll(target, "old");
+  prompt_.Answer(false);
+  EXPECT_FALSE(report_.StoreReportContent(false, target));
+  ASSERT_EQ(prompt_.History().size(), 1u);
+  EXPECT_TRUE(prompt_.History()[0].question);
+  EXPECT_EQ(prompt_.History()[0].text,
+            "The file '" + target + "' already exists.\r\n\r\nOverwrite the existing file?");
+  EXPECT_EQ(ReadAll(target), "old");
+
+  // A read-only file is replaced as well once the user agrees.
+  SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY);
+  prompt_.Answer(true);
+  EXPECT_TRUE(report_.StoreReportContent(false, target));
+  EXPECT_EQ(prompt_.History().size(), 2u);
+  EXPECT_EQ(ReadAll(target), "<p>caf\xE9</p>");
+  EXPECT_EQ(FolderEntries(folder_), std::vector<std::string>{"saved.html"});
+}
+
+TEST_F(ReportFilesWin, LockedFileStaysIntactAndTheUserIsTold) {
+  const std::string target = folder_ + "\\locked.html";
+  WriteAll(target, "old");
+  UniqueFile holder(CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(holder);
+  prompt_.Answer(true);
+  EXPECT_FALSE(report_.StoreReportContent(false, target));
+  ASSERT_EQ(prompt_.History().size(), 2u);
+  EXPECT_FALSE(prompt_.History()[1].question);
+  EXPECT_EQ(prompt_.History()[1].text,
+            "Could not delete the file '" + target +
+                "'.\r\nPlease make sure that the file is not currently being used by another application\r\n"
+                "and that you have rights to delete the file.");
+  holder.reset();
+  EXPECT_EQ(ReadAll(target), "old");
+  EXPECT_EQ(FolderEntries(folder_), std::vector<std::string>{"locked.html"});
+}
+
+TEST_F(ReportFilesWin, HiddenFilesAreNotFilesForTheExistenceTestButAreStillAskedAbout) {
+  const std::string target = folder_ + "\\hidden.html";
+  WriteAll(target, "old");
+  SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_EQ(LocalFileSystem().StatePath(target), PathState::HiddenOrSystem);
+  prompt_.Answer(false);
+  EXPECT_FALSE(report_.StoreReportContent(false, target));
+  EXPECT_EQ(prompt_.History().size(), 1u);
+  EXPECT_EQ(ReadAll(target), "old");
+}
+
+TEST_F(ReportFilesWin, WritingIntoAMissingFolderGivesTheSystemsReason) {
+  const std::string target = folder_ + "\\missing\\r.html";
+  EXPECT_FALSE(report_.StoreReportContent(false, target));
+  ASSERT_EQ(prompt_.History().size(), 1u);
+  EXPECT_EQ(prompt_.History()[0].text,
+            "Error writing file '" + target + "':\r\n\r\n" + SystemErrorDescription(ERROR_PATH_NOT_FOUND));
+  EXPECT_NE(SystemErrorDescription(ERROR_PATH_NOT_FOUND).rfind("Error ", 0), 0u);
+}
+
+TEST(LocalFileSystemWin, FolderBuffersEndInATerminator) {
+  const std::string temp = LocalFileSystem().TempPathBuffer();
+  ASSERT_FALSE(temp.empty());
+  EXPECT_EQ(temp.back(), '\0');
+  EXPECT_EQ(temp[temp.size() - 2], '\\');
+  EXPECT_EQ(LocalFileSystem().WindowsDirectoryBuffer(), WindowsFolder() + '\0');
+}
+
+// --- The message boxes ---
+
+// Answers the first "Talvern" message box that appears with `button`, after recording its
+// text and which answer buttons it carries.
+class BoxAnswerer {
+ public:
+  explicit BoxAnswerer(int button) : thread_([this, button] { Run(button); }) {}
+  ~BoxAnswerer() { thread_.join(); }
+  std::string text;
+  bool hasYes = false, hasOk = false;
+  std::atomic<bool> answered{false};
+
+ private:
+  void Run(int button) {
+    for (int i = 0; i < 1000; ++i) {
+      HWND box = FindWindowA("#32770", "Talvern");
+      if (box) {
+        char buffer[1024] = {};
+        GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
+        text = buffer;
+        hasYes = GetDlgItem(box, IDYES) != nullptr;
+        hasOk = GetDlgItem(box, IDOK) != nullptr;
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+        answered = true;
+        return;
+      }
+      Sleep(10);
+    }
+  }
+  std::thread thread_;
+};
+
+TEST(MessageBoxPrompt, AsksWithYesAndNoAndWarnsWithOk) {
+  MessageBoxPrompt prompt;
+  bool yes = false;
+  {
+    BoxAnswerer answerer(IDYES);
+    yes = prompt.AskYesNo("Talvern", "Overwrite the existing file?");
+    while (!answerer.answered) Sleep(1);
+    EXPECT_EQ(answerer.text, "Overwrite the existing file?");
+    EXPECT_TRUE(answerer.hasYes);
+  }
+  EXPECT_TRUE(yes);
+  {
+    BoxAnswerer answerer(IDNO);
+    yes = prompt.AskYesNo("Talvern", "Again?");
+  }
+  EXPECT_FALSE(yes);
+  {
+    BoxAnswerer answerer(IDOK);
+    prompt.Warn("Talvern", "No program is associated with files of this type.");
+    while (!answerer.answered) Sleep(1);
+    EXPECT_EQ(answerer.text, "No program is associated with files of this type.");
+    EXPECT_TRUE(answerer.hasOk);
+    EXPECT_FALSE(answerer.hasYes);
+  }
+}
+
+}  // namespace
+}  // namespace orlix

@@ -506,6 +506,8 @@ std::string FormatNumberSection(double value, const std::string& section, const 
   double v = std::fabs(value);
   for (int k = 0; k < percent; ++k) v *= 100;
   for (int k = 0; k < scale; ++k) v /= 1000;
+  // Beyond the range of a double (a run of % signs): the plain number rather than a wrong zero.
+  if (!std::isfinite(v)) return sign + DoubleText(std::fabs(value), locale);
 
   std::string whole, fraction;
   int exponent = 0;

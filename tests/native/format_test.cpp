@@ -1,0 +1,385 @@
+// The format-picture language, the display text of values and the numeric and date text
+// readers, grouped by picture family. English (United States) unless a test builds a locale.
+#include "base/format.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "base/date_serial.h"
+
+namespace orlix {
+namespace {
+
+const LocaleInfo& En() { return EnglishUnitedStates(); }
+
+// A German layout: decimal comma, day-month order, symbol after the number.
+LocaleInfo German() {
+  LocaleInfo l = EnglishUnitedStates();
+  l.monthNames = {"Januar", "Februar", "März", "April", "Mai", "Juni",
+                  "Juli", "August", "September", "Oktober", "November", "Dezember"};
+  l.monthAbbreviations = {"Jan", "Feb", "Mär", "Apr", "Mai", "Jun", "Jul", "Aug", "Sep", "Okt", "Nov", "Dez"};
+  l.dayNames = {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"};
+  l.amDesignator = l.pmDesignator = "";
+  l.dateSeparator = ".";
+  l.decimalSeparator = l.monetaryDecimalSeparator = ",";
+  l.thousandSeparator = l.monetaryThousandSeparator = ".";
+  l.currencySymbol = "\xE2\x82\xAC";
+  l.currencyPositiveOrder = 3;
+  l.currencyNegativeOrder = 8;
+  l.dateOrder = DateOrder::DayMonthYear;
+  l.shortDatePicture = PictureFromWindowsFormat("dd.MM.yyyy");
+  l.longDatePicture = PictureFromWindowsFormat("dddd, d. MMMM yyyy");
+  l.longTimePicture = PictureFromWindowsFormat("HH:mm:ss");
+  return l;
+}
+
+double Date(int y, int m, int d, int h = 0, int n = 0, int s = 0) {
+  double value = 0;
+  EXPECT_TRUE(MakeOleDate(y, m, d, h, n, s, &value));
+  return value;
+}
+
+std::string F(const Variant& v, const std::string& picture, const LocaleInfo& l = En()) {
+  return FormatVariant(v, picture, l);
+}
+std::string FD(double date, const std::string& picture, const LocaleInfo& l = En()) {
+  return F(Variant::FromDate(date), picture, l);
+}
+std::string FN(double number, const std::string& picture, const LocaleInfo& l = En()) {
+  return F(Variant::FromDouble(number), picture, l);
+}
+
+TEST(OleDate, SplitsAndBuildsCalendarDates) {
+  DateParts p;
+  ASSERT_TRUE(SplitOleDate(38356.4208333333, &p));
+  EXPECT_EQ(p.year, 2005);
+  EXPECT_EQ(p.month, 1);
+  EXPECT_EQ(p.day, 4);
+  EXPECT_EQ(p.hour, 10);
+  EXPECT_EQ(p.minute, 6);
+  EXPECT_EQ(p.weekday, 2);  // Tuesday
+  EXPECT_EQ(Date(1899, 12, 30), 0);
+  EXPECT_EQ(Date(2000, 1, 1), 36526);
+  EXPECT_EQ(Date(1899, 12, 29, 6), -1.25);  // time runs forwards from midnight before the epoch
+  ASSERT_TRUE(SplitOleDate(-1.25, &p));
+  EXPECT_EQ(p.day, 29);
+  EXPECT_EQ(p.hour, 6);
+  // 23:59:59.9 rounds into the next day, not to second 60.
+  ASSERT_TRUE(SplitOleDate(36526.99999999, &p));
+  EXPECT_EQ(p.day, 2);
+  EXPECT_EQ(p.hour, 0);
+  EXPECT_FALSE(SplitOleDate(3e6, &p));
+  EXPECT_FALSE(SplitOleDate(-7e5, &p));
+  double out;
+  EXPECT_FALSE(MakeOleDate(2005, 2, 29, 0, 0, 0, &out));
+  EXPECT_TRUE(MakeOleDate(2004, 2, 29, 0, 0, 0, &out));
+  EXPECT_FALSE(MakeOleDate(99, 1, 1, 0, 0, 0, &out));
+}
+
+TEST(DatePictures, ThePicturesTheReportsUse) {
+  const double d = Date(2005, 1, 4, 22, 6, 9);
+  EXPECT_EQ(FD(d, "dddd, mmmm d yyyy"), "Tuesday, January 4 2005");
+  EXPECT_EQ(FD(d, "hh:mm:ss AMPM"), "10:06:09 PM");
+  EXPECT_EQ(FD(d, "YYYYMMDDHhNnSs"), "20050104220609");
+  EXPECT_EQ(FD(Date(2005, 1, 4, 9, 5, 0), "hh:mm:ss AMPM"), "09:05:00 AM");
+}
+
+TEST(DatePictures, EveryToken) {
+  const double d = Date(2005, 3, 7, 13, 5, 9);  // a Monday
+  EXPECT_EQ(FD(d, "d dd ddd dddd"), "7 07 Mon Monday");
+  EXPECT_EQ(FD(d, "ddddd"), "3/7/2005");
+  EXPECT_EQ(FD(d, "dddddd"), "Monday, March 7, 2005");
+  EXPECT_EQ(FD(d, "m mm mmm mmmm"), "3 03 Mar March");
+  EXPECT_EQ(FD(d, "q y yy yyyy"), "1 66 05 2005");
+  EXPECT_EQ(FD(d, "w ww"), "2 11");
+  EXPECT_EQ(FD(d, "h hh n nn s ss"), "13 13 5 05 9 09");
+  EXPECT_EQ(FD(d, "ttttt"), "1:05:09 PM");
+  EXPECT_EQ(FD(d, "h AM/PM"), "1 PM");
+  EXPECT_EQ(FD(d, "h am/pm"), "1 pm");
+  EXPECT_EQ(FD(d, "h A/P a/p"), "1 P p");
+  EXPECT_EQ(FD(Date(2005, 3, 7, 0, 30), "h:nn AMPM"), "12:30 AM");  // midnight hour is 12
+  EXPECT_EQ(FD(Date(2005, 3, 7, 12, 30), "h:nn AMPM"), "12:30 PM");
+  // Week 1 holds 1 January, weeks start on Sunday: 1 January 2005 was a Saturday.
+  EXPECT_EQ(FD(Date(2005, 1, 1), "ww"), "1");
+  EXPECT_EQ(FD(Date(2005, 1, 2), "ww"), "2");
+  EXPECT_EQ(FD(Date(2010, 12, 31), "ww"), "53");
+}
+
+TEST(DatePictures, MinuteAfterHourCaseLiteralsAndSeparators) {
+  const double d = Date(2005, 3, 7, 13, 5, 9);
+  EXPECT_EQ(FD(d, "hh:mm"), "13:05");
+  EXPECT_EQ(FD(d, "mm/dd hh:mm"), "03/07 13:05");
+  EXPECT_EQ(FD(d, "h mm mm"), "13 05 03");  // only the first m after the hour is minutes
+  EXPECT_EQ(FD(d, "DDDD MMMM YYYY"), "Monday March 2005");
+  EXPECT_EQ(FD(d, "dd \"of\" mmmm"), "07 of March");
+  EXPECT_EQ(FD(d, "\\d\\a\\y d"), "day 7");
+  EXPECT_EQ(FD(d, "\"unterminated"), "unterminated");
+  EXPECT_EQ(FD(d, "d\\"), "7");
+  const LocaleInfo de = German();
+  EXPECT_EQ(FD(d, "dd/mm/yyyy hh:nn", de), "07.03.2005 13:05");  // the locale's separators
+  EXPECT_EQ(FD(d, "dddd, d. mmmm", de), "Montag, 7. März");
+}
+
+TEST(DatePictures, GeneralDateAndNamedDateFormats) {
+  EXPECT_EQ(FD(Date(2005, 1, 4), "c"), "1/4/2005");                 // no time part
+  EXPECT_EQ(FD(0.75, "c"), "6:00:00 PM");                            // day 0: time alone
+  EXPECT_EQ(FD(Date(2005, 1, 4, 18), "c"), "1/4/2005 6:00:00 PM");
+  const double d = Date(2005, 1, 4, 18, 30);
+  EXPECT_EQ(FD(d, "General Date"), "1/4/2005 6:30:00 PM");
+  EXPECT_EQ(FD(d, "long date"), "Tuesday, January 4, 2005");
+  EXPECT_EQ(FD(d, "Medium Date"), "04-Jan-05");
+  EXPECT_EQ(FD(d, "Short Date"), "1/4/2005");
+  EXPECT_EQ(FD(d, "Long Time"), "6:30:00 PM");
+  EXPECT_EQ(FD(d, "Medium Time"), "06:30 PM");
+  EXPECT_EQ(FD(d, "Short Time"), "18:30");
+  EXPECT_EQ(FD(Date(2005, 1, 4), "Long Time"), "12:00:00 AM");
+  EXPECT_EQ(FD(d, "General Date", German()), "04.01.2005 18:30:00");
+}
+
+TEST(DatePictures, OtherValuesUnderDatePictures) {
+  EXPECT_EQ(F(Variant::FromText("1/4/2005"), "yyyy-mm-dd"), "2005-01-04");
+  EXPECT_EQ(F(Variant::FromText("January 4, 2005 10:05 PM"), "yyyymmddhhnn"), "200501042205");
+  EXPECT_EQ(F(Variant::FromText("12"), "yyyy-mm-dd"), "1900-01-11");  // a serial number
+  EXPECT_EQ(F(Variant::FromText("$5"), "yyyy"), "$5");              // neither: shown as written
+  EXPECT_EQ(F(Variant::FromText("abc"), "yyyy"), "abc");
+  EXPECT_EQ(F(Variant::FromInt32(36526), "yyyy"), "2000");
+  EXPECT_EQ(F(Variant::Null(), "yyyy"), "");
+  // Outside the calendar: the number, never a crash.
+  EXPECT_EQ(FN(1e300, "yyyy"), "1E+300");
+}
+
+TEST(NumberPictures, DigitPlaceholdersAndRounding) {
+  EXPECT_EQ(FN(1.5, "0"), "2");
+  EXPECT_EQ(FN(2.5, "0"), "3");  // half away from zero
+  EXPECT_EQ(FN(-2.5, "0"), "-3");
+  EXPECT_EQ(FN(0.125, "0.00"), "0.13");
+  EXPECT_EQ(FN(1.005, "0.00"), "1.01");  // decimal digits, not binary ones
+  EXPECT_EQ(FN(99.995, "0.00"), "100.00");
+  EXPECT_EQ(FN(0.5, "#.##"), ".5");
+  EXPECT_EQ(FN(1, "#.##"), "1.");
+  EXPECT_EQ(FN(1.5, "0.0#"), "1.5");
+  EXPECT_EQ(FN(1.25, "0.0#"), "1.25");
+  EXPECT_EQ(FN(0, "#"), "");
+  EXPECT_EQ(FN(7, "00000"), "00007");
+  EXPECT_EQ(FN(123456, "00"), "123456");
+  EXPECT_EQ(FN(1.5, ".00"), "1.50");
+  EXPECT_EQ(FN(123456789, "000-00-0000"), "123-45-6789");
+  EXPECT_EQ(FN(1.5, "0.00", German()), "1,50");
+}
+
+TEST(NumberPictures, GroupingScalingPercentAndExponent) {
+  EXPECT_EQ(FN(1234567.891, "#,##0.00"), "1,234,567.89");
+  EXPECT_EQ(FN(5, "0,000"), "0,005");
+  EXPECT_EQ(FN(1234567.891, "#,##0,"), "1,235");
+  EXPECT_EQ(FN(1234567.891, "#,##0,,"), "1");
+  EXPECT_EQ(FN(1e20, "#,##0"), "100,000,000,000,000,000,000");
+  EXPECT_EQ(FN(0.125, "0.0%"), "12.5%");
+  EXPECT_EQ(FN(12345, "0.00E+00"), "1.23E+04");
+  EXPECT_EQ(FN(0.00012345, "0.00E+00"), "1.23E-04");
+  EXPECT_EQ(FN(12345, "0.00E-00"), "1.23E04");
+  EXPECT_EQ(FN(9.999, "0.00e+0"), "1.00e+1");  // rounding carries into the exponent
+  EXPECT_EQ(FN(0, "0.00E+00"), "0.00E+00");
+  EXPECT_EQ(FN(1234567.891, "#,##0.00", German()), "1.234.567,89");
+}
+
+TEST(NumberPictures, SectionsSignsAndLiterals) {
+  const std::string money = "$#,##0.00;($#,##0.00);\"zero\";\"null\"";
+  EXPECT_EQ(FN(1234.5, money), "$1,234.50");
+  EXPECT_EQ(FN(-1234.5, money), "($1,234.50)");
+  EXPECT_EQ(FN(0, money), "zero");
+  EXPECT_EQ(F(Variant::Null(), money), "null");
+  EXPECT_EQ(F(Variant::Null(), "0.00"), "");
+  EXPECT_EQ(FN(-5, "0;;\"nil\""), "-5");  // empty negative section: the positive one with a sign
+  EXPECT_EQ(FN(-5, "\"Total: \"0.00"), "Total: -5.00");
+  EXPECT_EQ(FN(-5, "$0"), "$-5");
+  EXPECT_EQ(FN(-0.001, "0.00"), "0.00");  // rounds to zero: no minus sign
+  EXPECT_EQ(FN(5, "0\" units\""), "5 units");
+  EXPECT_EQ(FN(5, "\\#0"), "#5");
+  EXPECT_EQ(FN(5, "\"Yes\";\"Yes\";\"No\""), "Yes");
+  EXPECT_EQ(FN(0, "\"Yes\";\"Yes\";\"No\""), "No");
+}
+
+TEST(NumberPictures, OtherValuesUnderNumberPictures) {
+  EXPECT_EQ(F(Variant::FromText(" 1,234.5 "), "0.00"), "1234.50");
+  EXPECT_EQ(F(Variant::FromText("(5)"), "0"), "-5");
+  EXPECT_EQ(F(Variant::FromText("abc"), "0.00"), "abc");
+  EXPECT_EQ(F(Variant::FromText("1/4/2005"), "0.00"), "1/4/2005");  // dates stay text here
+  EXPECT_EQ(F(Variant::FromBool(true), "0"), "-1");
+  EXPECT_EQ(F(Variant::FromDate(Date(2000, 1, 1, 12)), "0.0"), "36526.5");
+  EXPECT_EQ(F(Variant(), "0.00"), "0.00");
+  EXPECT_EQ(F(Variant::FromInt16(-42), "000"), "-042");
+}
+
+TEST(NamedFormats, NumberNames) {
+  EXPECT_EQ(FN(-1234.5, "Currency"), "($1,234.50)");
+  EXPECT_EQ(FN(1234.5, "currency"), "$1,234.50");
+  EXPECT_EQ(FN(-1234.5, "Currency", German()), "-1.234,50 \xE2\x82\xAC");
+  EXPECT_EQ(FN(1234.5, "Fixed"), "1234.50");
+  EXPECT_EQ(FN(1234.5, "Standard"), "1,234.50");
+  EXPECT_EQ(FN(0.125, "Percent"), "12.50%");
+  EXPECT_EQ(FN(1234.5, "Scientific"), "1.23E+03");
+  EXPECT_EQ(FN(1234.5, "General Number"), "1234.5");
+  EXPECT_EQ(F(Variant::FromText("1e3"), "General Number"), "1e3");
+  EXPECT_EQ(FN(2, "Yes/No"), "Yes");
+  EXPECT_EQ(FN(0, "Yes/No"), "No");
+  EXPECT_EQ(F(Variant::FromBool(true), "True/False"), "True");
+  EXPECT_EQ(FN(0, "On/Off"), "Off");
+  EXPECT_EQ(F(Variant::FromText("abc"), "Yes/No"), "abc");
+}
+
+TEST(TextPictures, PlaceholdersCaseAndSections) {
+  const auto T = [](const char* text, const char* picture) { return F(Variant::FromText(text), picture); };
+  EXPECT_EQ(T("abc", "@@@@@"), "  abc");
+  EXPECT_EQ(T("abc", "&&&&&"), "abc");
+  EXPECT_EQ(T("abc", "!@@@@@"), "abc  ");
+  EXPECT_EQ(T("abc", "@@-@@"), " a-bc");
+  EXPECT_EQ(T("hello world", "@@-@@"), "he-llo world");  // extra characters go last
+  EXPECT_EQ(T("5551234567", "(@@@) @@@-@@@@"), "(555) 123-4567");
+  EXPECT_EQ(T("Mixed Case", ">"), "MIXED CASE");
+  EXPECT_EQ(T("Mixed Case", "<"), "mixed case");
+  EXPECT_EQ(T("", "@;\"empty\""), "empty");
+  EXPECT_EQ(F(Variant::Null(), "@;\"empty\""), "empty");
+  EXPECT_EQ(F(Variant::Null(), "@@@"), "");
+  EXPECT_EQ(T("caf\xC3\xA9", "@@@@@@"), "  caf\xC3\xA9");  // characters, not bytes
+  EXPECT_EQ(F(Variant::FromInt32(42), "@@@@"), "  42");
+}
+
+TEST(DisplayText, NumbersBooleansDatesAndNothing) {
+  const auto T = [](const Variant& v) { return VariantToText(v, En()); };
+  EXPECT_EQ(T(Variant::FromDouble(1.5)), "1.5");
+  EXPECT_EQ(T(Variant::FromDouble(-1234.5678)), "-1234.5678");
+  EXPECT_EQ(T(Variant::FromDouble(1e20)), "1E+20");
+  EXPECT_EQ(T(Variant::FromDouble(1e-5)), "1E-05");
+  EXPECT_EQ(T(Variant::FromDouble(123456789012345.0)), "123456789012345");
+  EXPECT_EQ(T(Variant::FromDouble(1e15)), "1E+15");
+  EXPECT_EQ(T(Variant::FromDouble(0.1 + 0.2)), "0.3");
+  EXPECT_EQ(T(Variant::FromDouble(-0.0)), "0");
+  EXPECT_EQ(T(Variant::FromInt16(-7)), "-7");
+  EXPECT_EQ(T(Variant::FromBool(true)), "True");
+  EXPECT_EQ(T(Variant::FromBool(false)), "False");
+  EXPECT_EQ(T(Variant::FromDate(Date(2005, 1, 4))), "1/4/2005");
+  EXPECT_EQ(T(Variant::FromDate(0.5)), "12:00:00 PM");
+  EXPECT_EQ(T(Variant::FromDate(Date(2005, 1, 4, 10, 5))), "1/4/2005 10:05:00 AM");
+  EXPECT_EQ(T(Variant::Null()), "");
+  EXPECT_EQ(T(Variant()), "");
+  EXPECT_EQ(VariantToText(Variant::FromDouble(1.5), German()), "1,5");
+  EXPECT_EQ(VariantToText(Variant::FromDouble(-2.5e-7), German()), "-2,5E-07");
+  EXPECT_THROW(VariantToText(Variant::FromArray(std::make_shared<VariantArray>(VariantArray::TwoDimensional(1, 1))), En()),
+               std::invalid_argument);
+}
+
+TEST(NumberText, ReadsWhatWindowsCallsNumeric) {
+  const auto N = [](const std::string& text, const LocaleInfo& l = En()) {
+    double v = 0;
+    return ParseNumberText(text, l, &v) ? v : -99999;
+  };
+  EXPECT_EQ(N("12"), 12);
+  EXPECT_EQ(N(" 12 "), 12);
+  EXPECT_EQ(N("\t-12\n"), -12);
+  EXPECT_EQ(N("12-"), -12);
+  EXPECT_EQ(N("+12"), 12);
+  EXPECT_EQ(N("(12)"), -12);
+  EXPECT_EQ(N("1,234.5"), 1234.5);
+  EXPECT_EQ(N(".5"), 0.5);
+  EXPECT_EQ(N("1."), 1);
+  EXPECT_EQ(N("1E3"), 1000);
+  EXPECT_EQ(N("1e-3"), 0.001);
+  EXPECT_EQ(N("$12"), 12);
+  EXPECT_EQ(N("-$12"), -12);
+  EXPECT_EQ(N("&HFF"), 255);
+  EXPECT_EQ(N("&HFFFF"), 65535);
+  EXPECT_EQ(N("&O17"), 15);
+  EXPECT_EQ(N("1,5", German()), 1.5);
+  EXPECT_EQ(N("1.234,5", German()), 1234.5);
+  EXPECT_EQ(N("12 \xE2\x82\xAC", German()), 12);
+  for (const char* bad : {"", " ", "abc", "12a", "1 2", "--1", "(12", "12)", "1.2.3", "1e", "1d2", "&H", "&HG",
+                          "&O8", "1e999", ",12", ".", "0x10", "-(1)", "12--"})
+    EXPECT_FALSE(ParseNumberText(bad, En(), nullptr)) << bad;
+  EXPECT_TRUE(IsNumericVariant(Variant::FromInt16(3), En()));
+  EXPECT_TRUE(IsNumericVariant(Variant::FromText(" 1.5 "), En()));
+  EXPECT_FALSE(IsNumericVariant(Variant::FromText("12a"), En()));
+  EXPECT_FALSE(IsNumericVariant(Variant::FromBool(true), En()));
+  EXPECT_FALSE(IsNumericVariant(Variant::Null(), En()));
+}
+
+TEST(DateText, ReadsDatesAndTimesInTheLocaleOrder) {
+  const auto D = [](const std::string& text, const LocaleInfo& l = En()) {
+    double v = 0;
+    return ParseDateText(text, l, &v) ? v : -99999;
+  };
+  const double jan4 = Date(2005, 1, 4);
+  EXPECT_EQ(D("1/4/2005"), jan4);
+  EXPECT_EQ(D("2005-01-04"), jan4);
+  EXPECT_EQ(D("Tuesday, January 4 2005"), jan4);
+  EXPECT_EQ(D("4 Jan 2005"), jan4);
+  EXPECT_EQ(D("Jan 4, 05"), jan4);
+  EXPECT_EQ(D("January 2005"), Date(2005, 1, 1));
+  EXPECT_EQ(D("13/1/2005"), Date(2005, 1, 13));  // impossible month: the other order
+  EXPECT_EQ(D("1/4/29"), Date(2029, 1, 4));
+  EXPECT_EQ(D("1/4/30"), Date(1930, 1, 4));
+  EXPECT_EQ(D("10:05:30 PM"), Date(1899, 12, 30, 22, 5, 30));
+  EXPECT_EQ(D("12:00 AM"), 0);
+  EXPECT_EQ(D("5 pm"), Date(1899, 12, 30, 17));
+  EXPECT_EQ(D("10.30"), Date(1899, 12, 30, 10, 30));
+  EXPECT_EQ(D("1/4/2005 10:05 AM"), Date(2005, 1, 4, 10, 5));
+  EXPECT_EQ(D("4.1.2005", German()), jan4);
+  EXPECT_EQ(D("Dienstag, 4. Januar 2005 18:30:00", German()), Date(2005, 1, 4, 18, 30));
+  for (const char* bad : {"", "abc", "1", "12", "2/30/2005", "25:00", "10:61", "13:00 PM", "1/2/3/4", "10:",
+                          "Jan Feb 2005", "1/4/2005 x", "99999/1/1", "PM"})
+    EXPECT_FALSE(ParseDateText(bad, En(), nullptr)) << bad;
+}
+
+TEST(DateText, ReadsBackWhatThePicturesWrite) {
+  for (const LocaleInfo& l : {En(), German()}) {
+    const double d = Date(2005, 1, 4, 22, 6, 9);
+    for (const char* picture : {"dddd, mmmm d yyyy hh:mm:ss AMPM", "c", "dddddd ttttt", "d mmm yyyy h:nn:ss"}) {
+      double back = 0;
+      const std::string text = FD(d, picture, l);
+      if (l.amDesignator.empty() && std::string(picture).find("AMPM") != std::string::npos) continue;
+      ASSERT_TRUE(ParseDateText(text, l, &back)) << text;
+      EXPECT_NEAR(back, d, 1e-9) << text;
+    }
+  }
+}
+
+TEST(WindowsPictures, RewrittenInThePictureLanguage) {
+  EXPECT_EQ(PictureFromWindowsFormat("M/d/yyyy"), "m\"/\"d\"/\"yyyy");
+  EXPECT_EQ(PictureFromWindowsFormat("h:mm:ss tt"), "h\":\"nn\":\"ss\" \"AMPM");
+  EXPECT_EQ(PictureFromWindowsFormat("dd.MM.yy"), "dd\".\"mm\".\"yy");
+  EXPECT_EQ(PictureFromWindowsFormat("d 'de' MMMM"), "d\" de \"mmmm");
+  EXPECT_EQ(PictureFromWindowsFormat("HH'h'mm"), "hh\"h\"nn");
+  const double d = Date(2005, 1, 4, 22, 6, 9);
+  EXPECT_EQ(FD(d, PictureFromWindowsFormat("d 'de' MMMM 'de' yyyy")), "4 de January de 2005");
+  EXPECT_EQ(FD(d, PictureFromWindowsFormat("'It''s' H:mm")), "It's 22:06");
+}
+
+// Random pictures and texts: nothing may crash, hang or read out of bounds (ASan watches).
+TEST(Robustness, RandomPicturesAndTexts) {
+  std::mt19937 random(12345);
+  const std::string alphabet = "0#.,%Ee+-;@&<>!\"\\dmyhnsqwctAMPampm/: xX9\xC3\xA9";
+  const Variant values[] = {Variant::FromDouble(-1234.5678), Variant::FromDouble(1e300), Variant::FromDouble(0),
+                            Variant::FromDate(38356.42), Variant::FromText("abc"), Variant::FromText("12"),
+                            Variant::Null(), Variant(), Variant::FromBool(true), Variant::FromInt16(-1)};
+  for (int round = 0; round < 4000; ++round) {
+    std::string picture;
+    const int length = static_cast<int>(random() % 24);
+    for (int k = 0; k < length; ++k) picture += alphabet[random() % alphabet.size()];
+    for (const Variant& v : values) {
+      const std::string out = FormatVariant(v, picture, En());
+      EXPECT_LT(out.size(), 4096u);
+    }
+    ParseNumberText(picture, En(), nullptr);
+    ParseDateText(picture, German(), nullptr);
+  }
+  // Long pictures and texts stay linear.
+  EXPECT_EQ(FN(1, std::string(5000, '0')).size(), 5000u);
+  EXPECT_EQ(FN(1, "0." + std::string(5000, '0')).size(), 5002u);
+  EXPECT_EQ(FN(-1, std::string(400, '%') + "0"), "-1");  // overflow shows the number, not 0
+  EXPECT_FALSE(ParseNumberText(std::string(100000, '1') + "x", En(), nullptr));
+  EXPECT_FALSE(ParseDateText(std::string(100000, '/'), En(), nullptr));
+}
+
+}  // namespace
+}  // namespace orlix

@@ -76,8 +76,28 @@ RegTreeBuilder::RegTreeBuilder(KeyFold fold, AnsiCodePage codePage) : fold_(fold
 RegTreeBuilder::~RegTreeBuilder() = default;
 
 RegTreeBuilder::Node* RegTreeBuilder::CreateKey(Layer layer, const std::vector<std::u16string>& path) {
+  // Exports list keys depth first, so consecutive key lines share their leading components:
+  // resume below the deepest key that the previous call already walked.
+  if (layer != cachedLayer_) {
+    cachedPath_.clear();
+    cachedNodes_.clear();
+    cachedLayer_ = layer;
+  }
+  std::size_t depth = 0;
   Node* node = roots_[static_cast<int>(layer)].get();
-  for (const auto& part : path) {
+  std::size_t i = 0;
+  for (; i < path.size(); ++i) {
+    if (path[i].empty()) continue;
+    if (depth < cachedPath_.size() && cachedPath_[depth] == path[i]) {
+      node = cachedNodes_[depth++];
+      continue;
+    }
+    break;
+  }
+  cachedPath_.resize(depth);
+  cachedNodes_.resize(depth);
+  for (; i < path.size(); ++i) {
+    const auto& part = path[i];
     if (part.empty()) continue;
     auto& slot = node->children[FoldName(part, fold_)];
     if (!slot) {
@@ -85,6 +105,8 @@ RegTreeBuilder::Node* RegTreeBuilder::CreateKey(Layer layer, const std::vector<s
       slot->name = part;
     }
     node = slot.get();
+    cachedPath_.push_back(part);
+    cachedNodes_.push_back(node);
   }
   return node;
 }
@@ -113,6 +135,8 @@ void RegTreeBuilder::DeleteKey(Layer layer, const std::vector<std::u16string>& p
     node = it->second.get();
   }
   if (node == parent) return;  // the class root itself is never removed
+  cachedPath_.clear();
+  cachedNodes_.clear();
   parent->children.erase(last);
 }
 

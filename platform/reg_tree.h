@@ -77,6 +77,10 @@ class RegTreeBuilder {
   KeyFold fold_;
   AnsiCodePage codePage_;
   std::unique_ptr<Node> roots_[2];
+  // The path of the last CreateKey and the nodes along it.
+  Layer cachedLayer_ = Layer::kMachine;
+  std::vector<std::u16string> cachedPath_;
+  std::vector<Node*> cachedNodes_;
 };
 
 }  // namespace orlix::regfile

@@ -1,0 +1,75 @@
+// Variant cells and multi-dimensional arrays with their bounds.
+#include "base/variant.h"
+
+#include <gtest/gtest.h>
+
+namespace orlix {
+namespace {
+
+TEST(Variant, HoldsOneTypeAndRefusesTheOthers) {
+  EXPECT_TRUE(Variant().IsEmpty());
+  EXPECT_TRUE(Variant::Null().IsNull());
+  EXPECT_EQ(Variant::FromInt16(-3).Integer(), -3);
+  EXPECT_EQ(Variant::FromInt32(70000).Number(), 70000);
+  EXPECT_EQ(Variant::FromDouble(1.5).Number(), 1.5);
+  EXPECT_EQ(Variant::FromDate(2.25).Date(), 2.25);
+  EXPECT_TRUE(Variant::FromBool(true).Bool());
+  EXPECT_EQ(Variant::FromText("x").Text(), "x");
+  EXPECT_TRUE(Variant::FromDouble(1).IsNumberType());
+  EXPECT_FALSE(Variant::FromDate(1).IsNumberType());
+  EXPECT_FALSE(Variant::FromBool(true).IsNumberType());
+  EXPECT_THROW(Variant::FromText("1").Number(), std::logic_error);
+  EXPECT_THROW(Variant::FromDouble(1).Integer(), std::logic_error);
+  EXPECT_THROW(Variant::FromDate(1).Number(), std::logic_error);
+  EXPECT_THROW(Variant::Null().Text(), std::logic_error);
+  EXPECT_THROW(Variant().Array(), std::logic_error);
+}
+
+TEST(Variant, EqualityNeedsTheSameTypeAndValue) {
+  EXPECT_EQ(Variant::FromText("a"), Variant::FromText("a"));
+  EXPECT_NE(Variant::FromText("a"), Variant::FromText("A"));
+  EXPECT_NE(Variant::FromInt16(1), Variant::FromInt32(1));
+  EXPECT_NE(Variant::FromDouble(1), Variant::FromDate(1));
+  EXPECT_EQ(Variant::Null(), Variant::Null());
+  EXPECT_NE(Variant::Null(), Variant());
+  auto array = std::make_shared<VariantArray>(VariantArray::TwoDimensional(1, 1));
+  EXPECT_EQ(Variant::FromArray(array), Variant::FromArray(array));
+}
+
+TEST(VariantArray, BoundsAndIndexing) {
+  VariantArray a = VariantArray::TwoDimensional(5, 3);
+  EXPECT_EQ(a.Dimensions(), 2);
+  EXPECT_EQ(a.UpperBound(0), 4);
+  EXPECT_EQ(a.UpperBound(1), 2);
+  EXPECT_EQ(a.CellCount(), 15u);
+  a.At(4, 2) = Variant::FromText("last");
+  a.At(0, 1) = Variant::FromInt32(7);
+  EXPECT_EQ(a.At(4, 2).Text(), "last");
+  EXPECT_EQ(a.At(0, 1).Integer(), 7);
+  EXPECT_TRUE(a.At(1, 1).IsEmpty());
+  EXPECT_THROW(a.At(5, 0), std::out_of_range);
+  EXPECT_THROW(a.At(0, -1), std::out_of_range);
+  EXPECT_THROW(a.At({0}), std::out_of_range);
+
+  // Non-zero lower bounds, three dimensions: every cell is distinct.
+  VariantArray b({{-1, 1}, {10, 11}, {0, 2}});
+  EXPECT_EQ(b.CellCount(), 18u);
+  int n = 0;
+  for (int i = -1; i <= 1; ++i)
+    for (int j = 10; j <= 11; ++j)
+      for (int k = 0; k <= 2; ++k) b.At({i, j, k}) = Variant::FromInt32(n++);
+  n = 0;
+  for (int i = -1; i <= 1; ++i)
+    for (int j = 10; j <= 11; ++j)
+      for (int k = 0; k <= 2; ++k) EXPECT_EQ(b.At({i, j, k}).Integer(), n++);
+  EXPECT_THROW(b.At({2, 10, 0}), std::out_of_range);
+
+  VariantArray empty = VariantArray::TwoDimensional(5, 0);  // rows 0..-1
+  EXPECT_EQ(empty.UpperBound(1), -1);
+  EXPECT_EQ(empty.CellCount(), 0u);
+  EXPECT_THROW(empty.At(0, 0), std::out_of_range);
+  EXPECT_THROW(VariantArray({{0, -2}}), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace orlix

@@ -1,0 +1,196 @@
+// Variant <-> VARIANT under Wine's oleaut32: scalars, by-reference values and SAFEARRAYs
+// shaped as script hosts hand them.
+#include "platform/variant_com_win.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace orlix {
+namespace {
+
+Variant From(VARIANT& v) {
+  Variant out = Variant::FromText("untouched");
+  EXPECT_EQ(VariantFromCom(v, &out), S_OK);
+  return out;
+}
+
+TEST(VariantCom, ScalarsBecomeTheNearestVariantType) {
+  VARIANT v;
+  VariantInit(&v);
+  EXPECT_TRUE(From(v).IsEmpty());
+  V_VT(&v) = VT_NULL;
+  EXPECT_TRUE(From(v).IsNull());
+  V_VT(&v) = VT_I2, V_I2(&v) = -5;
+  EXPECT_EQ(From(v), Variant::FromInt16(-5));
+  V_VT(&v) = VT_I4, V_I4(&v) = 100000;
+  EXPECT_EQ(From(v), Variant::FromInt32(100000));
+  V_VT(&v) = VT_UI1, V_UI1(&v) = 200;
+  EXPECT_EQ(From(v), Variant::FromInt16(200));
+  V_VT(&v) = VT_I1, V_I1(&v) = -3;
+  EXPECT_EQ(From(v), Variant::FromInt16(-3));
+  V_VT(&v) = VT_UI2, V_UI2(&v) = 65535;
+  EXPECT_EQ(From(v), Variant::FromInt32(65535));
+  V_VT(&v) = VT_UI4, V_UI4(&v) = 4000000000u;
+  EXPECT_EQ(From(v), Variant::FromDouble(4000000000.0));
+  V_VT(&v) = VT_UINT, V_UINT(&v) = 12;
+  EXPECT_EQ(From(v), Variant::FromInt32(12));
+  V_VT(&v) = VT_R4, V_R4(&v) = 1.1f;
+  EXPECT_EQ(From(v), Variant::FromDouble(1.1));  // as written, not 1.10000002384186
+  V_VT(&v) = VT_R8, V_R8(&v) = -2.5;
+  EXPECT_EQ(From(v), Variant::FromDouble(-2.5));
+  V_VT(&v) = VT_CY, V_CY(&v).int64 = 123456;  // 12.3456
+  EXPECT_EQ(From(v), Variant::FromDouble(12.3456));
+  V_VT(&v) = VT_DATE, V_DATE(&v) = 38356.5;
+  EXPECT_EQ(From(v), Variant::FromDate(38356.5));
+  V_VT(&v) = VT_BOOL, V_BOOL(&v) = VARIANT_TRUE;
+  EXPECT_EQ(From(v), Variant::FromBool(true));
+  V_VT(&v) = VT_BOOL, V_BOOL(&v) = VARIANT_FALSE;
+  EXPECT_EQ(From(v), Variant::FromBool(false));
+
+  UniqueVariant d;
+  V_VT(d.get()) = VT_R8;
+  V_R8(d.get()) = 7.25;
+  UniqueVariant dec;
+  ASSERT_EQ(VariantChangeType(dec.get(), d.get(), 0, VT_DECIMAL), S_OK);
+  EXPECT_EQ(From(*dec.get()), Variant::FromDouble(7.25));
+
+  UniqueVariant text;
+  V_VT(text.get()) = VT_BSTR;
+  V_BSTR(text.get()) = SysAllocString(L"caf\u00e9 \u20ac");
+  EXPECT_EQ(From(*text.get()), Variant::FromText("caf\xC3\xA9 \xE2\x82\xAC"));
+  V_VT(&v) = VT_BSTR, V_BSTR(&v) = nullptr;  // a null BSTR is the empty text
+  EXPECT_EQ(From(v), Variant::FromText(""));
+}
+
+TEST(VariantCom, ByReferenceValuesAreReadThrough) {
+  LONG number = 42;
+  VARIANT v;
+  V_VT(&v) = VT_BYREF | VT_I4;
+  V_I4REF(&v) = &number;
+  EXPECT_EQ(From(v), Variant::FromInt32(42));
+  VARIANT inner;
+  V_VT(&inner) = VT_BOOL;
+  V_BOOL(&inner) = VARIANT_TRUE;
+  V_VT(&v) = VT_BYREF | VT_VARIANT;
+  V_VARIANTREF(&v) = &inner;
+  EXPECT_EQ(From(v), Variant::FromBool(true));
+}
+
+TEST(VariantCom, UnsupportedTypesFailAndLeaveTheOutputAlone) {
+  VARIANT v;
+  V_VT(&v) = VT_DISPATCH;
+  V_DISPATCH(&v) = nullptr;
+  Variant out = Variant::FromText("kept");
+  EXPECT_EQ(VariantFromCom(v, &out), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(out, Variant::FromText("kept"));
+  V_VT(&v) = VT_ERROR;
+  V_ERROR(&v) = DISP_E_PARAMNOTFOUND;  // an omitted optional argument
+  EXPECT_TRUE(From(v).IsEmpty());
+  V_VT(&v) = VT_BYREF | VT_I4;
+  V_I4REF(&v) = nullptr;
+  EXPECT_EQ(VariantFromCom(v, &out), E_POINTER);
+}
+
+// What VBScript hands for Dim a(4, 2): a byref 2-D SAFEARRAY of VARIANT, indices in its order.
+TEST(VariantCom, ScriptArrayKeepsTheScriptsIndexOrder) {
+  SAFEARRAYBOUND bounds[2] = {{5, 0}, {3, 0}};
+  UniqueSafeArray array(SafeArrayCreate(VT_VARIANT, 2, bounds));
+  ASSERT_TRUE(array.get());
+  for (LONG field = 0; field <= 4; ++field)
+    for (LONG row = 0; row <= 2; ++row) {
+      UniqueVariant cell;
+      V_VT(cell.get()) = VT_I4;
+      V_I4(cell.get()) = field * 10 + row;
+      LONG index[2] = {field, row};
+      ASSERT_EQ(SafeArrayPutElement(array.get(), index, cell.get()), S_OK);
+    }
+  SAFEARRAY* raw = array.get();
+  VARIANT byref;
+  V_VT(&byref) = VT_BYREF | VT_ARRAY | VT_VARIANT;
+  V_ARRAYREF(&byref) = &raw;
+  const Variant v = From(byref);
+  ASSERT_TRUE(v.IsArray());
+  const VariantArray& a = v.Array();
+  ASSERT_EQ(a.Dimensions(), 2);
+  EXPECT_EQ(a.UpperBound(0), 4);
+  EXPECT_EQ(a.UpperBound(1), 2);
+  for (int field = 0; field <= 4; ++field)
+    for (int row = 0; row <= 2; ++row) EXPECT_EQ(a.At(field, row).Integer(), field * 10 + row);
+}
+
+TEST(VariantCom, TypedArraysBoundsAndNestedArrays) {
+  SAFEARRAYBOUND bounds[1] = {{2, -1}};
+  UniqueSafeArray texts(SafeArrayCreate(VT_BSTR, 1, bounds));
+  LONG index = -1;
+  UniqueBstr a(SysAllocString(L"first"));
+  ASSERT_EQ(SafeArrayPutElement(texts.get(), &index, a.get()), S_OK);
+  VARIANT v;
+  V_VT(&v) = VT_ARRAY | VT_BSTR;
+  V_ARRAY(&v) = texts.get();
+  Variant out = From(v);
+  ASSERT_TRUE(out.IsArray());
+  EXPECT_EQ(out.Array().DimensionBound(0).lower, -1);
+  EXPECT_EQ(out.Array().DimensionBound(0).upper, 0);
+  EXPECT_EQ(out.Array().At({-1}).Text(), "first");
+  EXPECT_EQ(out.Array().At({0}).Text(), "");
+
+  SAFEARRAYBOUND empty[2] = {{5, 0}, {0, 0}};  // no rows
+  UniqueSafeArray none(SafeArrayCreate(VT_VARIANT, 2, empty));
+  V_VT(&v) = VT_ARRAY | VT_VARIANT;
+  V_ARRAY(&v) = none.get();
+  out = From(v);
+  ASSERT_TRUE(out.IsArray());
+  EXPECT_EQ(out.Array().UpperBound(1), -1);
+  EXPECT_EQ(out.Array().CellCount(), 0u);
+}
+
+TEST(VariantCom, RoundTripsBackToVariant) {
+  auto inner = std::make_shared<VariantArray>(VariantArray({{0, 1}}));
+  inner->At({1}) = Variant::FromText("deep");
+  auto array = std::make_shared<VariantArray>(VariantArray({{1, 3}, {-2, -1}, {0, 1}}));
+  int n = 0;
+  for (int i = 1; i <= 3; ++i)
+    for (int j = -2; j <= -1; ++j)
+      for (int k = 0; k <= 1; ++k) array->At({i, j, k}) = Variant::FromInt32(n++);
+  array->At({2, -1, 0}) = Variant::FromArray(inner);
+  array->At({3, -2, 1}) = Variant::FromText("caf\xC3\xA9");
+  array->At({1, -2, 0}) = Variant::Null();
+  const Variant original = Variant::FromArray(array);
+
+  UniqueVariant com;
+  ASSERT_EQ(VariantToCom(original, com.get()), S_OK);
+  ASSERT_EQ(V_VT(com.get()), VT_ARRAY | VT_VARIANT);
+  LONG lower = 0, upper = 0;
+  ASSERT_EQ(SafeArrayGetLBound(V_ARRAY(com.get()), 2, &lower), S_OK);
+  ASSERT_EQ(SafeArrayGetUBound(V_ARRAY(com.get()), 2, &upper), S_OK);
+  EXPECT_EQ(lower, -2);
+  EXPECT_EQ(upper, -1);
+  UniqueVariant element;
+  LONG index[3] = {3, -2, 1};
+  ASSERT_EQ(SafeArrayGetElement(V_ARRAY(com.get()), index, element.get()), S_OK);
+  ASSERT_EQ(V_VT(element.get()), VT_BSTR);
+  EXPECT_STREQ(V_BSTR(element.get()), L"caf\u00e9");
+
+  const Variant back = From(*com.get());
+  ASSERT_TRUE(back.IsArray());
+  const VariantArray& b = back.Array();
+  EXPECT_EQ(b.At({1, -1, 1}).Integer(), array->At({1, -1, 1}).Integer());
+  EXPECT_EQ(b.At({3, -2, 1}).Text(), "caf\xC3\xA9");
+  EXPECT_TRUE(b.At({1, -2, 0}).IsNull());
+  EXPECT_EQ(b.At({2, -1, 0}).Array().At({1}).Text(), "deep");
+
+  for (const Variant& scalar : {Variant(), Variant::Null(), Variant::FromInt16(-7), Variant::FromInt32(1 << 20),
+                                Variant::FromDouble(0.1), Variant::FromDate(-1.25), Variant::FromBool(true),
+                                Variant::FromText("")}) {
+    UniqueVariant c;
+    ASSERT_EQ(VariantToCom(scalar, c.get()), S_OK);
+    EXPECT_EQ(From(*c.get()), scalar);
+  }
+  UniqueVariant b1;
+  ASSERT_EQ(VariantToCom(Variant::FromBool(true), b1.get()), S_OK);
+  EXPECT_EQ(V_BOOL(b1.get()), VARIANT_TRUE);  // -1, as hosts test it
+}
+
+}  // namespace
+}  // namespace orlix

@@ -19,6 +19,8 @@ struct Command {
 };
 
 int RunScanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunStylesCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // The whole tool: `args` without the program name.
 int RunOrlixReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

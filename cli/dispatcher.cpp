@@ -11,6 +11,8 @@ namespace {
 
 const Command kCommands[] = {
     {"scan", "list the COM components registered in a class root", RunScanCommand},
+    {"styles", "list the report styles", RunStylesCommand},
+    {"report", "render a report of the components or of any data", RunReportCommand},
 };
 
 void WriteUsage(std::ostream& out) {

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "base/date_serial.h"
 #include "base/format.h"
 #include "base/locale_info.h"
 #include "base/text.h"
@@ -36,16 +37,7 @@ std::string FirstCharacters(const std::string& text, std::size_t count) {
   return text;
 }
 
-// Days since 30 December 1899 of a civil date (proleptic Gregorian).
-std::int64_t OleDayNumber(std::int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  const std::int64_t unixDays = era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-  return unixDays + 25569;
-}
+}  // namespace
 
 double LocalNowAsOleDate() {
   const std::time_t t = std::time(nullptr);
@@ -55,11 +47,13 @@ double LocalNowAsOleDate() {
 #else
   localtime_r(&t, &local);
 #endif
-  const std::int64_t day = OleDayNumber(local.tm_year + 1900, static_cast<unsigned>(local.tm_mon + 1),
-                                        static_cast<unsigned>(local.tm_mday));
-  const int seconds = local.tm_hour * 3600 + local.tm_min * 60 + (local.tm_sec > 59 ? 59 : local.tm_sec);
-  return static_cast<double>(day) + seconds / 86400.0;
+  double date = 0;
+  MakeOleDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+              local.tm_sec > 59 ? 59 : local.tm_sec, &date);
+  return date;
 }
+
+namespace {
 
 // The default value of a key under the class root, or empty text. Every key opened is closed,
 // and a value the reader rejects reads as missing.

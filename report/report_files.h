@@ -18,4 +18,7 @@ std::string BuildViewerCommand(const std::string& registeredCommand, const std::
 // title, each cut to 50 characters, or "Talvern Report" when both are missing or empty.
 std::string NameTitle(const ReportParameters* parameters);
 
+// The current local date and time as an OLE date, to the second.
+double LocalNowAsOleDate();
+
 }  // namespace orlix

@@ -297,6 +297,19 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, st
       break;
   }
 
+  // A style name is checked before any data is read.
+  try {
+    ReportStyles unbound;
+    LoadReportJobs(unbound, nullptr, nullptr);
+    if (!ChooseJob(unbound, ReportTypeFromName(options.format), options.style, &error)) {
+      err << kPrefix << ": " << error << "\n";
+      return 1;
+    }
+  } catch (const std::exception& e) {
+    err << kPrefix << ": cannot load the report styles: " << e.what() << "\n";
+    return 1;
+  }
+
   // The data and its mask.
   VariantArray data = VariantArray::TwoDimensional(0, 0);
   std::string mask = options.mask;

@@ -1,0 +1,104 @@
+#include "cli/data_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace orlix::cli {
+namespace {
+
+VariantArray Parse(const std::string& text, DataFormat format, bool header = false) {
+  return ParseDataFile(text, format, header, "t");
+}
+
+std::string ParseError(const std::string& text, DataFormat format) {
+  try {
+    Parse(text, format);
+  } catch (const DataFileError& e) {
+    return e.what();
+  }
+  return "no error";
+}
+
+TEST(DataFileCsv, QuotedFieldsHoldSeparatorsQuotesAndLineBreaks) {
+  const VariantArray data = Parse("a,\"b,c\",\"say \"\"hi\"\"\"\r\n\"two\r\nlines\",,x\n", DataFormat::Csv);
+  ASSERT_EQ(data.UpperBound(0), 2);
+  ASSERT_EQ(data.UpperBound(1), 1);
+  EXPECT_EQ(data.At(0, 0), Variant::FromText("a"));
+  EXPECT_EQ(data.At(1, 0), Variant::FromText("b,c"));
+  EXPECT_EQ(data.At(2, 0), Variant::FromText("say \"hi\""));
+  EXPECT_EQ(data.At(0, 1), Variant::FromText("two\r\nlines"));
+  EXPECT_EQ(data.At(1, 1), Variant::FromText(""));
+  EXPECT_EQ(data.At(2, 1), Variant::FromText("x"));
+}
+
+TEST(DataFileCsv, RaggedRowsBlankLinesHeaderAndMark) {
+  const VariantArray data = Parse("\xEF\xBB\xBFh1,h2,h3\n\none\n\"\"\nx,y,z,w\n", DataFormat::Csv, true);
+  ASSERT_EQ(data.UpperBound(0), 3);  // the widest row has four cells
+  ASSERT_EQ(data.UpperBound(1), 2);  // the blank line is no row; the header is skipped
+  EXPECT_EQ(data.At(0, 0), Variant::FromText("one"));
+  EXPECT_TRUE(data.At(1, 0).IsEmpty());
+  EXPECT_EQ(data.At(0, 1), Variant::FromText(""));
+  EXPECT_EQ(data.At(3, 2), Variant::FromText("w"));
+  EXPECT_EQ(Parse("", DataFormat::Csv).UpperBound(1), -1);
+  EXPECT_EQ(ParseError("a\n\"open,\nb", DataFormat::Csv), "t:2: a quoted field is not closed");
+}
+
+TEST(DataFileTsv, ReadsTheEscapesScanWrites) {
+  const VariantArray data = Parse("ProgID\tPath\nA.B\tC:\\\\x\\ty\n\tlast\\n\r\n", DataFormat::Tsv, true);
+  ASSERT_EQ(data.UpperBound(1), 1);
+  EXPECT_EQ(data.At(1, 0), Variant::FromText("C:\\x\ty"));
+  EXPECT_EQ(data.At(0, 1), Variant::FromText(""));
+  EXPECT_EQ(data.At(1, 1), Variant::FromText("last\n"));
+  EXPECT_EQ(ParseError("a\nb\\q\n", DataFormat::Tsv), "t:2: unknown escape \\q");
+}
+
+TEST(DataFileJson, CellsKeepTheirTypes) {
+  const VariantArray data =
+      Parse(" [[\"a\\u00e9\\ud83d\\ude00\\n\", 12, -3, 2147483648, 1.5e1, 0.5, true, false, null], []]",
+            DataFormat::Json);
+  ASSERT_EQ(data.UpperBound(0), 8);
+  ASSERT_EQ(data.UpperBound(1), 1);
+  EXPECT_EQ(data.At(0, 0), Variant::FromText("a\xC3\xA9\xF0\x9F\x98\x80\n"));
+  EXPECT_EQ(data.At(1, 0), Variant::FromInt32(12));
+  EXPECT_EQ(data.At(2, 0), Variant::FromInt32(-3));
+  EXPECT_EQ(data.At(3, 0), Variant::FromDouble(2147483648.0));
+  EXPECT_EQ(data.At(4, 0), Variant::FromDouble(15.0));
+  EXPECT_EQ(data.At(5, 0), Variant::FromDouble(0.5));
+  EXPECT_EQ(data.At(6, 0), Variant::FromBool(true));
+  EXPECT_EQ(data.At(7, 0), Variant::FromBool(false));
+  EXPECT_TRUE(data.At(8, 0).IsNull());
+  EXPECT_TRUE(data.At(0, 1).IsEmpty());
+  EXPECT_EQ(Parse("[]", DataFormat::Json).UpperBound(1), -1);
+}
+
+TEST(DataFileJson, MalformedDocumentsNameTheLine) {
+  EXPECT_EQ(ParseError("{}", DataFormat::Json), "t:1: the data must be a JSON array of rows");
+  EXPECT_EQ(ParseError("[\n[1,\n{}]]", DataFormat::Json), "t:3: a cell must be a string, number, true, false or null");
+  EXPECT_EQ(ParseError("[[1]] x", DataFormat::Json), "t:1: unexpected text after the array of rows");
+  EXPECT_EQ(ParseError("[[\"open]]", DataFormat::Json), "t:1: a string is not closed");
+  EXPECT_EQ(ParseError("[[01]]", DataFormat::Json), "t:1: expected ',' or ']' after a cell");
+  EXPECT_EQ(ParseError("[[1e999]]", DataFormat::Json), "t:1: the number 1e999 is too large");
+  EXPECT_EQ(ParseError("[[\"\\x\"]]", DataFormat::Json), "t:1: unknown escape \\x");
+  EXPECT_EQ(ParseError("[[1],", DataFormat::Json), "t:1: each row must be an array of cells");
+}
+
+TEST(DataFile, FormatByExtensionThenContent) {
+  EXPECT_EQ(GuessDataFormat("x.CSV", "[1]"), DataFormat::Csv);
+  EXPECT_EQ(GuessDataFormat("dir.v2/x.tsv", ""), DataFormat::Tsv);
+  EXPECT_EQ(GuessDataFormat("x.json", "a,b"), DataFormat::Json);
+  EXPECT_EQ(GuessDataFormat("dir.json/data", "\n  [[1]]"), DataFormat::Json);
+  EXPECT_EQ(GuessDataFormat("-", "a\tb\nc,d"), DataFormat::Tsv);
+  EXPECT_EQ(GuessDataFormat("-", "a,b\nc\td"), DataFormat::Csv);
+}
+
+TEST(DataFile, ReadsFilesAndNamesMissingOnes) {
+  const VariantArray data = ReadDataFile(std::string(ORLIX_TEST_DATA) + "/files/people.csv", true);
+  ASSERT_EQ(data.UpperBound(1), 1);
+  EXPECT_EQ(data.At(0, 0), Variant::FromText("Alpha, Inc."));
+  EXPECT_EQ(data.At(2, 1), Variant::FromText("two\nlines"));
+  EXPECT_THROW(ReadDataFile("/nonexistent/data.csv", false), DataFileError);
+}
+
+}  // namespace
+}  // namespace orlix::cli

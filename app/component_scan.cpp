@@ -9,6 +9,22 @@
 #include "base/text.h"
 
 namespace orlix {
+namespace {
+
+// The class registration's subkeys that fill a column: servers give the file path, the
+// attribute is the keyword itself, the version its default value.
+struct Keyword {
+  const char* name;
+  std::int32_t field;
+};
+constexpr Keyword kKeywords[] = {
+    {"inprocserver", component_field::kFilePath},  {"inprocserver32", component_field::kFilePath},
+    {"localserver32", component_field::kFilePath}, {"remoteservername", component_field::kFilePath},
+    {"control", component_field::kAttribute},      {"insertable", component_field::kAttribute},
+    {"programmable", component_field::kAttribute}, {"version", component_field::kVersion},
+};
+
+}  // namespace
 
 bool IsProgIdShaped(const std::string& name) {
   const std::size_t dot = name.find('.');
@@ -22,28 +38,40 @@ VariantArray BuildComponentList(RegistrySource& registry) {
   const std::vector<std::string> names = EnumSubKeyNames(registry, root, std::string());
 
   std::vector<Row> rows;
+  std::string path;  // one buffer for every key path the scan builds
   for (const std::string& name : names) {
     if (!IsProgIdShaped(name)) continue;
-    std::string clsid = ReadDefaultValue(registry, root, name + "\\Clsid");
+    path.assign(name).append("\\Clsid");
+    std::string clsid = ReadDefaultValue(registry, root, path);
     if (clsid.empty()) continue;
 
-    Row row;
+    Row& row = rows.emplace_back();
     row[component_field::kProgId] = name;
-    const std::string classPath = "CLSID\\" + clsid;
-    const std::vector<std::string> subkeys = EnumSubKeyNames(registry, root, classPath);
+    path.assign("CLSID\\").append(clsid);
+    const std::size_t classPathLength = path.size();
+    const std::vector<std::string> subkeys = EnumSubKeyNames(registry, root, path);
     for (std::size_t i = 1; i < subkeys.size(); ++i) {
-      std::string s = ToLowerAscii(subkeys[i]);
-      // The last matching subkey in enumeration order decides each column.
-      if (s == "inprocserver" || s == "inprocserver32" || s == "localserver32" || s == "remoteservername") {
-        row[component_field::kFilePath] = ReadDefaultValue(registry, root, classPath + "\\" + s);
-      } else if (s == "control" || s == "insertable" || s == "programmable") {
-        row[component_field::kAttribute] = std::move(s);
-      } else if (s == "version") {
-        row[component_field::kVersion] = ReadDefaultValue(registry, root, classPath + "\\" + s);
+      const std::string& subkey = subkeys[i];
+      // The last matching subkey in enumeration order decides each column. The keywords are
+      // ASCII, so an ASCII-caseless comparison is a comparison of the lower-cased name.
+      const Keyword* keyword = nullptr;
+      for (const Keyword& candidate : kKeywords) {
+        if (EqualsNoCase(subkey, candidate.name)) {
+          keyword = &candidate;
+          break;
+        }
+      }
+      if (keyword == nullptr) continue;
+      std::string& cell = row[static_cast<std::size_t>(keyword->field)];
+      if (keyword->field == component_field::kAttribute) {
+        cell = keyword->name;
+      } else {
+        path.resize(classPathLength);
+        path.append("\\").append(keyword->name);
+        cell = ReadDefaultValue(registry, root, path);
       }
     }
     row[component_field::kClsid] = std::move(clsid);
-    rows.push_back(std::move(row));
   }
 
   VariantArray data = VariantArray::TwoDimensional(component_field::kCount, static_cast<std::int32_t>(rows.size()));

@@ -44,7 +44,12 @@ std::string ReadDefaultValue(RegistrySource& registry, RegKey root, const std::s
 }
 
 std::vector<std::string> EnumSubKeyNames(RegistrySource& registry, RegKey root, const std::string& path) {
-  std::vector<std::string> names(1);
+  // Room grows by at least 100 slots at a time, so that the class root's thousands of names are
+  // not reallocated name by name; past a few hundred names it doubles, so that a root of 20,000
+  // names is copied a handful of times rather than two hundred.
+  std::vector<std::string> names;
+  names.reserve(registry_api::kListGrowth);
+  names.emplace_back();
   RegKey key = root;
   RegKey openedKey = 0;
   if (!path.empty()) {
@@ -53,10 +58,6 @@ std::vector<std::string> EnumSubKeyNames(RegistrySource& registry, RegKey root, 
   }
   const OpenedKey opened(registry, openedKey);
 
-  // Room grows by at least 100 slots at a time, so that the class root's thousands of names are
-  // not reallocated name by name; past a few hundred names it doubles, so that a root of 20,000
-  // names is copied a handful of times rather than two hundred.
-  names.reserve(registry_api::kListGrowth);
   std::string name;
   for (std::uint32_t i = 1; i <= registry_api::kMaxSubKeyNames; ++i) {
     if (i >= names.capacity())

@@ -59,6 +59,17 @@ constexpr std::string_view kNestedTags[] = {"{||CurrentItemTitle||}", "{||Date||
 constexpr std::size_t kJoinContext = 40;
 // Stands for data in texts that are only inspected for placeholders, never emitted.
 constexpr char kBarrier = '\x01';
+// Rows rendered before the output is sized for the rest.
+constexpr int kRowsForEstimate = 256;
+
+// Every placeholder opens with its only brace: jump from brace to brace.
+std::size_t FindPlaceholder(std::string_view text, std::string_view placeholder, std::size_t from = 0) {
+  for (std::size_t pos = text.find('{', from); pos != std::string_view::npos; pos = text.find('{', pos + 1)) {
+    if (text.size() - pos < placeholder.size()) return std::string_view::npos;
+    if (EqualsNoCase(text.substr(pos, placeholder.size()), placeholder)) return pos;
+  }
+  return std::string_view::npos;
+}
 
 std::size_t CountNoCase(std::string_view text, std::string_view what) {
   std::size_t count = 0;
@@ -180,6 +191,32 @@ class StringSink : public Sink {
   std::string* out_;
 };
 
+// Gathers consecutive template texts into one piece, so that the passes behind it see few,
+// longer pieces.
+class TextBatcher : public Sink {
+ public:
+  explicit TextBatcher(Sink* next) : next_(next) {}
+  void Text(std::string_view text) override { batch_.append(text); }
+  void Data(std::string_view data) override {
+    Release();
+    next_->Data(data);
+  }
+  void Flush() override {
+    Release();
+    next_->Flush();
+  }
+
+ private:
+  void Release() {
+    if (batch_.empty()) return;
+    next_->Text(batch_);
+    batch_.clear();
+  }
+
+  Sink* next_;
+  std::string batch_;
+};
+
 // One removal pass as a stream: drops every occurrence of a placeholder (any letter case) from
 // the template text. A placeholder never overlaps itself, so leftmost matching in the stream
 // finds what one pass over the whole text would. Only a possible start of a match is held back.
@@ -199,8 +236,8 @@ class PlaceholderRemover : public Sink {
       buffer = joined;
     }
     std::size_t pos = 0;
-    for (std::size_t hit = FindNoCase(buffer, placeholder_); hit != std::string_view::npos;
-         hit = FindNoCase(buffer, placeholder_, pos)) {
+    for (std::size_t hit = FindPlaceholder(buffer, placeholder_); hit != std::string_view::npos;
+         hit = FindPlaceholder(buffer, placeholder_, pos)) {
       if (hit > pos) next_->Text(buffer.substr(pos, hit - pos));
       ++removed_;
       pos = hit + placeholder_.size();
@@ -380,6 +417,28 @@ std::string BuildRowLiterally(const RowTemplates& t, const std::vector<CellFragm
   return row;
 }
 
+// One pass each; equal to the replacements in their order (backslashes first, then braces;
+// the ampersand first, then the characters whose references start with one).
+void EscapeRtfInto(std::string_view text, std::string* out) {
+  for (char ch : text) {
+    if (ch == '\\' || ch == '{' || ch == '}') *out += '\\';
+    *out += ch;
+  }
+}
+
+void EscapeHtmlInto(std::string_view text, std::string* out) {
+  std::size_t pos = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char ch = text[i];
+    const char* reference = ch == '&' ? "&amp;" : ch == '<' ? "&lt;" : ch == '>' ? "&gt;" : ch == '"' ? "&quot;" : nullptr;
+    if (reference == nullptr) continue;
+    out->append(text.substr(pos, i - pos));
+    out->append(reference);
+    pos = i + 1;
+  }
+  out->append(text.substr(pos));
+}
+
 std::int64_t RoundHalfEven(double value) { return static_cast<std::int64_t>(std::nearbyint(value)); }
 
 }  // namespace
@@ -449,26 +508,13 @@ void cReport::ComputeCellWidths(std::vector<std::int32_t>* htmlWidths, std::vect
 
 std::string cReport::EscapeRtf(const std::string& text) {
   std::string out;
-  out.reserve(text.size() + 8);
-  for (char ch : text) {
-    if (ch == '\\' || ch == '{' || ch == '}') out += '\\';
-    out += ch;
-  }
+  EscapeRtfInto(text, &out);
   return out;
 }
 
 std::string cReport::EscapeHtml(const std::string& text) {
   std::string out;
-  out.reserve(text.size() + 16);
-  for (char ch : text) {
-    switch (ch) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += ch;
-    }
-  }
+  EscapeHtmlInto(text, &out);
   return out;
 }
 
@@ -534,10 +580,15 @@ bool cReport::RenderStyled() {
   };
   std::vector<std::string> cellTexts;
   const auto fetchCells = [&](int r, std::size_t cells) {
-    cellTexts.resize(cells);
+    if (cellTexts.size() < cells) cellTexts.resize(cells);
     for (std::size_t k = 0; k < cells; ++k) {
-      const std::string text = " " + grid.ItemText(r, mlngColumnOrder[k]);
-      cellTexts[k] = type == kReportRtf ? EscapeRtf(text) : EscapeHtml(text);
+      std::string& cell = cellTexts[k];
+      cell.assign(1, ' ');
+      const std::string text = grid.ItemText(r, mlngColumnOrder[k]);
+      if (type == kReportRtf)
+        EscapeRtfInto(text, &cell);
+      else
+        EscapeHtmlInto(text, &cell);
     }
   };
 
@@ -566,6 +617,7 @@ bool cReport::RenderStyled() {
     PlaceholderRemover removeCellFormatting(kBodyCellFormatting, &sinkOut);
     PlaceholderRemover removeCellData(kBodyCellData, &removeCellFormatting);
     PlaceholderRemover removeRow(kBodyRow, &removeCellData);
+    TextBatcher batch(&removeRow);
 
     // Rows for further slots are kept as marked text and replayed.
     std::string rowsBlock;
@@ -573,9 +625,10 @@ bool cReport::RenderStyled() {
 
     const auto emitMarked = [&](std::string_view text) {
       marked.Walk(
-          text, [&](std::string_view t) { removeRow.Text(t); }, [&](std::string_view d) { removeRow.Data(d); });
+          text, [&](std::string_view t) { batch.Text(t); }, [&](std::string_view d) { batch.Data(d); });
     };
     emitMarked(std::string_view(doc).substr(0, slots.empty() ? doc.size() : slots[0]));
+    const std::size_t headSize = slots.empty() ? 0 : marked.Expand(std::string_view(doc).substr(0, slots[0])).size();
     for (int r = 0; r < grid.ItemCount(); ++r) {
       if (CurrentStatus) CurrentStatus(r + 1, grid.ItemCount());
       const std::size_t cells = cellCount(r);
@@ -583,8 +636,15 @@ bool cReport::RenderStyled() {
       if (slots.empty()) continue;
       const auto cellText = [&](std::size_t k) { return std::string_view(cellTexts[k]); };
       EmitRow(
-          bodyShape, bodyFragments, cells, cellText, [&](std::string_view t) { removeRow.Text(t); },
-          [&](std::string_view d) { removeRow.Data(d); });
+          bodyShape, bodyFragments, cells, cellText, [&](std::string_view t) { batch.Text(t); },
+          [&](std::string_view d) { batch.Data(d); });
+      if (r + 1 == kRowsForEstimate && slots.size() == 1) {
+        // The document grows by the same amount per row give or take: reserve for all rows now
+        // rather than copying the text over and over as it doubles.
+        const double perRow = static_cast<double>(out.size() - headSize) / kRowsForEstimate;
+        const double rest = static_cast<double>(doc.size() - slots[0]);
+        out.reserve(static_cast<std::size_t>(perRow * 1.02 * grid.ItemCount() + rest) + headSize);
+      }
       if (keepBlock) {
         EmitRow(
             bodyShape, bodyFragments, cells, cellText, [&](std::string_view t) { rowsBlock.append(t); },
@@ -596,7 +656,7 @@ bool cReport::RenderStyled() {
       const std::size_t end = i + 1 < slots.size() ? slots[i + 1] : doc.size();
       emitMarked(std::string_view(doc).substr(slots[i], end - slots[i]));
     }
-    removeRow.Flush();
+    batch.Flush();
   } else {
     // Literal fill: each row goes in front of every slot by a replacement over the whole text.
     for (int r = 0; r < grid.ItemCount(); ++r) {

@@ -30,19 +30,28 @@ inline char Fold(char ch) { return (ch >= 'A' && ch <= 'Z') ? static_cast<char>(
 // Every occurrence of `what`, left to right, replaced by `with`; the scan goes on behind the
 // inserted text.
 inline std::string Replace(const std::string& text, const std::string& what, const std::string& with, bool anyCase) {
+  if (what.empty()) return text;
+  const auto matchesAt = [&](std::size_t i) {
+    if (i + what.size() > text.size()) return false;
+    for (std::size_t k = 0; k < what.size(); ++k)
+      if (anyCase ? Fold(text[i + k]) != Fold(what[k]) : text[i + k] != what[k]) return false;
+    return true;
+  };
   std::string out;
+  out.reserve(text.size());
+  std::size_t copied = 0;
   std::size_t i = 0;
   while (i < text.size()) {
-    bool match = i + what.size() <= text.size();
-    for (std::size_t k = 0; match && k < what.size(); ++k)
-      match = anyCase ? Fold(text[i + k]) == Fold(what[k]) : text[i + k] == what[k];
-    if (match && !what.empty()) {
+    if (matchesAt(i)) {
+      out.append(text, copied, i - copied);
       out += with;
       i += what.size();
+      copied = i;
     } else {
-      out += text[i++];
+      ++i;
     }
   }
+  out.append(text, copied, std::string::npos);
   return out;
 }
 inline std::string Exact(const std::string& t, const std::string& w, const std::string& v) { return Replace(t, w, v, false); }

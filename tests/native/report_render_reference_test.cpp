@@ -152,8 +152,8 @@ TEST(ReportRenderReference, EveryBuiltInStyle) {
 }
 
 TEST(ReportRenderReference, PlainTemplatesOnLargerGrids) {
-  EXPECT_GT(CompareOn("plain html", kReportHtml, render_test::PlainHtml(), {9, 120}, 40, 101), 30);
-  EXPECT_GT(CompareOn("plain rtf", kReportRtf, render_test::PlainRtf(), {9, 120}, 40, 102), 30);
+  EXPECT_GT(CompareOn("plain html", kReportHtml, render_test::PlainHtml(), {9, 400}, 24, 101), 18);
+  EXPECT_GT(CompareOn("plain rtf", kReportRtf, render_test::PlainRtf(), {9, 400}, 24, 102), 18);
 }
 
 Templates With(Templates t, std::string Templates::*part, const std::string& value) {

@@ -75,10 +75,12 @@ VariantArray BuildComponentList(RegistrySource& registry) {
   }
 
   VariantArray data = VariantArray::TwoDimensional(component_field::kCount, static_cast<std::int32_t>(rows.size()));
+  std::vector<std::int32_t> index(2);  // reused: no allocation per cell
   for (std::size_t r = 0; r < rows.size(); ++r) {
+    index[1] = static_cast<std::int32_t>(r);
     for (std::int32_t field = 0; field < component_field::kCount; ++field) {
-      data.At(field, static_cast<std::int32_t>(r)) =
-          Variant::FromText(std::move(rows[r][static_cast<std::size_t>(field)]));
+      index[0] = field;
+      data.At(index) = Variant::FromText(std::move(rows[r][static_cast<std::size_t>(field)]));
     }
   }
   return data;

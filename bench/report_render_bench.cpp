@@ -15,6 +15,9 @@
 #if !defined(_WIN32)
 #include <sys/resource.h>
 #endif
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include "bench/bench_util.h"
 #include "report/report.h"
@@ -107,19 +110,31 @@ double MeasureLiteral(cReport& job, Grid* grid, const ReportParameters* params) 
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  // --quick leaves out the literal fill (minutes at 10,000 rows).
+  const bool quick = argc > 1 && std::string(argv[1]) == "--quick";
+#if defined(__GLIBC__)
+  // glibc serves a large block from reused heap pages once a block of its size has been freed,
+  // but only up to 32 MB: the 10,000-row document would be written into warm pages and the
+  // 100,000-row one into fresh pages from the kernel. A fixed threshold gives both fresh pages.
+  mallopt(M_MMAP_THRESHOLD, 1 << 20);
+#endif
   ReportStyles styles;
   const auto params = render_test::MakeParameters({{"{||ReportTitle||}", "Components"}});
   LoadReportStyles(styles, nullptr, params);
 
-  // 100,000 rows first, while the process is fresh (ru_maxrss only ever grows).
-  auto big = ComponentGrid(100000);
-  std::printf("100,000 rows x 5 columns, renderer alone:\n");
-  double bigSeconds[2] = {};
   const char* keys[2] = {"REPORT1", "REPORT17"};  // ClassicBlack, RTF and HTML
+  const char* names[2] = {"RTF ", "HTML"};
+  auto small = ComponentGrid(10000);
+  auto big = ComponentGrid(100000);
+
+  std::printf("Renderer, 5 columns (median of 5 runs; time per byte of output shows linearity):\n");
+  double smallSeconds[2] = {}, bigSeconds[2] = {};
   for (int i = 0; i < 2; ++i) {
-    auto job = Style(styles, keys[i], big.get());
-    job->Generate();  // warm up, then measure memory on a fresh document
+    auto job = Style(styles, keys[i], small.get());
+    smallSeconds[i] = MeasureNew(*job, 5);
+    const std::size_t smallOutput = job->ReportContents.size();
+    job = Style(styles, keys[i], big.get());
     job->ReportContents = std::string();
     job->ReportContents.shrink_to_fit();
     const std::size_t before = gLive.load();
@@ -127,28 +142,30 @@ int main() {
     job->Generate();
     const std::size_t peak = gPeak.load() - before;
     const std::size_t output = job->ReportContents.size();
-    bigSeconds[i] = MeasureNew(*job, 3);
-    std::printf("  %-4s %10.4f s   output %6.1f MB   peak heap during Generate %6.1f MB = %.2f x output\n",
-                i == 0 ? "RTF" : "HTML", bigSeconds[i], output / 1e6, peak / 1e6,
-                static_cast<double>(peak) / static_cast<double>(output));
+    bigSeconds[i] = MeasureNew(*job, 5);
+    std::printf("  %s  10,000 rows %8.4f s (%5.2f ns/byte)   100,000 rows %8.4f s (%5.2f ns/byte)   ratio %5.2f"
+                " (target at most 12)\n",
+                names[i], smallSeconds[i], smallSeconds[i] * 1e9 / smallOutput, bigSeconds[i],
+                bigSeconds[i] * 1e9 / output, bigSeconds[i] / smallSeconds[i]);
+    std::printf("        100,000 rows: output %6.1f MB, peak heap during Generate %6.1f MB = %.2f x output"
+                " (target under 3)\n",
+                output / 1e6, peak / 1e6, static_cast<double>(peak) / static_cast<double>(output));
   }
 #if !defined(_WIN32)
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
-  std::printf("  process ru_maxrss so far %.1f MB (grid, styles and both documents included)\n", usage.ru_maxrss / 1e3);
+  std::printf("  process ru_maxrss %.1f MB (both grids, styles and documents included)\n", usage.ru_maxrss / 1e3);
 #endif
   big.reset();
 
-  auto small = ComponentGrid(10000);
-  std::printf("10,000 rows x 5 columns, renderer against the literal fill:\n");
-  for (int i = 0; i < 2; ++i) {
-    auto job = Style(styles, keys[i], small.get());
-    const double renderer = MeasureNew(*job, 5);
-    const double literal = MeasureLiteral(*job, small.get(), params.get());
-    bench::PrintRatio(i == 0 ? "  RTF  literal fill (floor: renderer)" : "  HTML literal fill (floor: renderer)", literal,
-                      renderer);
-    std::printf("  %-4s 100,000 rows take %.2f x the time of 10,000 (target at most 12)\n", i == 0 ? "RTF" : "HTML",
-                bigSeconds[i] / renderer);
+  if (!quick) {
+    std::printf("10,000 rows x 5 columns, renderer against the literal fill (one run):\n");
+    for (int i = 0; i < 2; ++i) {
+      auto job = Style(styles, keys[i], small.get());
+      const double literal = MeasureLiteral(*job, small.get(), params.get());
+      bench::PrintRatio(i == 0 ? "  RTF  literal fill (floor: renderer)" : "  HTML literal fill (floor: renderer)",
+                        literal, smallSeconds[i]);
+    }
   }
   return 0;
 }

@@ -399,7 +399,7 @@ bool RowIsStable(const RowShape& shape, const std::string& full, const RowTempla
          CountNoCase(full, t.dataSlot) == shape.dataSlots;
 }
 
-// The row filled as written: every cell by a replacement over the whole row so far.
+// The row filled cell by cell, each by a replacement over the whole row so far.
 template <typename CellText>
 std::string BuildRowLiterally(const RowTemplates& t, const std::vector<CellFragments>& fragments, std::size_t cells,
                               const CellText& cellAtom) {
@@ -573,7 +573,8 @@ bool cReport::RenderStyled() {
   const RowShape bodyShape = CutRow(body);
 
   const auto cellCount = [&](int r) {
-    const auto cells = static_cast<std::size_t>(grid.SubItemCount(r)) + 1;
+    const int subItems = grid.SubItemCount(r);
+    const std::size_t cells = subItems < 0 ? 0 : static_cast<std::size_t>(subItems) + 1;
     // The literal fill fails at the first position the column order cannot serve.
     if (cells > positions) throw std::out_of_range("the column order has no entry for cell " + std::to_string(positions));
     return cells;
@@ -599,7 +600,7 @@ bool cReport::RenderStyled() {
     slots.push_back(pos);
 
   bool stable = marked.Protected();
-  if (stable && positions > 0) {
+  if (stable) {
     const std::string full = RowForInspection(bodyShape, bodyFragments, positions);
     stable = RowIsStable(bodyShape, full, body) && CountNoCase(full, kBodyRow) == 0 &&
              !OccursAcross(full, full, kBodyRow);

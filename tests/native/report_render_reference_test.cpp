@@ -240,5 +240,18 @@ TEST(ReportRenderReference, TemplatesThatFeedBackIntoTheirOwnPart) {
   }
 }
 
+// Templates that use every byte value leave nothing to mark data with: the data then takes part
+// in the filling like template text, and the output is still the literal fill's.
+TEST(ReportRenderReference, TemplatesUsingEveryByte) {
+  std::string everyByte;
+  for (int b = 1; b < 256; ++b) everyByte += static_cast<char>(b);
+  Templates t = render_test::PlainHtml();
+  t.table = everyByte + t.table;
+  EXPECT_GT(CompareOn("every byte", kReportHtml, t, {5, 12}, 25, 77), 10);
+  t = render_test::PlainRtf();
+  t.bodyRow += everyByte;
+  EXPECT_GT(CompareOn("every byte", kReportRtf, t, {5, 12}, 25, 78), 10);
+}
+
 }  // namespace
 }  // namespace orlix

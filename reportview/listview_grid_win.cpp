@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
@@ -62,7 +63,10 @@ ListViewGrid::ListViewGrid(BorrowedWindow listView) : hwnd_(listView.hwnd) {
 }
 
 ListViewGrid::~ListViewGrid() {
-  if (lockHeld_) ::LockWindowUpdate(nullptr);
+  if (lockDepth_ > 0) {
+    lockDepth_ = 1;
+    UnlockRedraw();
+  }
 }
 
 void ListViewGrid::CheckColumn(int column) const {
@@ -207,14 +211,15 @@ int ListViewGrid::ItemCount() const { return static_cast<int>(::SendMessageA(hwn
 int ListViewGrid::AddItem(const std::string& text) { return AddRow({text}); }
 
 int ListViewGrid::AddRow(const std::vector<std::string>& texts) {
-  if (texts.size() > 1 && texts.size() > static_cast<std::size_t>(ColumnCount()))
+  // The columns this wrapper added are enough to know; only a longer row asks the control.
+  if (texts.size() > 1 && texts.size() > keys_.size() && texts.size() > static_cast<std::size_t>(ColumnCount()))
     throw std::out_of_range("a row of " + std::to_string(texts.size()) + " texts needs as many columns; the list view has " +
                             std::to_string(ColumnCount()));
   const std::string empty;
   const AnsiArgument first(texts.empty() ? empty : texts[0]);
   LVITEMA row{};
   row.mask = LVIF_TEXT | LVIF_PARAM;
-  row.iItem = ItemCount();
+  row.iItem = INT_MAX;  // past the end: appended
   row.pszText = first.get();
   row.lParam = texts.empty() ? 0 : static_cast<LPARAM>(texts.size() - 1);
   const auto item = static_cast<int>(::SendMessageA(hwnd_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&row)));
@@ -289,15 +294,21 @@ std::string ListViewGrid::ItemText(int item, int column) const {
 void ListViewGrid::RemoveAllItems() { ::SendMessageA(hwnd_, LVM_DELETEALLITEMS, 0, 0); }
 
 void ListViewGrid::LockRedraw() {
-  if (lockDepth_++ == 0) lockHeld_ = ::LockWindowUpdate(hwnd_) != FALSE;
+  if (lockDepth_++ != 0) return;
+  lockHeld_ = ::LockWindowUpdate(hwnd_) != FALSE;
+  // The window lock stops painting but not the scroll bar updates of every insert;
+  // the control's own redraw switch stops those too.
+  ::SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
 }
 
 void ListViewGrid::UnlockRedraw() {
-  if (lockDepth_ == 0) return;
-  if (--lockDepth_ == 0 && lockHeld_) {
+  if (lockDepth_ == 0 || --lockDepth_ != 0) return;
+  ::SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+  if (lockHeld_) {
     ::LockWindowUpdate(nullptr);
     lockHeld_ = false;
   }
+  ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 }  // namespace orlix

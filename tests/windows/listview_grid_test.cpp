@@ -149,6 +149,7 @@ TEST_F(ListViewGridTest, FailureAtRowThreeLeavesTheWindowDrawing) {
   EXPECT_EQ(window.RawItemCount(), 3);
   EXPECT_EQ(window.RawItemText(2, 1), "   2");
   EXPECT_TRUE(window.RedrawReleased());
+  EXPECT_TRUE(::IsWindowVisible(window.List())) << "the redraw switch is back on";
   // And the list view itself takes the lock again.
   EXPECT_TRUE(::LockWindowUpdate(window.List()));
   ::LockWindowUpdate(nullptr);

@@ -25,18 +25,7 @@ void LoadReportJobs(ReportStyles& jobs, Grid* grid, std::shared_ptr<ReportParame
   jobs.Add(csv, csv->Key);
 }
 
-std::string ReportTypeName(std::int32_t type) {
-  switch (type) {
-    case kReportRtf:
-      return "rtf";
-    case kReportHtml:
-      return "html";
-    case kReportCsv:
-      return "csv";
-    default:
-      return std::string();
-  }
-}
+std::string ReportTypeName(std::int32_t type) { return ExtensionForReportType(type); }
 
 std::int32_t ReportTypeFromName(const std::string& name) {
   for (std::int32_t type : {kReportRtf, kReportHtml, kReportCsv})

@@ -24,6 +24,10 @@ constexpr std::int32_t kReportRtf = 0;
 constexpr std::int32_t kReportHtml = 1;
 constexpr std::int32_t kReportCsv = 2;
 
+// "rtf", "html" or "csv" for a report type code (the file extension, without the dot); empty
+// text for any other code.
+std::string ExtensionForReportType(std::int32_t type);
+
 // What a job needs of the machine to store and show its report. Any pointer may be null in a
 // job that only renders.
 struct ReportServices {

@@ -120,8 +120,8 @@ std::string NameTitle(const ReportParameters* parameters) {
   return title;
 }
 
-std::string cReport::ExtensionForType() const {
-  switch (ReportType) {
+std::string ExtensionForReportType(std::int32_t type) {
+  switch (type) {
     case kReportRtf:
       return "rtf";
     case kReportHtml:
@@ -132,6 +132,8 @@ std::string cReport::ExtensionForType() const {
       return std::string();
   }
 }
+
+std::string cReport::ExtensionForType() const { return ExtensionForReportType(ReportType); }
 
 std::string cReport::FileExtension() const { return ExtensionForType(); }
 

@@ -16,3 +16,5 @@ if [ -z "$DISPLAY" ]; then
 else
   ctest --preset mingw
 fi
+
+sh scripts/scan-check.sh

@@ -1,0 +1,26 @@
+#!/bin/sh
+# The native orlixreport reading a Wine prefix's registry files must list exactly the components
+# that the Windows orlixreport.exe reads from the same prefix's live registry under Wine.
+set -e
+cd "$(dirname "$0")/.."
+prefix="$PWD/build/scan-check-prefix"
+export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all
+if [ ! -f "$prefix/system.reg" ]; then
+  mkdir -p "$prefix"
+  wineboot -i >/dev/null 2>&1 </dev/null || true
+  wineserver -w
+fi
+out=build/scan-check
+mkdir -p "$out"
+wine build/mingw/cli/orlixreport.exe scan >"$out/live.tsv" 2>"$out/live.err" </dev/null
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
+build/native/cli/orlixreport scan --wine-prefix "$prefix" >"$out/files.tsv"
+rows=$(($(wc -l <"$out/files.tsv") - 1))
+if ! cmp -s "$out/live.tsv" "$out/files.tsv"; then
+  echo "scan check: the live class root and the prefix's files disagree" >&2
+  diff "$out/live.tsv" "$out/files.tsv" | head -20 >&2
+  exit 1
+fi
+[ "$rows" -gt 0 ] || { echo "scan check: no components found" >&2; exit 1; }
+echo "scan check: $rows components, identical from the live registry under Wine and from the prefix's files"

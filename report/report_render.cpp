@@ -61,6 +61,11 @@ constexpr std::size_t kJoinContext = 40;
 constexpr char kBarrier = '\x01';
 // Rows rendered before the output is sized for the rest.
 constexpr int kRowsForEstimate = 256;
+// Largest text the literal fill builds. A style whose rows or cells hold their own slots
+// multiplies those slots with every cell and row it fills, so its document grows exponentially;
+// such a job fails with std::length_error instead of exhausting memory (a 32-bit process has
+// no room for much more anyway).
+constexpr std::size_t kMaxLiteralText = std::size_t{1} << 28;
 
 // Every placeholder opens with its only brace: jump from brace to brace.
 std::size_t FindPlaceholder(std::string_view text, std::string_view placeholder, std::size_t from = 0) {
@@ -89,6 +94,22 @@ bool OccursAcross(std::string_view left, std::string_view right, std::string_vie
     if (pos < left.size() && pos + what.size() > left.size()) return true;
   }
   return false;
+}
+
+void ThrowTooLarge() {
+  throw std::length_error("the report style repeats its own placeholders: the report would exceed " +
+                          std::to_string(kMaxLiteralText >> 20) + " MB");
+}
+
+// ReplaceNoCase for the literal fill, refusing a result beyond kMaxLiteralText.
+std::string ReplaceNoCaseBounded(std::string_view text, std::string_view what, std::string_view with) {
+  if (with.size() > what.size()) {
+    const std::size_t count = CountNoCase(text, what);
+    if (count > 0 && (text.size() > kMaxLiteralText ||
+                      (with.size() - what.size()) > (kMaxLiteralText - text.size()) / count))
+      ThrowTooLarge();
+  }
+  return ReplaceNoCase(text, what, with);
 }
 
 // Template text in which data stands as tokens.
@@ -147,6 +168,14 @@ class MarkedText {
       data(std::string_view(atoms_.at(index)));
       pos = close + 1;
     }
+  }
+
+  // Size of the text with its tokens expanded.
+  std::size_t ExpandedSize(std::string_view marked) const {
+    std::size_t size = 0;
+    Walk(
+        marked, [&](std::string_view t) { size += t.size(); }, [&](std::string_view d) { size += d.size(); });
+    return size;
   }
 
   std::string Expand(std::string_view marked) const {
@@ -406,13 +435,13 @@ std::string BuildRowLiterally(const RowTemplates& t, const std::vector<CellFragm
   std::string row = *t.row;
   for (std::size_t k = 0; k < cells; ++k) {
     const CellFragments& f = fragments[k];
-    row = ReplaceNoCase(row, t.formattingSlot, f.formatting + std::string(kCrLf) + std::string(t.formattingSlot));
+    row = ReplaceNoCaseBounded(row, t.formattingSlot, f.formatting + std::string(kCrLf) + std::string(t.formattingSlot));
     std::string d;
     for (std::size_t i = 0; i < f.dataPieces.size(); ++i) {
       if (i > 0) d += cellAtom(k);
       d += f.dataPieces[i];
     }
-    row = ReplaceNoCase(row, t.dataSlot, d + std::string(t.dataSlot));
+    row = ReplaceNoCaseBounded(row, t.dataSlot, d + std::string(t.dataSlot));
   }
   return row;
 }
@@ -556,7 +585,7 @@ bool cReport::RenderStyled() {
   } else {
     headerRow = BuildRowLiterally(header, headerFragments, columns, headerAtom);
   }
-  doc = ReplaceNoCase(doc, kHeaderRow, headerRow);
+  doc = ReplaceNoCaseBounded(doc, kHeaderRow, headerRow);
   doc = ReplaceNoCase(doc, kHeaderCellData, "");
   doc = ReplaceNoCase(doc, kHeaderCellFormatting, "");
 
@@ -668,11 +697,13 @@ bool cReport::RenderStyled() {
       for (std::size_t k = 0; k < cells; ++k) atoms.push_back(marked.Atom(cellTexts[k]));
       const std::string row =
           BuildRowLiterally(body, bodyFragments, cells, [&](std::size_t k) { return std::string_view(atoms[k]); });
-      doc = ReplaceNoCase(doc, kBodyRow, row + std::string(kBodyRow));
+      doc = ReplaceNoCaseBounded(doc, kBodyRow, row + std::string(kBodyRow));
     }
     doc = ReplaceNoCase(doc, kBodyRow, "");
     doc = ReplaceNoCase(doc, kBodyCellData, "");
     doc = ReplaceNoCase(doc, kBodyCellFormatting, "");
+    // Tokens copied by the fill each expand to their whole data.
+    if (marked.ExpandedSize(doc) > kMaxLiteralText) ThrowTooLarge();
     out = marked.Expand(doc);
   }
 

@@ -301,6 +301,37 @@ TEST(ReportGenerate, AFailureKeepsThePreviousDocument) {
 
 // Cell texts, header texts and the title are data: text in them that looks like a placeholder is
 // written as it stands.
+TEST(ReportGenerate, StylesThatMultiplyTheirOwnSlotsFailInsteadOfExhaustingMemory) {
+  std::vector<std::vector<std::string>> rows(64, std::vector<std::string>{"a", "b", "c"});
+  auto grid = MakeGrid({"A", "B", "C"}, {}, rows);
+
+  // Each row holds the row slot 40 times: the slots multiply by 41 with every row.
+  reference::Templates rowsMultiply = render_test::PlainHtml();
+  for (int i = 0; i < 20; ++i) rowsMultiply.bodyRow += "{||BodyRow||}{||bodyrow||}";
+  // Each header cell holds the cell slot 40 times: the slots multiply by 41 with every cell.
+  reference::Templates cellsMultiply = render_test::PlainHtml();
+  for (int i = 0; i < 40; ++i) cellsMultiply.headerCellData += "{||HeaderCellData||}";
+  auto wide = MakeGrid(std::vector<std::string>(24, "h"), {}, {});
+
+  for (auto [t, g] : {std::pair{rowsMultiply, grid.get()}, std::pair{cellsMultiply, wide.get()}}) {
+    auto job = StyledJob(kReportHtml, t, g);
+    EXPECT_THROW(job.Generate(), std::length_error);
+    EXPECT_FALSE(job.Generated);
+    EXPECT_EQ(job.ReportContents, "");
+  }
+
+  // The same styles over a few rows and cells still render, with every copy the fill makes.
+  auto small = MakeGrid({"A", "B"}, {}, {{"x", "y"}, {"z", "w"}});
+  auto job = StyledJob(kReportHtml, rowsMultiply, small.get());
+  ASSERT_TRUE(job.Generate());
+  EXPECT_EQ(Count(job.ReportContents, "<td width=\"50%\"> z</td>"), 41u);  // row 2 fills 41 slots
+  EXPECT_EQ(Count(job.ReportContents, "<td width=\"50%\"> x</td>"), 1u);
+  EXPECT_EQ(job.ReportContents.find("{||"), std::string::npos);
+  job = StyledJob(kReportHtml, cellsMultiply, small.get());
+  ASSERT_TRUE(job.Generate());
+  EXPECT_EQ(Count(job.ReportContents, "> B</th>"), 41u);  // the second header cell fills 41 slots
+}
+
 TEST(ReportDataProtection, PlaceholderTextInDataIsWrittenLiterally) {
   const std::vector<std::string> tricky = {"{||BodyRow||}", "{||Body||}", "{||BodyCellData||}", "{||bodycellformatting||}",
                                            "{||HeaderCellData||}", "{||CellWidthHTML||}", "{||ContentTitle||}"};

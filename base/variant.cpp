@@ -1,5 +1,8 @@
 #include "base/variant.h"
 
+#include <cstdint>
+#include <stdexcept>
+
 namespace orlix {
 
 Variant Variant::Null() {
@@ -111,7 +114,16 @@ VariantArray::VariantArray(std::vector<Bound> bounds) : bounds_(std::move(bounds
   std::size_t total = bounds_.empty() ? 0 : 1;
   for (const Bound& b : bounds_) {
     if (b.Count() < 0) throw std::invalid_argument("array bound below lower bound - 1");
-    total *= static_cast<std::size_t>(b.Count());
+    if (b.Count() == 0) total = 0;
+  }
+  // The product of the counts must not wrap: a wrapped size would leave cells that At() reaches
+  // outside the storage.
+  const std::size_t limit = cells_.max_size();
+  for (const Bound& b : bounds_) {
+    if (total == 0) break;
+    const auto count = static_cast<std::uint64_t>(b.Count());
+    if (count > limit / total) throw std::length_error("array has too many cells");
+    total *= static_cast<std::size_t>(count);
   }
   cells_.resize(total);
 }

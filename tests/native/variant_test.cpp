@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <stdexcept>
+
 namespace orlix {
 namespace {
 
@@ -69,6 +72,13 @@ TEST(VariantArray, BoundsAndIndexing) {
   EXPECT_EQ(empty.CellCount(), 0u);
   EXPECT_THROW(empty.At(0, 0), std::out_of_range);
   EXPECT_THROW(VariantArray({{0, -2}}), std::invalid_argument);
+
+  // Counts whose product does not fit the address space are refused rather than wrapped
+  // (2^32 cubed is 0 modulo 2^64); an empty dimension anywhere still makes an empty array.
+  const VariantArray::Bound full{INT32_MIN, INT32_MAX};
+  EXPECT_THROW(VariantArray({full, full, full}), std::length_error);
+  EXPECT_THROW(VariantArray({full, full, {0, 1}, full}), std::length_error);
+  EXPECT_EQ(VariantArray({full, full, full, {0, -1}}).CellCount(), 0u);
 }
 
 }  // namespace

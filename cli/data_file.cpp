@@ -332,7 +332,11 @@ VariantArray ParseDataFile(const std::string& content, DataFormat format, bool s
   if (skipHeader && !rows.empty()) rows.erase(rows.begin());
   std::size_t fields = 0;
   for (const Row& row : rows) fields = row.size() > fields ? row.size() : fields;
-  if (fields > 0x7FFFFFFFu || rows.size() > 0x7FFFFFFFu) throw DataFileError(name + ": too many cells");
+  // Short rows are padded to the widest one, so a few long lines among many short ones would
+  // ask for far more cells than the file holds: the table has a ceiling.
+  if (fields > 0x7FFFFFFFu || rows.size() > 0x7FFFFFFFu || (fields > 0 && rows.size() > kMaxDataCells / fields))
+    throw DataFileError(name + ": too many cells (" + std::to_string(rows.size()) + " rows of up to " +
+                        std::to_string(fields) + " fields; at most " + std::to_string(kMaxDataCells) + " cells)");
   VariantArray data = VariantArray::TwoDimensional(static_cast<std::int32_t>(fields), static_cast<std::int32_t>(rows.size()));
   for (std::size_t r = 0; r < rows.size(); ++r)
     for (std::size_t f = 0; f < rows[r].size(); ++f)

@@ -8,6 +8,7 @@
 // Rows shorter than the widest one leave their missing cells empty.
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 
@@ -16,6 +17,9 @@
 namespace orlix::cli {
 
 enum class DataFormat { Csv, Tsv, Json };
+
+// Most cells a table may have, counting the empty ones that pad short rows to the widest row.
+constexpr std::size_t kMaxDataCells = std::size_t{1} << 24;
 
 // A file that cannot be read; what() is "file:line: message" (or "file: message").
 class DataFileError : public std::runtime_error {

@@ -44,6 +44,26 @@ TEST(DataFileCsv, RaggedRowsBlankLinesHeaderAndMark) {
   EXPECT_EQ(ParseError("a\n\"open,\nb", DataFormat::Csv), "t:2: a quoted field is not closed");
 }
 
+TEST(DataFile, PaddingOfShortRowsHasACeiling) {
+  // 4097 one-cell lines and one line of 4097 fields: 8 KB of text, 16.8 million padded cells.
+  const std::string wide(4096, ',');
+  std::string csv = wide + "\n";
+  for (int i = 0; i < 4096; ++i) csv += "x\n";
+  EXPECT_EQ(ParseError(csv, DataFormat::Csv), "t: too many cells (4097 rows of up to 4097 fields; at most 16777216 cells)");
+  std::string json = "[[";
+  for (int i = 0; i < 4097; ++i) json += i ? ",0" : "0";
+  json += "]";
+  for (int i = 0; i < 4096; ++i) json += ",[]";
+  json += "]";
+  EXPECT_NE(ParseError(json, DataFormat::Json).find("too many cells"), std::string::npos);
+
+  // Below the ceiling the same shape loads, padded.
+  const VariantArray data = Parse(std::string(99, ',') + "\nx\n", DataFormat::Csv);
+  EXPECT_EQ(data.UpperBound(0), 99);
+  EXPECT_EQ(data.UpperBound(1), 1);
+  EXPECT_TRUE(data.At(99, 1).IsEmpty());
+}
+
 TEST(DataFileTsv, ReadsTheEscapesScanWrites) {
   const VariantArray data = Parse("ProgID\tPath\nA.B\tC:\\\\x\\ty\n\tlast\\n\r\n", DataFormat::Tsv, true);
   ASSERT_EQ(data.UpperBound(1), 1);

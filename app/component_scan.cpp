@@ -38,6 +38,7 @@ VariantArray BuildComponentList(RegistrySource& registry) {
   const std::vector<std::string> names = EnumSubKeyNames(registry, root, std::string());
 
   std::vector<Row> rows;
+  rows.reserve(names.size());  // room for every name, as the array is sized before the scan
   std::string path;  // one buffer for every key path the scan builds
   for (const std::string& name : names) {
     if (!IsProgIdShaped(name)) continue;

@@ -43,12 +43,17 @@ std::string ReadDefaultValue(RegistrySource& registry, RegKey root, const std::s
   return data;
 }
 
+namespace {
+constexpr std::size_t kFirstRoom = 16;
+}  // namespace
+
 std::vector<std::string> EnumSubKeyNames(RegistrySource& registry, RegKey root, const std::string& path) {
   // Room grows by at least 100 slots at a time, so that the class root's thousands of names are
   // not reallocated name by name; past a few hundred names it doubles, so that a root of 20,000
-  // names is copied a handful of times rather than two hundred.
+  // names is copied a handful of times rather than two hundred. A class registration has a
+  // handful of subkeys, so the first room is small: the scan makes one list per component.
   std::vector<std::string> names;
-  names.reserve(registry_api::kListGrowth);
+  names.reserve(kFirstRoom);
   names.emplace_back();
   RegKey key = root;
   RegKey openedKey = 0;

@@ -50,6 +50,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;  // a style that multiplies its own slots is refused
   }
   // The renderer's own cap on a document; anything beyond it got past the check.
-  if (job.ReportContents.size() > (std::size_t{1} << 28)) __builtin_trap();
+  if (job.ReportContents.size() > (std::size_t{1} << 25)) __builtin_trap();
   return 0;
 }

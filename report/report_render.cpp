@@ -63,9 +63,10 @@ constexpr char kBarrier = '\x01';
 constexpr int kRowsForEstimate = 256;
 // Largest text the literal fill builds. A style whose rows or cells hold their own slots
 // multiplies those slots with every cell and row it fills, so its document grows exponentially;
-// such a job fails with std::length_error instead of exhausting memory (a 32-bit process has
-// no room for much more anyway).
-constexpr std::size_t kMaxLiteralText = std::size_t{1} << 28;
+// such a job fails with std::length_error instead of exhausting memory. Honest styles never
+// come near it: the literal fill replaces over the whole document once per row, which makes a
+// document of this size impractically slow long before.
+constexpr std::size_t kMaxLiteralText = std::size_t{1} << 25;
 
 // Every placeholder opens with its only brace: jump from brace to brace.
 std::size_t FindPlaceholder(std::string_view text, std::string_view placeholder, std::size_t from = 0) {

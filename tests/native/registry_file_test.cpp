@@ -458,7 +458,9 @@ TEST(RegistryFileMalformed, BadLinesAreSkippedAndNamed) {
     EXPECT_EQ(source->Warnings()[0].file, "test.reg");
     EXPECT_EQ(source->Warnings()[0].line, c.line);
     EXPECT_FALSE(source->Warnings()[0].message.empty());
-    if (std::string(c.what) != "truncated continuation") EXPECT_EQ(Query(*source, "After", "").data, Sz("ok"));
+    if (std::string(c.what) != "truncated continuation") {
+      EXPECT_EQ(Query(*source, "After", "").data, Sz("ok"));
+    }
 
     RegistryFileOptions strict;
     strict.strict = true;

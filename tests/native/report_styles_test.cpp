@@ -119,8 +119,12 @@ TEST(BuiltInStore, IsPlainAsciiWithCrLfLineEnds) {
     const auto c = static_cast<unsigned char>(store[i]);
     SCOPED_TRACE("offset " + std::to_string(i));
     ASSERT_TRUE(c == '\t' || c == '\r' || c == '\n' || (c >= 0x20 && c < 0x7F)) << int(c);
-    if (c == '\r') ASSERT_TRUE(i + 1 < store.size() && store[i + 1] == '\n');
-    if (c == '\n') ASSERT_TRUE(i > 0 && store[i - 1] == '\r');
+    if (c == '\r') {
+      ASSERT_TRUE(i + 1 < store.size() && store[i + 1] == '\n');
+    }
+    if (c == '\n') {
+      ASSERT_TRUE(i > 0 && store[i - 1] == '\r');
+    }
   }
   EXPECT_EQ(store.compare(0, 16, "[***REPORT***]\r\n"), 0) << "the store begins with the marker line";
   EXPECT_EQ(store.substr(store.size() - 2), "\r\n");

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "tests/support/tool_run.h"
 #include "cli/console_prompt.h"
 
 namespace orlix::cli {
@@ -15,27 +16,6 @@ namespace {
 
 const std::string kFiles = std::string(ORLIX_TEST_DATA) + "/files/";
 const std::string kPeopleMask = "0=\"Name\",1=\"Size\"";
-
-struct ToolRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-ToolRun Orlixreport(const std::vector<std::string>& args) {
-  std::ostringstream out;
-  std::ostringstream err;
-  const int status = RunOrlixReport(args, out, err);
-  return {status, out.str(), err.str()};
-}
-
-void ExpectOneLineFailure(const ToolRun& run, const std::string& mentions) {
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out, "");
-  ASSERT_FALSE(run.err.empty());
-  EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
-  EXPECT_NE(run.err.find(mentions), std::string::npos) << run.err;
-}
 
 std::vector<std::string> Lines(const std::string& text, const std::string& end = "\n") {
   std::vector<std::string> lines;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "tests/support/tool_run.h"
 #include "cli/source_options.h"
 #include "cli/table_output.h"
 
@@ -19,28 +20,6 @@ std::string ReadFile(const std::string& path) {
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
-}
-
-struct ToolRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-ToolRun Orlixreport(const std::vector<std::string>& args) {
-  std::ostringstream out;
-  std::ostringstream err;
-  const int status = RunOrlixReport(args, out, err);
-  return {status, out.str(), err.str()};
-}
-
-// A failure is one line on stderr and nothing on stdout.
-void ExpectOneLineFailure(const ToolRun& run, const std::string& mentions) {
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out, "");
-  ASSERT_FALSE(run.err.empty());
-  EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
-  EXPECT_NE(run.err.find(mentions), std::string::npos) << run.err;
 }
 
 TEST(TableOutput, TsvKeepsEveryRowOnOneLine) {

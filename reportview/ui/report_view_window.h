@@ -1,0 +1,59 @@
+// ReportView: the grid control window. A panel whose only content is a list view in report view;
+// hosted as a child by the main window and wrapped by the control library. The public members
+// are the control's published interface; each throws on failure (std::exception and its kin)
+// and never shows a message itself, so that every host decides how the error reaches the user.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "base/variant.h"
+#include "reportview/property_store.h"
+
+namespace orlix {
+
+class ReportView {
+ public:
+  ReportView();
+  ~ReportView();  // destroys its window, if any
+  ReportView(const ReportView&) = delete;
+  ReportView& operator=(const ReportView&) = delete;
+
+  // Creates the control window as a child of `parent` at `bounds` (client pixels of the parent),
+  // with the list view filling it. A control used before Create (a script that never sites it)
+  // makes a hidden window of its own on first need; Create then re-parents that window.
+  void Create(HWND parent, const RECT& bounds, int controlId, bool visible = true);
+  HWND Window() const;    // null before the window exists
+  HWND ListView() const;  // the live list view (lvwChildObjects); null before the window exists
+  void Destroy();
+
+  // Published interface.
+  std::string ReportTitle() const;
+  void ReportTitle(const std::string& strReportTitle);
+  std::string ReportSubTitle() const;
+  void ReportSubTitle(const std::string& strReportSubTitle);
+  Variant DataToShow() const;              // a copy
+  void DataToShow(const Variant& vntData);  // stores a copy; shows nothing until Generate
+  bool ViewIsEmpty() const;
+  std::string FieldMask() const;
+  void FieldMask(const std::string& strFieldMask);
+  void Clear();
+  void Generate();
+  // Opens the Create Report dialog modally on this grid, owned by `owner` (the top-level window
+  // of the control when null); returns when the dialog has been closed and cleaned up.
+  void Export(HWND owner = nullptr);
+
+  // Container notifications.
+  void InitProperties();                      // the values of a new control
+  void ReadProperties(PropertyStore& store);  // values stored by the host; defaults when absent
+  void WriteProperties(PropertyStore& store) const;
+  void SetPropertyChangedHandler(PropertyChangedHandler handler);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace orlix

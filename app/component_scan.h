@@ -20,6 +20,9 @@ constexpr std::int32_t kClsid = 4;
 constexpr std::int32_t kCount = 5;
 }  // namespace component_field
 
+// The main window's five columns over the component data, as a field mask.
+constexpr char kComponentFieldMask[] = "0=\"ProgID\",1=\"File Path\",2=\"Version\",3=\"Attribute\",4=\"CLSID\"";
+
 // Scans the class root of `registry` and returns a fresh array of Text variants, fields 0..4 by
 // rows 0..n-1 in the registry's enumeration order (no rows: upper bound -1). Every call builds
 // its array anew. Registry failures only shorten the list or leave columns empty.

@@ -16,7 +16,7 @@
 #include "cli/command.h"
 #include "cli/console_prompt.h"
 #include "cli/data_file.h"
-#include "cli/report_jobs.h"
+#include "report/report_jobs.h"
 #include "cli/source_options.h"
 #include "platform/file_system.h"
 #include "platform/process_launcher.h"
@@ -29,8 +29,6 @@ namespace orlix::cli {
 namespace {
 
 constexpr char kPrefix[] = "orlixreport report";
-// The main window's columns over the component data.
-constexpr char kComponentMask[] = "0=\"ProgID\",1=\"File Path\",2=\"Version\",3=\"Attribute\",4=\"CLSID\"";
 // Reports with more rows than this show their progress on a terminal.
 constexpr int kProgressRows = 2000;
 
@@ -325,7 +323,7 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, st
       }
       if (!warning.empty()) err << kPrefix << ": warning: " << warning << "\n";
       data = BuildComponentList(*registry);
-      mask = kComponentMask;
+      mask = kComponentFieldMask;
     }
   } catch (const std::exception& e) {
     err << kPrefix << ": " << e.what() << "\n";
@@ -362,14 +360,7 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, st
 
   // The parameters that Export hands the dialog.
   const double now = LocalNowAsOleDate();
-  auto parameters = std::make_shared<ReportParameters>();
-  auto add = [&parameters](const std::string& key, const std::string& value) {
-    parameters->Add(std::make_shared<cReportParam>(cReportParam{key, value}), key);
-  };
-  add("{||ReportTitle||}", options.title);
-  add("{||ReportSubTitle||}", options.subtitle);
-  add("{||Date||}", FormatVariant(Variant::FromDate(now), "dddd, mmmm d yyyy", locale));
-  add("{||Time||}", FormatVariant(Variant::FromDate(now), "hh:mm:ss AMPM", locale));
+  auto parameters = MakeExportParameters(options.title, options.subtitle, now, now, locale);
 
   ReportStyles jobs;
   std::shared_ptr<cReport> job;

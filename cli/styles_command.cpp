@@ -5,33 +5,12 @@
 
 #include "base/text.h"
 #include "cli/command.h"
-#include "cli/report_jobs.h"
+#include "report/report_jobs.h"
 #include "cli/table_output.h"
 #include "report/library.h"
 #include "report/report.h"
 
 namespace orlix::cli {
-
-void LoadReportJobs(ReportStyles& jobs, Grid* grid, std::shared_ptr<ReportParameters> parameters) {
-  LoadReportStyles(jobs, grid, parameters);
-  auto csv = std::make_shared<cReport>();
-  csv->ID = NextFreeKeyNumber(jobs, kReportKeyPrefix);
-  csv->Key = kReportKeyPrefix + std::to_string(csv->ID);
-  csv->ReportType = kReportCsv;
-  csv->Title = "Comma Delimited";
-  csv->Description = "Comma-delimited output suitable for spreadsheet analysis";
-  csv->ListView(grid);
-  csv->ExtraParameters(parameters);
-  jobs.Add(csv, csv->Key);
-}
-
-std::string ReportTypeName(std::int32_t type) { return ExtensionForReportType(type); }
-
-std::int32_t ReportTypeFromName(const std::string& name) {
-  for (std::int32_t type : {kReportRtf, kReportHtml, kReportCsv})
-    if (EqualsNoCase(name, ReportTypeName(type))) return type;
-  return -1;
-}
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "cli/report_jobs.h"
+#include "report/report_jobs.h"
 
 #include "platform/registry_source.h"
 
-namespace orlix::cli {
+namespace orlix {
 
 std::unique_ptr<RegistrySource> OpenViewerClassRoot() { return nullptr; }
 
-}  // namespace orlix::cli
+}  // namespace orlix

@@ -1,9 +1,9 @@
-#include "cli/report_jobs.h"
+#include "report/report_jobs.h"
 
 #include "platform/registry_win.h"
 
-namespace orlix::cli {
+namespace orlix {
 
 std::unique_ptr<RegistrySource> OpenViewerClassRoot() { return std::make_unique<Win32Registry>(HKEY_CLASSES_ROOT); }
 
-}  // namespace orlix::cli
+}  // namespace orlix

@@ -1,7 +1,10 @@
 #!/bin/sh
-# Builds the optimised trees and runs every benchmark, natively and under Wine.
+# Builds the optimised trees and runs every benchmark, natively and under Wine (in the
+# architecture this machine runs, or the one ORLIX_WINE_ARCH forces).
 set -e
 cd "$(dirname "$0")/.."
+. cmake/wine-env.sh
+orlix_pick_wine_arch
 jobs=$(nproc 2>/dev/null || echo 2)
 
 cmake --preset native-release >/dev/null
@@ -12,17 +15,18 @@ for b in build/native-release/bench/bench_*; do
   "$b"
 done
 
-cmake --preset mingw >/dev/null
-cmake --build --preset mingw -j "$jobs" >/dev/null
+tree=$(orlix_wine_tree "$ORLIX_WINE_ARCH")
+cmake --preset "$tree" >/dev/null
+cmake --build --preset "$tree" -j "$jobs" >/dev/null
 run() {
   if [ -z "$DISPLAY" ]; then
-    xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" cmake/wine-run.sh "$PWD/build/mingw/wineprefix" "$@"
+    xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" cmake/wine-run.sh "$ORLIX_WINE_ARCH" "$PWD/build/$tree/wineprefix" "$@"
   else
-    cmake/wine-run.sh "$PWD/build/mingw/wineprefix" "$@"
+    cmake/wine-run.sh "$ORLIX_WINE_ARCH" "$PWD/build/$tree/wineprefix" "$@"
   fi
 }
-for b in build/mingw/bench/bench_*.exe; do
+for b in build/$tree/bench/bench_*.exe; do
   [ -f "$b" ] || continue
-  echo "== Wine: $(basename "$b")"
+  echo "== Wine ($tree, $ORLIX_WINE_ARCH): $(basename "$b")"
   run "$b"
 done

@@ -3,16 +3,17 @@
 # the build tree's Wine prefix, then the same prefix through its system.reg and user.reg
 # (--wine-prefix), and both outputs must be identical. A few registrations are imported first so
 # that the comparison covers every column, and removed again afterwards.
-# Usage: scan_differential.sh PREFIX ORLIXREPORT_EXE SOURCE_DIR WORK_DIR
+# Usage: scan_differential.sh ARCH PREFIX ORLIXREPORT_EXE SOURCE_DIR WORK_DIR
 set -eu
-prefix=$1 exe=$2 source=$3 work=$4
+arch=$1 prefix=$2 exe=$3 source=$4 work=$5
 run="$source/cmake/wine-run.sh"
+wine() { sh "$run" "$arch" "$prefix" "$@"; }
 export WINEPREFIX="$prefix" WINEDEBUG=-all
 mkdir -p "$work"
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
 
 # The first run creates the prefix if this is the first test of the tree.
-sh "$run" "$prefix" cmd /c exit </dev/null >/dev/null 2>&1
+sh "$run" "$arch" "$prefix" cmd /c exit </dev/null >/dev/null 2>&1
 
 cleanup() {
   for key in OrlixDiff.Widget OrlixDiff.Widget.1 OrlixDiff.Gadget OrlixDiff.NoClass OrlixDiff.Empty \
@@ -27,7 +28,7 @@ marker="run$$-$(date +%s%N)"
 wine reg add 'HKCR\OrlixDiff.Gadget' /v OrlixRun /d "$marker" /f </dev/null >/dev/null 2>&1
 
 for format in "" --json; do
-  sh "$run" "$prefix" "$exe" scan $format </dev/null >"$work/live$format.out"
+  sh "$run" "$arch" "$prefix" "$exe" scan $format </dev/null >"$work/live$format.out"
 done
 grep -q 'OrlixDiff.Widget' "$work/live.out" || { echo "imported registrations missing from the live scan"; exit 1; }
 
@@ -42,7 +43,7 @@ sleep 1
 
 status=0
 for format in "" --json; do
-  sh "$run" "$prefix" "$exe" scan $format --wine-prefix "$(winpath "$prefix")" </dev/null >"$work/file$format.out"
+  sh "$run" "$arch" "$prefix" "$exe" scan $format --wine-prefix "$(winpath "$prefix")" </dev/null >"$work/file$format.out"
   if ! cmp -s "$work/live$format.out" "$work/file$format.out"; then
     echo "scan ${format:-(tsv)}: the live class root and the prefix files differ:"
     diff "$work/live$format.out" "$work/file$format.out" | head -20

@@ -1,12 +1,6 @@
 #include "app/options.h"
 
-#include "app/captions.h"
-
 namespace orlix {
-
-void Main() {
-  LoadCaptions();
-}
 
 std::string DirectoryOfPath(const std::string& path) {
 #ifdef _WIN32

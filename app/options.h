@@ -5,7 +5,8 @@
 
 namespace orlix {
 
-// The program's start-up procedure: fills the caption table, then opens the first window.
+// The program's start-up procedure: fills the caption table, then opens the first window (the
+// About window). Defined with the windows, in app/ui.
 void Main();
 
 // The folder that holds the running program's executable, without a trailing separator except

@@ -2,23 +2,10 @@
 #include <commctrl.h>
 
 #include "app/options.h"
-
-namespace {
-
-BOOL CALLBACK NoteWindow(HWND, LPARAM found) {
-  *reinterpret_cast<bool*>(found) = true;
-  return FALSE;
-}
-
-bool ThreadHasWindows() {
-  bool found = false;
-  ::EnumThreadWindows(::GetCurrentThreadId(), NoteWindow, reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
-}  // namespace
+#include "app/ui/form_win.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  orlix::MakeProcessDpiAware();
   INITCOMMONCONTROLSEX controls{sizeof(controls),
                                 ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
@@ -26,9 +13,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   orlix::Main();
 
   // The program lives as long as one of its windows; the last one to close posts WM_QUIT.
-  if (!ThreadHasWindows()) return 0;
+  if (orlix::Form::OpenCount() == 0) return 0;
   MSG message{};
   while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (orlix::Form::PreTranslateMessage(&message)) continue;
     ::TranslateMessage(&message);
     ::DispatchMessageA(&message);
   }

@@ -41,6 +41,11 @@ using UniqueHkey = UniqueHandle<HKEY, LSTATUS, ::RegCloseKey>;
 using UniqueHicon = UniqueHandle<HICON, BOOL, ::DestroyIcon>;
 inline BOOL WINAPI DeleteGdiObject(HGDIOBJ object) { return ::DeleteObject(object); }
 using UniqueGdiObject = UniqueHandle<HGDIOBJ, BOOL, DeleteGdiObject>;
+inline BOOL WINAPI DeleteFontObject(HFONT font) { return ::DeleteObject(font); }
+using UniqueHfont = UniqueHandle<HFONT, BOOL, DeleteFontObject>;
+inline BOOL WINAPI DeleteBitmapObject(HBITMAP bitmap) { return ::DeleteObject(bitmap); }
+using UniqueHbitmap = UniqueHandle<HBITMAP, BOOL, DeleteBitmapObject>;
+using UniqueMemoryDc = UniqueHandle<HDC, BOOL, ::DeleteDC>;  // from CreateCompatibleDC
 
 // Kernel handles whose invalid value is INVALID_HANDLE_VALUE (files) or null (processes, threads).
 class UniqueFile {

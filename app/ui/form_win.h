@@ -1,0 +1,117 @@
+// What the shell's two windows share: the window class plumbing (this stored at WM_NCCREATE,
+// messages forwarded to HandleMessage, no exception leaving the window procedure), the count of
+// open windows that ends the program with the last one, keyboard handling in the message loop,
+// and geometry in twips at the window's own DPI.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/unique_handle_win.h"
+
+namespace orlix {
+
+// 1440 twips to the inch, whatever the DPI (15 twips to a pixel at 96 DPI).
+int TwipsToPixels(int twips, int dpi);
+int PixelsToTwips(int pixels, int dpi);
+
+// The DPI a window is shown at: GetDpiForWindow where the system has it, else the screen's
+// LOGPIXELSX.
+int WindowDpi(HWND window);
+
+// Per-monitor DPI awareness for the process, in case the manifest's setting was not applied
+// (older systems ignore the manifest's newer element; an already set awareness stays).
+void MakeProcessDpiAware();
+
+// The shell's dialog font (Microsoft Sans Serif where installed, else the closest sans serif)
+// at `tenthsOfPoint` for `dpi`.
+UniqueHfont CreateShellFont(int dpi, int tenthsOfPoint, bool bold = false, bool underline = false);
+
+// The program's own icon resource at the size of `metric` (SM_CXICON, SM_CXSMICON) for `dpi`.
+HICON LoadProgramIcon(int dpi, int metric);
+
+// A top-level window of the shell. The object belongs to its window: it is created with the
+// window and deleted when the window is destroyed (WM_NCDESTROY). When the last open shell window
+// is destroyed, WM_QUIT is posted: the program ends with its last window.
+class Form {
+ public:
+  Form(const Form&) = delete;
+  Form& operator=(const Form&) = delete;
+  virtual ~Form();
+
+  HWND Window() const { return hwnd_; }
+  int Dpi() const { return dpi_; }
+
+  // Number of shell windows that exist right now.
+  static int OpenCount();
+  // Keyboard navigation for the shell window that `message` is aimed at (Tab, mnemonics, Enter
+  // for the default button, Esc for the cancel button). True when the message was consumed.
+  static bool PreTranslateMessage(MSG* message);
+
+ protected:
+  Form() = default;
+
+  // Creates the window of `form` (class registered on first use) with the given client size in
+  // twips, centred on the primary monitor's work area, and shows it. Ownership of the object
+  // passes to the window. Returns the window, or null (the object is then already gone).
+  static HWND Open(std::unique_ptr<Form> form, const char* className, DWORD style, int clientWidthTwips,
+                   int clientHeightTwips);
+
+  virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+  // Called after every exception a handler let escape, with the window still alive.
+  void ReportError(const std::exception& error);
+
+  // A control at its design geometry (twips) for the window's DPI.
+  HWND CreateControl(const char* windowClass, const char* text, DWORD style, int id, int left, int top, int width,
+                     int height, DWORD exStyle = 0);
+  // Places a control, geometry in twips. False, with nothing changed, when a size is negative.
+  bool MoveControl(HWND control, int left, int top, int width, int height);
+  // Moves a control, keeping its size.
+  void MoveControlTo(HWND control, int left, int top);
+  int Px(int twips) const { return TwipsToPixels(twips, dpi_); }
+  int Tw(int pixels) const { return PixelsToTwips(pixels, dpi_); }
+
+  HWND hwnd_ = nullptr;
+  int dpi_ = 96;
+  // The control that has the focus while the window is active, kept across deactivation; set it
+  // to the first control of the tab order when loading.
+  HWND focus_ = nullptr;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+};
+
+// A GDI object selected into a device context for one scope.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(::SelectObject(dc, object)) {}
+  ~SelectedObject() { ::SelectObject(dc_, previous_); }
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
+// BeginPaint and EndPaint around one WM_PAINT.
+class PaintScope {
+ public:
+  explicit PaintScope(HWND window) : window_(window), dc_(::BeginPaint(window, &paint_)) {}
+  ~PaintScope() { ::EndPaint(window_, &paint_); }
+  PaintScope(const PaintScope&) = delete;
+  PaintScope& operator=(const PaintScope&) = delete;
+  HDC Dc() const { return dc_; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_{};
+  HDC dc_;
+};
+
+// Sets a control's text from UTF-8.
+void SetControlText(HWND control, const std::string& text);
+
+}  // namespace orlix

@@ -1,0 +1,217 @@
+#include "app/ui/frm_main.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "app/captions.h"
+#include "app/component_scan.h"
+#include "app/ui/app_resources.h"
+#include "app/ui/frm_about.h"
+#include "platform/ansi_win.h"
+#include "platform/registry_win.h"
+
+namespace orlix {
+namespace {
+
+constexpr int kClientWidth = 7425;
+constexpr int kClientHeight = 5310;
+constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+
+// Design geometry (twips), in tab order.
+struct Placement {
+  int id;
+  int left, top, width, height;
+};
+constexpr Placement kGenerateListDesign{kMainGenerateList, 3120, 4800, 1335, 375};
+constexpr Placement kCloseDesign{kMainClose, 6000, 4800, 1335, 375};
+constexpr Placement kLabelDesign{kMainLabel, 120, 120, 7215, 255};
+constexpr Placement kReportDesign{kMainReport, 4560, 4800, 1335, 375};
+constexpr Placement kGridDesign{kMainGrid, 120, 480, 7215, 4215};
+constexpr Placement kAboutDesign{kMainAbout, 120, 4800, 375, 375};
+constexpr int kAboutImagePixels = 20;  // at 96 DPI
+
+}  // namespace
+
+// The wait pointer over the whole window for one scope.
+class frmMain::Hourglass {
+ public:
+  explicit Hourglass(frmMain& form)
+      : form_(form), previous_(::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)))) {  // IDC_WAIT
+    form_.busy_ = true;
+  }
+  ~Hourglass() {
+    form_.busy_ = false;
+    ::SetCursor(previous_);
+  }
+  Hourglass(const Hourglass&) = delete;
+  Hourglass& operator=(const Hourglass&) = delete;
+
+ private:
+  frmMain& form_;
+  HCURSOR previous_;
+};
+
+frmMain::frmMain() : mComponentData(std::make_shared<const VariantArray>(VariantArray::TwoDimensional(component_field::kCount, 0))) {}
+
+HWND frmMain::Show() {
+  return Open(std::unique_ptr<Form>(new frmMain), kMainWindowClass, kMainStyle, kClientWidth, kClientHeight);
+}
+
+LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      Form_Load();
+      return 0;
+    case WM_SIZE:
+      Form_Resize();
+      return 0;
+    case WM_COMMAND:
+      if (HIWORD(wParam) != BN_CLICKED) break;
+      switch (LOWORD(wParam)) {
+        case kMainGenerateList:
+          cmdGenerateList_Click();
+          return 0;
+        case kMainReport:
+          if (::IsWindowEnabled(cmdReport)) cmdReport_Click();
+          return 0;
+        case kMainAbout:
+          cmdAbout_Click();
+          return 0;
+        case kMainClose:
+          cmdClose_Click();
+          return 0;
+        default:
+          break;
+      }
+      break;
+    case DM_GETDEFID:
+      return MAKELRESULT(kMainGenerateList, DC_HASDEFID);
+    case WM_SETCURSOR:
+      if (busy_) {
+        ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)));
+        return TRUE;
+      }
+      break;
+    case 0x02E0: {  // WM_DPICHANGED
+      Form_DpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
+    }
+    default:
+      break;
+  }
+  return ::DefWindowProcA(hwnd_, message, wParam, lParam);
+}
+
+void frmMain::Form_Load() {
+  const auto place = [this](const char* windowClass, DWORD style, const Placement& p) {
+    return CreateControl(windowClass, "", style, p.id, p.left, p.top, p.width, p.height);
+  };
+  // Creation order is the tab order.
+  cmdGenerateList = place("BUTTON", WS_TABSTOP | BS_DEFPUSHBUTTON, kGenerateListDesign);
+  cmdClose = place("BUTTON", WS_TABSTOP | BS_PUSHBUTTON, kCloseDesign);
+  lblReport = place("STATIC", SS_LEFT, kLabelDesign);
+  cmdReport = place("BUTTON", WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, kReportDesign);
+  const RECT grid{Px(kGridDesign.left), Px(kGridDesign.top), Px(kGridDesign.left + kGridDesign.width),
+                  Px(kGridDesign.top + kGridDesign.height)};
+  rvxReport.Create(hwnd_, grid, kMainGrid);
+  if (const HWND gridWindow = rvxReport.Window()) {
+    // Tab moves into the grid's list view.
+    const LONG_PTR exStyle = ::GetWindowLongPtrA(gridWindow, GWL_EXSTYLE);
+    ::SetWindowLongPtrA(gridWindow, GWL_EXSTYLE, exStyle | WS_EX_CONTROLPARENT);
+  }
+  cmdAbout = place("BUTTON", WS_TABSTOP | BS_PUSHBUTTON | BS_ICON, kAboutDesign);
+
+  tooltip_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                               ::GetModuleHandleA(nullptr), nullptr);
+  CreateFonts();
+  focus_ = cmdGenerateList;
+
+  rvxReport.FieldMask(kComponentFieldMask);
+  ApplyCaptions();
+}
+
+void frmMain::ApplyCaptions() {
+  const CaptionTable& captions = Captions();
+  SetControlText(hwnd_, captions[1]);
+  SetControlText(lblReport, captions[2]);
+  SetControlText(cmdGenerateList, captions[3]);
+  SetControlText(cmdReport, captions[4]);
+  SetControlText(cmdClose, captions[5]);
+  if (tooltip_) {
+    const std::string tip = Utf8ToAnsi(captions[6]);
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(cmdAbout);
+    tool.lpszText = const_cast<char*>(tip.c_str());  // copied by the tool tip control
+    ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
+void frmMain::CreateFonts() {
+  font_ = CreateShellFont(dpi_, 80);
+  for (HWND control : {cmdGenerateList, cmdClose, lblReport, cmdReport, cmdAbout})
+    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+  if (tooltip_) ::SendMessageA(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+  const int size = ::MulDiv(kAboutImagePixels, dpi_, 96);
+  aboutImage_.reset(static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_ABOUT_BUTTON),
+                                                    IMAGE_ICON, size, size, 0)));
+  ::SendMessageA(cmdAbout, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(aboutImage_.get()));
+}
+
+void frmMain::LayOutDesign() {
+  for (const Placement& p : {kGenerateListDesign, kCloseDesign, kLabelDesign, kReportDesign, kAboutDesign})
+    MoveControl(::GetDlgItem(hwnd_, p.id), p.left, p.top, p.width, p.height);
+  MoveControl(rvxReport.Window(), kGridDesign.left, kGridDesign.top, kGridDesign.width, kGridDesign.height);
+}
+
+void frmMain::Form_Resize() {
+  RECT outer{}, client{};
+  if (!::GetWindowRect(hwnd_, &outer) || !::GetClientRect(hwnd_, &client)) return;
+  const int width = Tw(outer.right - outer.left);
+  const int height = Tw(outer.bottom - outer.top);
+  // Too small (minimised included): everything stays where it was.
+  if (width <= 550 || height <= 1500) return;
+  const int scaleWidth = Tw(client.right);
+  const int scaleHeight = Tw(client.bottom);
+  // Each step stands alone: one that cannot be done is skipped, the next still runs.
+  MoveControl(rvxReport.Window(), 50, 400, scaleWidth - 100, scaleHeight - 900);
+  MoveControlTo(cmdGenerateList, scaleWidth - 4300, scaleHeight - 400);
+  MoveControlTo(cmdReport, scaleWidth - 2850, scaleHeight - 400);
+  MoveControlTo(cmdClose, scaleWidth - 1400, scaleHeight - 400);
+  MoveControlTo(cmdAbout, 90, scaleHeight - 400);
+}
+
+void frmMain::Form_DpiChanged(int dpi, const RECT& suggested) {
+  dpi_ = dpi;
+  CreateFonts();
+  LayOutDesign();
+  ::SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  Form_Resize();
+}
+
+void frmMain::cmdGenerateList_Click() {
+  Hourglass wait(*this);
+  Win32Registry classRoot(HKEY_CLASSES_ROOT);
+  mComponentData = std::make_shared<const VariantArray>(BuildComponentList(classRoot));
+  rvxReport.FieldMask(kComponentFieldMask);
+  rvxReport.DataToShow(Variant::FromArray(mComponentData));
+  rvxReport.Generate();
+  // From now on for the life of this window, also after a list that comes out empty.
+  ::EnableWindow(cmdReport, TRUE);
+}
+
+void frmMain::cmdReport_Click() { rvxReport.Export(hwnd_); }
+
+void frmMain::cmdAbout_Click() {
+  frmAbout::Show();
+  ::DestroyWindow(hwnd_);  // deletes this object
+}
+
+void frmMain::cmdClose_Click() { ::DestroyWindow(hwnd_); }
+
+}  // namespace orlix

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <utility>
 
@@ -45,7 +46,9 @@ inline BOOL WINAPI DeleteFontObject(HFONT font) { return ::DeleteObject(font); }
 using UniqueHfont = UniqueHandle<HFONT, BOOL, DeleteFontObject>;
 inline BOOL WINAPI DeleteBitmapObject(HBITMAP bitmap) { return ::DeleteObject(bitmap); }
 using UniqueHbitmap = UniqueHandle<HBITMAP, BOOL, DeleteBitmapObject>;
-using UniqueMemoryDc = UniqueHandle<HDC, BOOL, ::DeleteDC>;  // from CreateCompatibleDC
+using UniqueHdc = UniqueHandle<HDC, BOOL, ::DeleteDC>;
+using UniqueHwnd = UniqueHandle<HWND, BOOL, ::DestroyWindow>;
+using UniqueImageList = UniqueHandle<HIMAGELIST, BOOL, ::ImageList_Destroy>;
 
 // Kernel handles whose invalid value is INVALID_HANDLE_VALUE (files) or null (processes, threads).
 class UniqueFile {

@@ -163,7 +163,7 @@ void frmAbout::Form_Paint() {
   if (!splash_) return;
   BITMAP info{};
   ::GetObjectA(splash_.get(), sizeof info, &info);
-  UniqueMemoryDc source(::CreateCompatibleDC(paint.Dc()));
+  UniqueHdc source(::CreateCompatibleDC(paint.Dc()));
   if (!source) return;
   SelectedObject picture(source.get(), splash_.get());
   const int left = Px(kSplashTwips.left), top = Px(kSplashTwips.top);

@@ -35,7 +35,7 @@ const std::array<CaptionDefault, kCaptionDefaultCount>& CaptionDefaults() {
       {106, "Orlix Software"},
       {107, "All rights reserved."},
       {108,
-       "Ravelin is free of charge and one of the Orlix family of free utilities. "
+       "Ravelin is one of the free Orlix utilities. "
        "To see what else is new and to download other free utilities, visit"},
       {109, "OK"},
   }};

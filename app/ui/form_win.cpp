@@ -44,7 +44,7 @@ bool FontFamilyInstalled(const char* face) {
 
 const char* ShellFontFace() {
   static const char* const face = [] {
-    for (const char* candidate : {"Microsoft Sans Serif", "Tahoma", "Arial"})
+    for (const char* candidate : {"MS Sans Serif", "Microsoft Sans Serif", "Tahoma", "Arial"})
       if (FontFamilyInstalled(candidate)) return candidate;
     return "MS Shell Dlg";
   }();
@@ -53,21 +53,7 @@ const char* ShellFontFace() {
 
 }  // namespace
 
-int TwipsToPixels(int twips, int dpi) { return ::MulDiv(twips, dpi, 1440); }
 int PixelsToTwips(int pixels, int dpi) { return ::MulDiv(pixels, 1440, dpi); }
-
-int WindowDpi(HWND window) {
-  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static const GetDpiForWindowFn getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
-  if (getDpiForWindow && window) {
-    const UINT dpi = getDpiForWindow(window);
-    if (dpi) return static_cast<int>(dpi);
-  }
-  const HDC screen = ::GetDC(window);
-  const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSX) : 96;
-  if (screen) ::ReleaseDC(window, screen);
-  return dpi > 0 ? dpi : 96;
-}
 
 void MakeProcessDpiAware() {
   using SetContextFn = BOOL(WINAPI*)(HANDLE);

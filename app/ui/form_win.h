@@ -10,22 +10,18 @@
 #include <string>
 
 #include "platform/unique_handle_win.h"
+#include "platform/window_win.h"
 
 namespace orlix {
 
-// 1440 twips to the inch, whatever the DPI (15 twips to a pixel at 96 DPI).
-int TwipsToPixels(int twips, int dpi);
+// Pixels as twips (1440 to the inch) at `dpi`; TwipsToPixels and WindowDpi in window_win.h.
 int PixelsToTwips(int pixels, int dpi);
-
-// The DPI a window is shown at: GetDpiForWindow where the system has it, else the screen's
-// LOGPIXELSX.
-int WindowDpi(HWND window);
 
 // Per-monitor DPI awareness for the process, in case the manifest's setting was not applied
 // (older systems ignore the manifest's newer element; an already set awareness stays).
 void MakeProcessDpiAware();
 
-// The shell's dialog font (Microsoft Sans Serif where installed, else the closest sans serif)
+// The shell's font: MS Sans Serif where installed, else the closest sans serif
 // at `tenthsOfPoint` for `dpi`.
 UniqueHfont CreateShellFont(int dpi, int tenthsOfPoint, bool bold = false, bool underline = false);
 

@@ -33,23 +33,17 @@ constexpr int kAboutImagePixels = 20;  // at 96 DPI
 
 }  // namespace
 
-// The wait pointer over the whole window for one scope.
+// The wait pointer over the whole window and its controls for one scope.
 class frmMain::Hourglass {
  public:
-  explicit Hourglass(frmMain& form)
-      : form_(form), previous_(::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)))) {  // IDC_WAIT
-    form_.busy_ = true;
-  }
-  ~Hourglass() {
-    form_.busy_ = false;
-    ::SetCursor(previous_);
-  }
+  explicit Hourglass(frmMain& form) : form_(form) { form_.busy_ = true; }
+  ~Hourglass() { form_.busy_ = false; }
   Hourglass(const Hourglass&) = delete;
   Hourglass& operator=(const Hourglass&) = delete;
 
  private:
   frmMain& form_;
-  HCURSOR previous_;
+  WaitCursor cursor_;
 };
 
 frmMain::frmMain() : mComponentData(std::make_shared<const VariantArray>(VariantArray::TwoDimensional(component_field::kCount, 0))) {}

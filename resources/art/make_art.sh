@@ -3,6 +3,7 @@
 #   resources/orlix_splash.bmp   About window picture, 252 x 252, 256 colours
 #   resources/orlixobject.ico    program icon, 16 to 256 pixels
 #   resources/about_button.ico   About button image, 20 x 20 (30 and 40 for higher DPI)
+#   resources/icons/             both icons as resource statements with fixed image numbers
 # The outputs are committed; the build does not need Python or ImageMagick.
 set -e
 here=$(cd "$(dirname "$0")" && pwd)
@@ -27,3 +28,9 @@ for size in 20 30 40; do
   convert "$work/about.pam" -filter Lanczos -resize ${size}x${size} "PNG32:$work/about-$size.png"
 done
 convert "$work/about-20.png" "$work/about-30.png" "$work/about-40.png" "$out/about_button.ico"
+
+# The icons as resources with image numbers of their own (see split_icon.py).
+rm -rf "$out/icons"
+mkdir -p "$out/icons"
+python3 "$here/split_icon.py" "$out/orlixobject.ico" 1001 IDI_ORLIXOBJECT "$out/icons" orlixobject
+python3 "$here/split_icon.py" "$out/about_button.ico" 1101 IDI_ABOUT_BUTTON "$out/icons" about_button

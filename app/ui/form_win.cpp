@@ -100,6 +100,15 @@ bool Form::PreTranslateMessage(MSG* message) {
   const HWND root = ::GetAncestor(message->hwnd, GA_ROOT);
   const std::vector<HWND>& forms = OpenForms();
   if (std::find(forms.begin(), forms.end(), root) == forms.end()) return false;
+  if (message->message == WM_KEYDOWN && message->wParam == VK_RETURN) {
+    // Enter presses the push button that has the focus; elsewhere the default button (below).
+    const HWND focus = ::GetFocus();
+    if (focus && ::IsChild(root, focus) && ::IsWindowEnabled(focus) &&
+        (::SendMessageA(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
+      ::SendMessageA(root, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(focus), BN_CLICKED), reinterpret_cast<LPARAM>(focus));
+      return true;
+    }
+  }
   return ::IsDialogMessageA(root, message) != FALSE;
 }
 

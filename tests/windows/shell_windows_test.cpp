@@ -1,0 +1,425 @@
+// The About and main windows in this process (this test program carries the program's resources):
+// what a user sees and gets from each button, the grid against the live component scan, the
+// caption file, the resize limits and the keyboard; and the real program's start-up.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/captions.h"
+#include "app/component_scan.h"
+#include "app/options.h"
+#include "app/ui/frm_about.h"
+#include "app/ui/frm_main.h"
+#include "platform/ansi_win.h"
+#include "platform/registry_win.h"
+#include "platform/unique_handle_win.h"
+#include "reportview/memory_grid.h"
+#include "reportview/report_view_data.h"
+
+namespace orlix {
+namespace {
+
+// Runs the thread's messages as the program's loop does; true when WM_QUIT came by.
+bool Pump(int milliseconds = 50) {
+  bool quit = false;
+  const DWORD end = ::GetTickCount() + static_cast<DWORD>(milliseconds);
+  do {
+    MSG message;
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        quit = true;
+        continue;
+      }
+      if (Form::PreTranslateMessage(&message)) continue;
+      ::TranslateMessage(&message);
+      ::DispatchMessageA(&message);
+    }
+    ::Sleep(5);
+  } while (::GetTickCount() < end);
+  return quit;
+}
+
+std::vector<HWND> ThreadWindowsOfClass(const char* className) {
+  struct Search {
+    const char* className;
+    std::vector<HWND> found;
+  } search{className, {}};
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        char name[64] = {};
+        ::GetClassNameA(window, name, sizeof name);
+        if (lstrcmpA(name, s->className) == 0) s->found.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND OnlyWindowOfClass(const char* className) {
+  const std::vector<HWND> windows = ThreadWindowsOfClass(className);
+  return windows.size() == 1 ? windows[0] : nullptr;
+}
+
+std::string Text(HWND window) {
+  char text[512] = {};
+  ::GetWindowTextA(window, text, sizeof text);
+  return AnsiToUtf8(text);
+}
+
+void Click(HWND window, int id) {
+  const HWND button = ::GetDlgItem(window, id);
+  ASSERT_NE(button, nullptr) << id;
+  ::SendMessageA(button, BM_CLICK, 0, 0);
+}
+
+HWND GridList(HWND mainWindow) {
+  return ::FindWindowExA(::GetDlgItem(mainWindow, kMainGrid), nullptr, WC_LISTVIEWA, nullptr);
+}
+
+int RowCount(HWND mainWindow) {
+  return static_cast<int>(::SendMessageA(GridList(mainWindow), LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::string Cell(HWND list, int row, int column) {
+  char text[1024] = {};
+  LVITEMA item{};
+  item.iSubItem = column;
+  item.pszText = text;
+  item.cchTextMax = sizeof text;
+  ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  return AnsiToUtf8(text);
+}
+
+RECT ClientRectOf(HWND control) {
+  RECT r{};
+  ::GetWindowRect(control, &r);
+  ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+std::string ProgramFolderFile(const char* name) { return ProgramDirectory() + "\\" + name; }
+
+class ShellWindows : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::DeleteFileA(ProgramFolderFile(kCaptionFileName).c_str());
+    LoadCaptions();
+  }
+  void TearDown() override {
+    for (const char* className : {kAboutWindowClass, kMainWindowClass})
+      for (HWND window : ThreadWindowsOfClass(className)) ::DestroyWindow(window);
+    Pump(10);
+    ::DeleteFileA(ProgramFolderFile(kCaptionFileName).c_str());
+    LoadCaptions();
+  }
+
+  // The About window's OK: the main window that it opens.
+  HWND OpenMainWindow() {
+    const HWND about = frmAbout::Show();
+    if (!about) return nullptr;
+    Pump();
+    Click(about, kAboutOk);
+    Pump();
+    return OnlyWindowOfClass(kMainWindowClass);
+  }
+};
+
+TEST_F(ShellWindows, AboutWindowShowsTheCaptionsAndTheProgramsOwnVersion) {
+  const HWND about = frmAbout::Show();
+  ASSERT_NE(about, nullptr);
+  EXPECT_EQ(Text(about), Captions()[100]);
+  EXPECT_EQ(Text(::GetDlgItem(about, kAboutVersion)), "Application Version: " ORLIX_EXPECTED_VERSION);
+  EXPECT_EQ(Text(::GetDlgItem(about, kAboutAppName)), "Ravelin");
+  EXPECT_EQ(Text(::GetDlgItem(about, kAboutOk)), "OK");
+  // The picture and the client area keep the design size in twips at this window's DPI.
+  RECT client{};
+  ::GetClientRect(about, &client);
+  EXPECT_EQ(client.right, TwipsToPixels(6855, WindowDpi(about)));
+  EXPECT_EQ(client.bottom, TwipsToPixels(4080, WindowDpi(about)));
+}
+
+TEST_F(ShellWindows, OkOpensAnEmptyMainWindowWithReportDisabled) {
+  const HWND main = OpenMainWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(ThreadWindowsOfClass(kAboutWindowClass).empty()) << "the About window is destroyed, not hidden";
+  EXPECT_EQ(Form::OpenCount(), 1);
+  EXPECT_EQ(Text(main), "Orlix Ravelin");
+  ASSERT_NE(GridList(main), nullptr);
+  EXPECT_EQ(RowCount(main), 0);
+  EXPECT_EQ(Header_GetItemCount(ListView_GetHeader(GridList(main))), 5) << "the field mask is set at load";
+  EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(main, kMainReport)));
+  EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(main, kMainGenerateList)));
+}
+
+// A registration made for the test in the class root (Wine shows HKLM\Software\Classes there).
+class TestRegistration {
+ public:
+  explicit TestRegistration(const std::string& progId) : progId_(progId) {
+    HKEY key = nullptr;
+    path_ = "Software\\Classes\\" + progId + "\\Clsid";
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
+        ERROR_SUCCESS) {
+      UniqueHkey owned(key);
+      const std::string clsid = "{6F1D3A52-8C0B-4E27-9A4D-3B2C1E0F5A6D}";
+      ::RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(clsid.c_str()),
+                       static_cast<DWORD>(clsid.size() + 1));
+    }
+  }
+  ~TestRegistration() {
+    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, path_.c_str());
+    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, ("Software\\Classes\\" + progId_).c_str());
+  }
+  TestRegistration(const TestRegistration&) = delete;
+  TestRegistration& operator=(const TestRegistration&) = delete;
+
+ private:
+  std::string progId_;
+  std::string path_;
+};
+
+// The grid holds one row per row of a fresh scan, in scan order, each cell as the grid's intake
+// shows that scan value (numbers such as versions come padded and centred).
+void ExpectGridShowsTheScan(HWND main) {
+  Win32Registry classRoot(HKEY_CLASSES_ROOT);
+  const auto scan = std::make_shared<const VariantArray>(BuildComponentList(classRoot));
+  const int rows = scan->UpperBound(1) + 1;
+  ASSERT_GT(rows, 0);
+  MemoryGrid expected;
+  ReportViewData intake(expected);
+  intake.ApplyFieldMask(kComponentFieldMask);
+  intake.StoreDataToShow(Variant::FromArray(scan));
+  intake.Generate();
+  ASSERT_EQ(expected.ItemCount(), rows);
+
+  ASSERT_EQ(RowCount(main), rows);
+  const HWND list = GridList(main);
+  for (int row = 0; row < rows; ++row) {
+    ASSERT_EQ(Cell(list, row, component_field::kProgId), scan->At(component_field::kProgId, row).Text()) << row;
+    ASSERT_EQ(Cell(list, row, component_field::kClsid), scan->At(component_field::kClsid, row).Text()) << row;
+    for (int field = 0; field < component_field::kCount; ++field)
+      ASSERT_EQ(Cell(list, row, field), expected.ItemText(row, field)) << "row " << row << " field " << field;
+  }
+}
+
+TEST_F(ShellWindows, GenerateListShowsExactlyTheScanAndASecondRunReplacesIt) {
+  const HWND main = OpenMainWindow();
+  ASSERT_NE(main, nullptr);
+  Click(main, kMainGenerateList);
+  ExpectGridShowsTheScan(main);
+  EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(main, kMainReport)));
+  const int before = RowCount(main);
+
+  const std::string progId = "OrlixShellTest" + std::to_string(::GetCurrentProcessId()) + ".Widget";
+  {
+    TestRegistration added(progId);
+    Click(main, kMainGenerateList);
+    ExpectGridShowsTheScan(main);
+    EXPECT_EQ(RowCount(main), before + 1);
+  }
+  Click(main, kMainGenerateList);
+  EXPECT_EQ(RowCount(main), before);
+  EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(main, kMainReport)));
+}
+
+// Closes the Create Report dialog from inside its modal loop and notes its title.
+std::string g_dialogTitle;
+HWND g_dialogOwner = nullptr;
+void CALLBACK CloseReportDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND window, LPARAM) -> BOOL {
+        if (::IsWindowVisible(window) && ::GetWindow(window, GW_OWNER) == g_dialogOwner) {
+          g_dialogTitle = Text(window);
+          ::PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+        }
+        return TRUE;
+      },
+      0);
+  if (!g_dialogTitle.empty()) ::KillTimer(nullptr, timer);
+}
+
+TEST_F(ShellWindows, ReportOpensTheCreateReportDialogOwnedByTheMainWindow) {
+  const HWND main = OpenMainWindow();
+  ASSERT_NE(main, nullptr);
+  Click(main, kMainGenerateList);
+  g_dialogTitle.clear();
+  g_dialogOwner = main;
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, CloseReportDialog);
+  Click(main, kMainReport);  // returns when the dialog has closed
+  ::KillTimer(nullptr, timer);
+  EXPECT_EQ(g_dialogTitle, "Create Report");
+  EXPECT_TRUE(::IsWindow(main));
+}
+
+TEST_F(ShellWindows, AboutThenOkBringsBackAnEmptyMainWindow) {
+  HWND main = OpenMainWindow();
+  ASSERT_NE(main, nullptr);
+  Click(main, kMainGenerateList);
+  ASSERT_GT(RowCount(main), 0);
+  Click(main, kMainAbout);
+  Pump();
+  EXPECT_TRUE(ThreadWindowsOfClass(kMainWindowClass).empty());
+  const HWND about = OnlyWindowOfClass(kAboutWindowClass);
+  ASSERT_NE(about, nullptr);
+  EXPECT_EQ(Form::OpenCount(), 1);
+  Click(about, kAboutOk);
+  EXPECT_FALSE(Pump()) << "the program goes on";
+  main = OnlyWindowOfClass(kMainWindowClass);
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(RowCount(main), 0);
+  EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(main, kMainReport)));
+}
+
+TEST_F(ShellWindows, CaptionFileRenamesTheButtonsNotWhatTheyDo) {
+  std::ofstream(ProgramFolderFile(kCaptionFileName), std::ios::binary)
+      << "[General]\r\n3=List components\r\n4=&Print\r\n5=Quit\r\n6=About this tool\r\n";
+  LoadCaptions();
+  const HWND main = OpenMainWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(Text(::GetDlgItem(main, kMainGenerateList)), "List components");
+  EXPECT_EQ(Text(::GetDlgItem(main, kMainReport)), "&Print");
+  EXPECT_EQ(Text(::GetDlgItem(main, kMainClose)), "Quit");
+  Click(main, kMainGenerateList);
+  EXPECT_GT(RowCount(main), 0);
+  EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(main, kMainReport)));
+}
+
+TEST_F(ShellWindows, ResizeFollowsTheWindowAndBelowTheLimitsMovesNothing) {
+  const HWND main = OpenMainWindow();
+  ASSERT_NE(main, nullptr);
+  const int dpi = WindowDpi(main);
+  const HWND close = ::GetDlgItem(main, kMainClose);
+  const HWND grid = ::GetDlgItem(main, kMainGrid);
+
+  ::SetWindowPos(main, nullptr, 0, 0, 700, 500, SWP_NOMOVE | SWP_NOZORDER);
+  RECT client{};
+  ::GetClientRect(main, &client);
+  const RECT closeAt = ClientRectOf(close);
+  EXPECT_EQ(closeAt.left, TwipsToPixels(PixelsToTwips(client.right, dpi) - 1400, dpi));
+  EXPECT_EQ(closeAt.top, TwipsToPixels(PixelsToTwips(client.bottom, dpi) - 400, dpi));
+  const RECT gridAt = ClientRectOf(grid);
+  EXPECT_EQ(gridAt.right - gridAt.left, TwipsToPixels(PixelsToTwips(client.right, dpi) - 100, dpi));
+
+  // An outer height of 1500 twips or less: nothing moves.
+  const std::vector<int> ids{kMainGenerateList, kMainReport, kMainClose, kMainAbout, kMainGrid, kMainLabel};
+  std::vector<RECT> before;
+  for (int id : ids) before.push_back(ClientRectOf(::GetDlgItem(main, id)));
+  ::SetWindowPos(main, nullptr, 0, 0, 700, TwipsToPixels(1500, dpi), SWP_NOMOVE | SWP_NOZORDER);
+  RECT outer{};
+  ::GetWindowRect(main, &outer);
+  ASSERT_LE(PixelsToTwips(outer.bottom - outer.top, dpi), 1500);
+  for (std::size_t i = 0; i < ids.size(); ++i)
+    EXPECT_TRUE(SameRect(ClientRectOf(::GetDlgItem(main, ids[i])), before[i])) << "control " << ids[i];
+  // Minimised: nothing moves either.
+  ::ShowWindow(main, SW_MINIMIZE);
+  for (std::size_t i = 0; i < ids.size(); ++i)
+    EXPECT_TRUE(SameRect(ClientRectOf(::GetDlgItem(main, ids[i])), before[i])) << "control " << ids[i];
+}
+
+// Keys go to the focused control as the message loop hands them out.
+void PressKey(HWND window, WPARAM key) {
+  ::PostMessageA(window, WM_KEYDOWN, key, 1);
+  ::PostMessageA(window, WM_KEYUP, key, 0xC0000001);
+}
+
+TEST_F(ShellWindows, KeyboardEnterGeneratesTabMovesOnEscClosesAndTheProgramEnds) {
+  const HWND main = OpenMainWindow();
+  ASSERT_NE(main, nullptr);
+  const HWND generate = ::GetDlgItem(main, kMainGenerateList);
+  ASSERT_EQ(::GetFocus(), generate) << "the first control of the tab order";
+  PressKey(generate, VK_TAB);
+  Pump();
+  EXPECT_EQ(::GetFocus(), ::GetDlgItem(main, kMainClose)) << "tab index 1";
+  PressKey(::GetFocus(), VK_TAB);
+  Pump();
+  EXPECT_EQ(::GetAncestor(::GetFocus(), GA_PARENT), ::GetDlgItem(main, kMainGrid)) << "Report is disabled: the grid";
+
+  ::SetFocus(::GetDlgItem(main, kMainAbout));
+  PressKey(::GetFocus(), VK_RETURN);
+  Pump();
+  // Enter pressed the focused button (About) only when the default would not: here the About
+  // button has the focus, so the About window came up.
+  EXPECT_TRUE(ThreadWindowsOfClass(kMainWindowClass).empty());
+  const HWND about = OnlyWindowOfClass(kAboutWindowClass);
+  ASSERT_NE(about, nullptr);
+  PressKey(::GetFocus(), VK_RETURN);  // OK is the About window's default button
+  Pump();
+  const HWND again = OnlyWindowOfClass(kMainWindowClass);
+  ASSERT_NE(again, nullptr);
+  PressKey(::GetFocus(), VK_RETURN);  // the default button: Generate List
+  Pump();
+  EXPECT_GT(RowCount(again), 0);
+  PressKey(::GetFocus(), VK_ESCAPE);  // the cancel button: Close
+  EXPECT_TRUE(Pump()) << "the last window closed: WM_QUIT";
+  EXPECT_EQ(Form::OpenCount(), 0);
+}
+
+// --- the real program ---
+
+struct ProcessWindows {
+  DWORD processId;
+  std::vector<HWND> visible;
+};
+
+BOOL CALLBACK NoteVisibleWindow(HWND window, LPARAM data) {
+  auto* p = reinterpret_cast<ProcessWindows*>(data);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  if (owner == p->processId && ::IsWindowVisible(window)) p->visible.push_back(window);
+  return TRUE;
+}
+
+std::string ClassOf(HWND window) {
+  char name[64] = {};
+  ::GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+TEST(OrlixObjectProgram, StartsWithOnlyTheAboutWindowAndClosingItEndsTheProgram) {
+  std::string exe = std::string(ORLIX_BINARY_DIR) + "/app/OrlixObject.exe";
+  for (char& ch : exe) ch = ch == '/' ? '\\' : ch;
+  if (exe[1] != ':') exe = "Z:" + exe;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  std::string commandLine = "\"" + exe + "\"";
+  ASSERT_TRUE(::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process))
+      << exe;
+  UniqueFile processHandle(process.hProcess), threadHandle(process.hThread);
+
+  ProcessWindows windows{process.dwProcessId, {}};
+  for (int i = 0; i < 200 && windows.visible.empty(); ++i) {
+    ::Sleep(50);
+    windows.visible.clear();
+    ::EnumWindows(NoteVisibleWindow, reinterpret_cast<LPARAM>(&windows));
+  }
+  ::Sleep(300);  // anything else the program might open
+  windows.visible.clear();
+  ::EnumWindows(NoteVisibleWindow, reinterpret_cast<LPARAM>(&windows));
+  ASSERT_EQ(windows.visible.size(), 1u);
+  const HWND about = windows.visible[0];
+  EXPECT_EQ(ClassOf(about), kAboutWindowClass);
+  EXPECT_EQ(Text(about), "Orlix Ravelin");
+
+  ::PostMessageA(about, WM_CLOSE, 0, 0);
+  ASSERT_EQ(::WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0) << "the program did not end";
+  DWORD code = 1;
+  ::GetExitCodeProcess(process.hProcess, &code);
+  EXPECT_EQ(code, 0u);
+}
+
+}  // namespace
+}  // namespace orlix

@@ -19,7 +19,7 @@ constexpr int kClientHeight = 4080;
 constexpr RECT kSplashTwips{120, 150, 120 + 3780, 150 + 3780};
 
 constexpr DWORD kAboutStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-constexpr DWORD kLabelStyle = SS_LEFT | SS_NOPREFIX;
+constexpr DWORD kLabelStyle = SS_LEFT | SS_NOPREFIX | WS_CLIPSIBLINGS;
 
 // Labels by identifier with their design geometry (twips).
 struct Placement {

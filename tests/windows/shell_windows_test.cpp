@@ -45,21 +45,22 @@ bool Pump(int milliseconds = 50) {
   return quit;
 }
 
+struct ClassSearch {
+  const char* className;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK NoteWindowOfClass(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<ClassSearch*>(data);
+  char name[64] = {};
+  ::GetClassNameA(window, name, sizeof name);
+  if (lstrcmpA(name, search->className) == 0) search->found.push_back(window);
+  return TRUE;
+}
+
 std::vector<HWND> ThreadWindowsOfClass(const char* className) {
-  struct Search {
-    const char* className;
-    std::vector<HWND> found;
-  } search{className, {}};
-  ::EnumThreadWindows(
-      ::GetCurrentThreadId(),
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        char name[64] = {};
-        ::GetClassNameA(window, name, sizeof name);
-        if (lstrcmpA(name, s->className) == 0) s->found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  ClassSearch search{className, {}};
+  ::EnumThreadWindows(::GetCurrentThreadId(), NoteWindowOfClass, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
@@ -236,17 +237,15 @@ TEST_F(ShellWindows, GenerateListShowsExactlyTheScanAndASecondRunReplacesIt) {
 // Closes the Create Report dialog from inside its modal loop and notes its title.
 std::string g_dialogTitle;
 HWND g_dialogOwner = nullptr;
+BOOL CALLBACK CloseOwnedDialog(HWND window, LPARAM) {
+  if (::IsWindowVisible(window) && ::GetWindow(window, GW_OWNER) == g_dialogOwner) {
+    g_dialogTitle = Text(window);
+    ::PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+  }
+  return TRUE;
+}
 void CALLBACK CloseReportDialog(HWND, UINT, UINT_PTR timer, DWORD) {
-  ::EnumThreadWindows(
-      ::GetCurrentThreadId(),
-      [](HWND window, LPARAM) -> BOOL {
-        if (::IsWindowVisible(window) && ::GetWindow(window, GW_OWNER) == g_dialogOwner) {
-          g_dialogTitle = Text(window);
-          ::PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
-        }
-        return TRUE;
-      },
-      0);
+  ::EnumThreadWindows(::GetCurrentThreadId(), CloseOwnedDialog, 0);
   if (!g_dialogTitle.empty()) ::KillTimer(nullptr, timer);
 }
 

@@ -35,17 +35,15 @@ constexpr char kNoViewerMessage[] =
 constexpr char kDefaultMessageCaption[] = "Talvern";
 constexpr char kFallbackIconKey[] = "DOC_CL";
 
-enum ControlId : int {
-  kLblFormat = 1001,
-  kCboFormat,
-  kLblStyle,
-  kLvwStyle,
-  kCmdSave,
-  kPicIcon,
-  kPrgReportStatus,
-  kCmdView = IDOK,     // the default button: Enter
-  kCmdClose = IDCANCEL  // the cancel button: Esc and the close box
-};
+constexpr int kLblFormat = ReportForm::kLblFormat;
+constexpr int kCboFormat = ReportForm::kCboFormat;
+constexpr int kLblStyle = ReportForm::kLblStyle;
+constexpr int kLvwStyle = ReportForm::kLvwStyle;
+constexpr int kCmdView = ReportForm::kCmdView;
+constexpr int kCmdSave = ReportForm::kCmdSave;
+constexpr int kCmdClose = ReportForm::kCmdClose;
+constexpr int kPicIcon = ReportForm::kPicIcon;
+constexpr int kPrgReportStatus = ReportForm::kPrgReportStatus;
 
 // Client area and controls in twips, in tab order.
 constexpr int kClientWidth = 5625;

@@ -55,26 +55,27 @@ inline bool WaitUntil(const std::function<bool()>& condition, double seconds = 1
   return true;
 }
 
+struct WindowSearch {
+  const std::string* title;
+  HWND except;
+  HWND found;
+};
+
+inline BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
+  auto& s = *reinterpret_cast<WindowSearch*>(context);
+  if (window == s.except || !IsWindowVisible(window)) return TRUE;
+  char text[256] = {};
+  GetWindowTextA(window, text, sizeof text);
+  if (!s.title->empty() && *s.title != text) return TRUE;
+  s.found = window;
+  return FALSE;
+}
+
 // A visible top-level window of `thread` whose caption is `title` (any caption when empty),
 // other than `except`; null when there is none.
 inline HWND FindThreadWindow(DWORD thread, const std::string& title, HWND except = nullptr) {
-  struct Search {
-    const std::string* title;
-    HWND except;
-    HWND found;
-  } search{&title, except, nullptr};
-  EnumThreadWindows(
-      thread,
-      [](HWND window, LPARAM context) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(context);
-        if (window == s.except || !IsWindowVisible(window)) return TRUE;
-        char text[256] = {};
-        GetWindowTextA(window, text, sizeof text);
-        if (!s.title->empty() && *s.title != text) return TRUE;
-        s.found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{&title, except, nullptr};
+  EnumThreadWindows(thread, MatchWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
@@ -176,30 +177,23 @@ struct GuiObjectCounts {
   bool operator==(const GuiObjectCounts& other) const { return gdi == other.gdi && user == other.user; }
 };
 
+inline BOOL CALLBACK CountChildWindow(HWND, LPARAM counter) {
+  ++*reinterpret_cast<long*>(counter);
+  return TRUE;
+}
+
+inline BOOL CALLBACK CountOwnWindow(HWND window, LPARAM counter) {
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != GetCurrentProcessId()) return TRUE;
+  ++*reinterpret_cast<long*>(counter);
+  EnumChildWindows(window, CountChildWindow, counter);
+  return TRUE;
+}
+
 inline long CountProcessWindows() {
   long count = 0;
-  const DWORD self = GetCurrentProcessId();
-  struct Context {
-    DWORD self;
-    long* count;
-  } context{self, &count};
-  EnumWindows(
-      [](HWND window, LPARAM parameter) -> BOOL {
-        auto& c = *reinterpret_cast<Context*>(parameter);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner != c.self) return TRUE;
-        ++*c.count;
-        EnumChildWindows(
-            window,
-            [](HWND, LPARAM counter) -> BOOL {
-              ++*reinterpret_cast<long*>(counter);
-              return TRUE;
-            },
-            reinterpret_cast<LPARAM>(c.count));
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&context));
+  EnumWindows(CountOwnWindow, reinterpret_cast<LPARAM>(&count));
   return count;
 }
 

@@ -10,6 +10,7 @@
 #include "base/locale_info.h"
 #include "base/text.h"
 #include "base/variant.h"
+#include "platform/current_locale.h"
 #include "platform/file_system.h"
 #include "platform/process_launcher.h"
 #include "platform/registry_source.h"

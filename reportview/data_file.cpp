@@ -1,4 +1,4 @@
-#include "cli/data_file.h"
+#include "reportview/data_file.h"
 
 #include <cerrno>
 #include <cmath>
@@ -12,7 +12,7 @@
 
 #include "base/text.h"
 
-namespace orlix::cli {
+namespace orlix {
 namespace {
 
 using Row = std::vector<Variant>;
@@ -358,4 +358,4 @@ VariantArray ReadDataFile(const std::string& path, bool skipHeader, const DataFo
   return ParseDataFile(content, format ? *format : GuessDataFormat(path, content), skipHeader, name);
 }
 
-}  // namespace orlix::cli
+}  // namespace orlix

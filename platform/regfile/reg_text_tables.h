@@ -1,4 +1,4 @@
-// Character tables behind platform/reg_text.h.
+// Character tables behind platform/regfile/reg_text.h.
 #pragma once
 
 #include <cstddef>

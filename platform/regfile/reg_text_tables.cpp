@@ -1,7 +1,7 @@
 // Character data of the registry's text handling: simple case mappings of the UTF-16 code units
 // (as the registry folds names) and the Windows-1252 code page with its best-fit replacements
 // (as the narrow API converts names and strings).
-#include "platform/reg_text_tables.h"
+#include "platform/regfile/reg_text_tables.h"
 
 namespace orlix::regfile::tables {
 

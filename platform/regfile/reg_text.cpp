@@ -1,9 +1,9 @@
-#include "platform/reg_text.h"
+#include "platform/regfile/reg_text.h"
 
 #include <algorithm>
 #include <array>
 
-#include "platform/reg_text_tables.h"
+#include "platform/regfile/reg_text_tables.h"
 
 namespace orlix::regfile {
 namespace {

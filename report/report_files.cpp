@@ -56,21 +56,14 @@ double LocalNowAsOleDate() {
 
 namespace {
 
-// The default value of a key under the class root, or empty text. Every key opened is closed,
-// and a value the reader rejects reads as missing.
+// The default value of a key under the class root, or empty text when it is missing or cannot
+// be read.
 std::string ReadClassRootDefault(RegistrySource* source, const std::string& subKey) {
   if (!source) return std::string();
   const cRegistry registry(*source);
-  const RegKey key = registry.GetKey(source->Root(), subKey);
-  if (key == 0) return std::string();
-  std::string value;
-  try {
-    value = registry.GetValue(key, std::string());
-  } catch (const std::exception&) {
-    value.clear();
-  }
-  registry.CloseKey(key);
-  return value;
+  const ScopedRegKey key = registry.OpenKey(source->Root(), subKey);
+  if (!key) return std::string();
+  return registry.GetValue(key.get(), std::string()).value_or(std::string());
 }
 
 // The file class registered for an extension, then the default value of a key below it.

@@ -7,6 +7,7 @@
 
 #include "base/date_serial.h"
 #include "base/format.h"
+#include "base/local_time.h"
 #include "base/locale_info.h"
 #include "base/text.h"
 #include "base/variant.h"
@@ -42,12 +43,7 @@ std::string FirstCharacters(const std::string& text, std::size_t count) {
 
 double LocalNowAsOleDate() {
   const std::time_t t = std::time(nullptr);
-  std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &t);
-#else
-  localtime_r(&t, &local);
-#endif
+  const std::tm local = LocalTime(t);
   double date = 0;
   MakeOleDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
               local.tm_sec > 59 ? 59 : local.tm_sec, &date);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "base/text_encoding.h"
 
 namespace orlix {
 namespace {
@@ -246,24 +247,6 @@ class JsonReader {
     }
     if (first >= 0xDC00 && first <= 0xDFFF) return 0xFFFD;
     return first;
-  }
-
-  static void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
   }
 
   bool Word(const char* word) {

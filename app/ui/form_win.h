@@ -79,19 +79,6 @@ class Form {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 };
 
-// A GDI object selected into a device context for one scope.
-class SelectedObject {
- public:
-  SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(::SelectObject(dc, object)) {}
-  ~SelectedObject() { ::SelectObject(dc_, previous_); }
-  SelectedObject(const SelectedObject&) = delete;
-  SelectedObject& operator=(const SelectedObject&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ previous_;
-};
-
 // BeginPaint and EndPaint around one WM_PAINT.
 class PaintScope {
  public:

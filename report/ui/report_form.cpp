@@ -148,6 +148,8 @@ struct ReportForm::State {
   std::vector<std::string> rowKeys;  // a row's lParam indexes this table
   std::exception_ptr loadError;
   int lastProgressPercent = -1;
+  int progressMaximum = -1;
+  DWORD lastProgressPaint = 0;
 
   HWND Control(int id) const {
     const auto found = controls.find(id);
@@ -398,6 +400,9 @@ struct ReportForm::State {
       current.iImage = image;
       ::SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&current));
     }
+    const LONG_PTR style = ::GetWindowLongPtrA(list, GWL_STYLE);
+    if ((style & LVS_TYPEMASK) != LVS_REPORT)
+      ::SetWindowLongPtrA(list, GWL_STYLE, (style & ~static_cast<LONG_PTR>(LVS_TYPEMASK)) | LVS_REPORT);
   }
 
   // The icon of the job's file type, taken once per type from the registered icon file (its
@@ -438,6 +443,7 @@ struct ReportForm::State {
       CurrentReport(State& s, cReport& j) : state(s), job(j) {
         state.mobjCurrentReport = &job;
         state.lastProgressPercent = -1;
+        state.progressMaximum = -1;
         job.CurrentStatus = [this](std::int32_t current, std::int32_t total) {
           state.mobjCurrentReport_CurrentStatus(current, total);
         };
@@ -494,15 +500,25 @@ struct ReportForm::State {
       ::ShowWindow(bar, SW_HIDE);
     }
     // The bar takes any numbers: no total counts as one step, a position beyond it as full.
+    // Rendering holds the thread, so the bar is moved and painted only when it moves by a whole
+    // percent: every range or position message costs a repaint request.
     const int maximum = std::max<std::int32_t>(lngTotal, 1);
     const int position = std::max<std::int32_t>(0, std::min<std::int32_t>(lngCurrent, maximum));
-    ::SendMessageA(bar, PBM_SETRANGE32, 0, maximum);
-    ::SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
-    // Rendering holds the thread: paint as the bar moves by a whole percent.
     const int percent = static_cast<int>(static_cast<long long>(position) * 100 / maximum);
+    if (maximum != progressMaximum) {
+      progressMaximum = maximum;
+      lastProgressPercent = -1;
+      ::SendMessageA(bar, PBM_SETRANGE32, 0, maximum);
+    }
     if (percent != lastProgressPercent) {
       lastProgressPercent = percent;
-      ::UpdateWindow(bar);
+      ::SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+      // A paint reaches the screen at once; some twenty a second are plenty for the eye.
+      const DWORD now = ::GetTickCount();
+      if (now - lastProgressPaint >= 50 || position == maximum) {
+        lastProgressPaint = now;
+        ::UpdateWindow(bar);
+      }
     }
   }
 

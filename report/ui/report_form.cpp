@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/locale_info.h"
+#include "platform/current_locale.h"
 #include "base/text.h"
 #include "platform/ansi_win.h"
 #include "platform/file_system.h"
@@ -142,7 +143,7 @@ struct ReportForm::State {
   HWND dialog = nullptr;
   int dpi = 96;
   std::map<int, HWND> controls;
-  UniqueImageList images;
+  UniqueHimagelist images;
   std::map<std::string, int> imageIndex;
   int imageSize = 16;
   std::vector<std::string> rowKeys;  // a row's lParam indexes this table
@@ -269,10 +270,11 @@ struct ReportForm::State {
     ::GetWindowTextA(control, text, sizeof text);
     HDC dc = ::GetDC(control);
     if (!dc) return 0;
-    const HGDIOBJ previous = font ? ::SelectObject(dc, font) : nullptr;
     RECT measured{0, 0, 0, 0};
-    ::DrawTextA(dc, text, -1, &measured, DT_CALCRECT | DT_SINGLELINE | DT_LEFT);
-    if (previous) ::SelectObject(dc, previous);
+    {
+      SelectedObject withFont(dc, font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
+      ::DrawTextA(dc, text, -1, &measured, DT_CALCRECT | DT_SINGLELINE | DT_LEFT);
+    }
     ::ReleaseDC(control, dc);
     return measured.right - measured.left + 1;
   }
@@ -298,24 +300,20 @@ struct ReportForm::State {
     UniqueGdiObject bitmap(::CreateCompatibleBitmap(screen, imageSize, imageSize));
     ::ReleaseDC(dialog, screen);
     if (!surface || !bitmap) throw std::runtime_error("no drawing surface for the style icon");
-    int index = -1;
     {
-      const HGDIOBJ previous = ::SelectObject(surface.get(), bitmap.get());
+      SelectedObject drawing(surface.get(), bitmap.get());
       RECT all{0, 0, imageSize, imageSize};
       ::FillRect(surface.get(), &all, ::GetSysColorBrush(COLOR_WINDOW));
       if (icon) {
         ::DrawIconEx(surface.get(), 0, 0, icon, imageSize, imageSize, 0, nullptr, DI_NORMAL);
       } else {
         const int inset = imageSize / 8;
-        const HGDIOBJ pen = ::SelectObject(surface.get(), ::GetStockObject(BLACK_PEN));
-        const HGDIOBJ brush = ::SelectObject(surface.get(), ::GetStockObject(WHITE_BRUSH));
+        SelectedObject pen(surface.get(), ::GetStockObject(BLACK_PEN));
+        SelectedObject brush(surface.get(), ::GetStockObject(WHITE_BRUSH));
         ::Rectangle(surface.get(), inset * 2, inset, imageSize - inset * 2, imageSize - inset + 1);
-        ::SelectObject(surface.get(), brush);
-        ::SelectObject(surface.get(), pen);
       }
-      ::SelectObject(surface.get(), previous);
     }
-    index = ::ImageList_Add(images.get(), static_cast<HBITMAP>(bitmap.get()), nullptr);
+    const int index = ::ImageList_Add(images.get(), static_cast<HBITMAP>(bitmap.get()), nullptr);
     if (index < 0) throw std::runtime_error("the style icon cannot be added to the image list");
     return index;
   }
@@ -330,7 +328,7 @@ struct ReportForm::State {
   }
 
   void ListStyles(std::int32_t type) {
-    RedrawLock lock(Styles());
+    WindowUpdateLock lock(Styles());
     ::SendMessageA(Styles(), LVM_DELETEALLITEMS, 0, 0);
     for (const auto& job : StyleCollection())
       if (job->ReportType == type) ShowStyleItem(*job);

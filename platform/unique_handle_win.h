@@ -78,6 +78,8 @@ using UniqueGdiObject = UniqueHandle<HGDIOBJ, BOOL, DeleteGdiObject>;
 using UniqueHfont = UniqueHandle<HFONT, BOOL, DeleteFontObject>;
 using UniqueHmodule = UniqueHandle<HMODULE, BOOL, ::FreeLibrary>;
 using UniqueHimagelist = UniqueHandle<HIMAGELIST, BOOL, DestroyImageList>;
+using UniqueHdc = UniqueHandle<HDC, BOOL, ::DeleteDC>;  // memory device contexts
+using UniqueHwnd = UniqueHandle<HWND, BOOL, ::DestroyWindow>;
 using UniqueBstr = UniqueHandle<BSTR, void, FreeBstr>;
 using UniqueSafeArray = UniqueHandle<SAFEARRAY*, HRESULT, ::SafeArrayDestroy>;
 inline BOOL WINAPI DeleteBitmapObject(HBITMAP bitmap) { return ::DeleteObject(bitmap); }

@@ -73,6 +73,7 @@ inline void WINAPI FreeBstr(BSTR text) { ::SysFreeString(text); }
 using UniqueHkey = UniqueHandle<HKEY, LSTATUS, ::RegCloseKey>;
 using UniqueFile = BasicUniqueHandle<FileHandleTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, BOOL, ::CloseHandle>;  // processes, threads, events
+using UniqueHwnd = UniqueHandle<HWND, BOOL, ::DestroyWindow>;
 using UniqueHicon = UniqueHandle<HICON, BOOL, ::DestroyIcon>;
 using UniqueGdiObject = UniqueHandle<HGDIOBJ, BOOL, DeleteGdiObject>;
 using UniqueHfont = UniqueHandle<HFONT, BOOL, DeleteFontObject>;

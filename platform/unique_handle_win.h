@@ -73,12 +73,13 @@ inline void WINAPI FreeBstr(BSTR text) { ::SysFreeString(text); }
 using UniqueHkey = UniqueHandle<HKEY, LSTATUS, ::RegCloseKey>;
 using UniqueFile = BasicUniqueHandle<FileHandleTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, BOOL, ::CloseHandle>;  // processes, threads, events
-using UniqueHwnd = UniqueHandle<HWND, BOOL, ::DestroyWindow>;
 using UniqueHicon = UniqueHandle<HICON, BOOL, ::DestroyIcon>;
 using UniqueGdiObject = UniqueHandle<HGDIOBJ, BOOL, DeleteGdiObject>;
 using UniqueHfont = UniqueHandle<HFONT, BOOL, DeleteFontObject>;
 using UniqueHmodule = UniqueHandle<HMODULE, BOOL, ::FreeLibrary>;
 using UniqueHimagelist = UniqueHandle<HIMAGELIST, BOOL, DestroyImageList>;
+using UniqueHdc = UniqueHandle<HDC, BOOL, ::DeleteDC>;  // memory device contexts
+using UniqueHwnd = UniqueHandle<HWND, BOOL, ::DestroyWindow>;
 using UniqueBstr = UniqueHandle<BSTR, void, FreeBstr>;
 using UniqueSafeArray = UniqueHandle<SAFEARRAY*, HRESULT, ::SafeArrayDestroy>;
 

@@ -125,6 +125,13 @@ char16_t Cp1252ToUnicode(unsigned char byte) {
 
 bool IsUnassignedCp1252(unsigned char byte) { return byte >= 0x80 && byte < 0xA0 && kCp1252High[byte - 0x80] == 0; }
 
+char UnicodeToCp1252(char32_t cp) {
+  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
+  for (int i = 0; i < 32; ++i)
+    if (kCp1252High[i] != 0 && kCp1252High[i] == cp) return static_cast<char>(0x80 + i);
+  return '?';
+}
+
 std::string Cp1252ToUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());

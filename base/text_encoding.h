@@ -27,6 +27,9 @@ std::u16string Utf16FromBytes(std::string_view bytes, bool bigEndian);
 char16_t Cp1252ToUnicode(unsigned char byte);
 // True when `byte` is one of the five unassigned bytes.
 bool IsUnassignedCp1252(unsigned char byte);
+// The Windows-1252 byte of a character, without best-fit look-alikes: '?' for a character the
+// code page lacks, the unassigned bytes' controls included.
+char UnicodeToCp1252(char32_t cp);
 // Windows-1252 bytes as UTF-8.
 std::string Cp1252ToUtf8(std::string_view bytes);
 

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <ostream>
 
+#include "base/text_encoding.h"
+
 namespace orlix::cli {
 namespace {
 
@@ -12,33 +14,6 @@ void WriteTsvLine(std::ostream& out, const TextRow& cells) {
     out << EscapeTsvCell(cells[i]);
   }
   out << '\n';
-}
-
-// Length of the well-formed UTF-8 sequence starting at text[i], or 0 when it is not one
-// (overlong forms, surrogates and values past U+10FFFF included).
-std::size_t Utf8SequenceLength(const std::string& text, std::size_t i) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-  const unsigned char lead = byte(i);
-  std::size_t length = 0;
-  std::uint32_t min = 0;
-  std::uint32_t value = 0;
-  if (lead < 0x80) return 1;
-  if ((lead & 0xE0) == 0xC0) {
-    length = 2, min = 0x80, value = lead & 0x1F;
-  } else if ((lead & 0xF0) == 0xE0) {
-    length = 3, min = 0x800, value = lead & 0x0F;
-  } else if ((lead & 0xF8) == 0xF0) {
-    length = 4, min = 0x10000, value = lead & 0x07;
-  } else {
-    return 0;
-  }
-  if (i + length > text.size()) return 0;
-  for (std::size_t k = 1; k < length; ++k) {
-    if ((byte(i + k) & 0xC0) != 0x80) return 0;
-    value = (value << 6) | (byte(i + k) & 0x3F);
-  }
-  if (value < min || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
-  return length;
 }
 
 }  // namespace
@@ -68,7 +43,9 @@ std::string JsonString(const std::string& text) {
   std::string json = "\"";
   for (std::size_t i = 0; i < text.size();) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
-    const std::size_t length = Utf8SequenceLength(text, i);
+    std::size_t next = i;
+    char32_t cp = 0;
+    const std::size_t length = DecodeUtf8(text, &next, &cp) ? next - i : 0;
     if (length == 0) {
       json += "\\ufffd";
       ++i;

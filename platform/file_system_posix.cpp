@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/text_encoding.h"
 #include "platform/file_system.h"
 
 namespace orlix {
@@ -84,19 +85,6 @@ class PosixFileSystem : public FileSystem {
   }
 };
 
-// Windows-1252 positions 0x80-0x9F; 0 marks the five undefined ones.
-constexpr char32_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-char ToCp1252(char32_t c) {
-  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
-  for (int i = 0; i < 32; ++i)
-    if (kCp1252High[i] != 0 && kCp1252High[i] == c) return static_cast<char>(0x80 + i);
-  return '?';
-}
-
 }  // namespace
 
 std::string TextToFileBytes(const std::string& utf8) {
@@ -139,7 +127,7 @@ std::string TextToFileBytes(const std::string& utf8) {
       ++p;
       continue;
     }
-    out += ToCp1252(c);
+    out += UnicodeToCp1252(c);
     p += extra + 1;
   }
   return out;

@@ -6,9 +6,11 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "report/report_param.h"
+#include "report/report_style.h"
 
 namespace orlix {
 
@@ -41,6 +43,10 @@ struct ReportServices {
 
 class cReport {
  public:
+  cReport() = default;
+  // A job that stores and shows its report through `services`.
+  explicit cReport(ReportServices services) : mServices(std::move(services)) {}
+
   // Public data, in the order the dialog knows them.
   std::string Title;
   std::string Key;
@@ -70,15 +76,24 @@ class cReport {
   void SetServices(ReportServices services) { mServices = std::move(services); }
   const ReportServices& Services() const { return mServices; }
 
- private:
-  friend class cReportTestAccess;
-
-  bool RenderStyled();
-  bool RenderCsv();
-  void ComputeCellWidths(std::vector<std::int32_t>* htmlWidths, std::vector<std::int32_t>* rtfWidths) const;
+  // The parsed style (set by Initialise, or whole by SetStyle).
+  const ReportStyle& Style() const { return mStyle; }
+  void SetStyle(ReportStyle style) { mStyle = std::move(style); }
+  // What ListView and ExtraParameters bound (null when nothing is).
+  Grid* BoundGrid() const { return mobjListView; }
+  const std::shared_ptr<ReportParameters>& BoundParameters() const { return mcolExtraParameters; }
+  // For each display position, the grid column shown there (read by ListView).
+  const std::vector<std::int32_t>& ColumnOrder() const { return mlngColumnOrder; }
+  // A host parameter's value with the nested date and time tags filled in; empty when absent.
   std::string GetParameter(const std::string& tag) const;
+  // Column shares of the table: per cent for HTML, twips of a 12,000-twip row for RTF.
+  void ComputeCellWidths(std::vector<std::int32_t>* htmlWidths, std::vector<std::int32_t>* rtfWidths) const;
   static std::string EscapeRtf(const std::string& text);
   static std::string EscapeHtml(const std::string& text);
+
+ private:
+  bool RenderStyled();
+  bool RenderCsv();
   std::string ExtensionForType() const;
 
   std::string GetOpenCommand();
@@ -90,13 +105,7 @@ class cReport {
   std::shared_ptr<ReportParameters> mcolExtraParameters;
   Grid* mobjListView = nullptr;
   std::vector<std::int32_t> mlngColumnOrder;
-  std::string mstrTable;
-  std::string mstrHeaderRow;
-  std::string mstrHeaderCellFormatting;
-  std::string mstrHeaderCellData;
-  std::string mstrBodyRow;
-  std::string mstrBodyCellFormatting;
-  std::string mstrBodyCellData;
+  ReportStyle mStyle;
   ReportServices mServices;
 };
 

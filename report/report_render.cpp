@@ -549,6 +549,13 @@ std::string cReport::EscapeHtml(const std::string& text) {
 }
 
 bool cReport::RenderStyled() {
+  const std::string& mstrTable = mStyle.table;
+  const std::string& mstrHeaderRow = mStyle.headerRow;
+  const std::string& mstrHeaderCellFormatting = mStyle.headerCellFormatting;
+  const std::string& mstrHeaderCellData = mStyle.headerCellData;
+  const std::string& mstrBodyRow = mStyle.bodyRow;
+  const std::string& mstrBodyCellFormatting = mStyle.bodyCellFormatting;
+  const std::string& mstrBodyCellData = mStyle.bodyCellData;
   MarkedText marked({&mstrTable, &mstrHeaderRow, &mstrHeaderCellFormatting, &mstrHeaderCellData, &mstrBodyRow,
                      &mstrBodyCellFormatting, &mstrBodyCellData});
 

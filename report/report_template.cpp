@@ -35,19 +35,19 @@ void cReport::Initialise(const std::string& strReportFormatData) {
         ReportType = kReportHtml;
       }
     } else if (key == "TABLE") {
-      mstrTable = ExpandLineBreaks(value);
+      mStyle.table = ExpandLineBreaks(value);
     } else if (key == "HEADERROW") {
-      mstrHeaderRow = ExpandLineBreaks(value);
+      mStyle.headerRow = ExpandLineBreaks(value);
     } else if (key == "HEADERCELLFORMATTING") {
-      mstrHeaderCellFormatting = ExpandLineBreaks(value);
+      mStyle.headerCellFormatting = ExpandLineBreaks(value);
     } else if (key == "HEADERCELLDATA") {
-      mstrHeaderCellData = ExpandLineBreaks(value);
+      mStyle.headerCellData = ExpandLineBreaks(value);
     } else if (key == "BODYROW") {
-      mstrBodyRow = ExpandLineBreaks(value);
+      mStyle.bodyRow = ExpandLineBreaks(value);
     } else if (key == "BODYCELLFORMATTING") {
-      mstrBodyCellFormatting = ExpandLineBreaks(value);
+      mStyle.bodyCellFormatting = ExpandLineBreaks(value);
     } else if (key == "BODYCELLDATA") {
-      mstrBodyCellData = ExpandLineBreaks(value);
+      mStyle.bodyCellData = ExpandLineBreaks(value);
     }
   }
 }

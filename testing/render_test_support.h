@@ -1,4 +1,5 @@
-// Shared by the renderer's tests: reach into a report job, and build grids and parameters.
+// Shared by the renderer's tests and benchmark: a report job's style as reference templates,
+// and grids and parameters to render.
 #pragma once
 
 #include <cstdint>
@@ -13,22 +14,19 @@
 
 namespace orlix {
 
+// The renderer's tests speak of a style as the reference algorithm's templates.
 class cReportTestAccess {
  public:
   static void SetTemplates(cReport& job, const reference::Templates& t) {
-    job.mstrTable = t.table;
-    job.mstrHeaderRow = t.headerRow;
-    job.mstrHeaderCellFormatting = t.headerCellFormatting;
-    job.mstrHeaderCellData = t.headerCellData;
-    job.mstrBodyRow = t.bodyRow;
-    job.mstrBodyCellFormatting = t.bodyCellFormatting;
-    job.mstrBodyCellData = t.bodyCellData;
+    job.SetStyle(ReportStyle{t.table, t.headerRow, t.headerCellFormatting, t.headerCellData, t.bodyRow,
+                             t.bodyCellFormatting, t.bodyCellData});
   }
   static reference::Templates GetTemplates(const cReport& job) {
-    return {job.mstrTable,   job.mstrHeaderRow,          job.mstrHeaderCellFormatting, job.mstrHeaderCellData,
-            job.mstrBodyRow, job.mstrBodyCellFormatting, job.mstrBodyCellData};
+    const ReportStyle& s = job.Style();
+    return {s.table, s.headerRow, s.headerCellFormatting, s.headerCellData, s.bodyRow, s.bodyCellFormatting,
+            s.bodyCellData};
   }
-  static const std::vector<std::int32_t>& ColumnOrder(const cReport& job) { return job.mlngColumnOrder; }
+  static const std::vector<std::int32_t>& ColumnOrder(const cReport& job) { return job.ColumnOrder(); }
   static std::string GetParameter(const cReport& job, const std::string& tag) { return job.GetParameter(tag); }
   static void Widths(const cReport& job, std::vector<std::int32_t>* html, std::vector<std::int32_t>* rtf) {
     job.ComputeCellWidths(html, rtf);

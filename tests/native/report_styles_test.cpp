@@ -20,16 +20,16 @@ namespace orlix {
 class cReportTestAccess {
  public:
   static std::map<std::string, std::string> Parts(const cReport& r) {
-    return {{"Table", r.mstrTable},
-            {"HeaderRow", r.mstrHeaderRow},
-            {"HeaderCellFormatting", r.mstrHeaderCellFormatting},
-            {"HeaderCellData", r.mstrHeaderCellData},
-            {"BodyRow", r.mstrBodyRow},
-            {"BodyCellFormatting", r.mstrBodyCellFormatting},
-            {"BodyCellData", r.mstrBodyCellData}};
+    return {{"Table", r.Style().table},
+            {"HeaderRow", r.Style().headerRow},
+            {"HeaderCellFormatting", r.Style().headerCellFormatting},
+            {"HeaderCellData", r.Style().headerCellData},
+            {"BodyRow", r.Style().bodyRow},
+            {"BodyCellFormatting", r.Style().bodyCellFormatting},
+            {"BodyCellData", r.Style().bodyCellData}};
   }
-  static Grid* ListView(const cReport& r) { return r.mobjListView; }
-  static const std::shared_ptr<ReportParameters>& Parameters(const cReport& r) { return r.mcolExtraParameters; }
+  static Grid* ListView(const cReport& r) { return r.BoundGrid(); }
+  static const std::shared_ptr<ReportParameters>& Parameters(const cReport& r) { return r.BoundParameters(); }
 };
 
 namespace {

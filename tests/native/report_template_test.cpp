@@ -9,13 +9,13 @@ namespace orlix {
 
 class cReportTestAccess {
  public:
-  static const std::string& Table(const cReport& r) { return r.mstrTable; }
-  static const std::string& HeaderRow(const cReport& r) { return r.mstrHeaderRow; }
-  static const std::string& HeaderCellFormatting(const cReport& r) { return r.mstrHeaderCellFormatting; }
-  static const std::string& HeaderCellData(const cReport& r) { return r.mstrHeaderCellData; }
-  static const std::string& BodyRow(const cReport& r) { return r.mstrBodyRow; }
-  static const std::string& BodyCellFormatting(const cReport& r) { return r.mstrBodyCellFormatting; }
-  static const std::string& BodyCellData(const cReport& r) { return r.mstrBodyCellData; }
+  static const std::string& Table(const cReport& r) { return r.Style().table; }
+  static const std::string& HeaderRow(const cReport& r) { return r.Style().headerRow; }
+  static const std::string& HeaderCellFormatting(const cReport& r) { return r.Style().headerCellFormatting; }
+  static const std::string& HeaderCellData(const cReport& r) { return r.Style().headerCellData; }
+  static const std::string& BodyRow(const cReport& r) { return r.Style().bodyRow; }
+  static const std::string& BodyCellFormatting(const cReport& r) { return r.Style().bodyCellFormatting; }
+  static const std::string& BodyCellData(const cReport& r) { return r.Style().bodyCellData; }
 };
 
 namespace {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <utility>
 
@@ -41,6 +42,9 @@ using UniqueHkey = UniqueHandle<HKEY, LSTATUS, ::RegCloseKey>;
 using UniqueHicon = UniqueHandle<HICON, BOOL, ::DestroyIcon>;
 inline BOOL WINAPI DeleteGdiObject(HGDIOBJ object) { return ::DeleteObject(object); }
 using UniqueGdiObject = UniqueHandle<HGDIOBJ, BOOL, DeleteGdiObject>;
+using UniqueHdc = UniqueHandle<HDC, BOOL, ::DeleteDC>;
+using UniqueHwnd = UniqueHandle<HWND, BOOL, ::DestroyWindow>;
+using UniqueImageList = UniqueHandle<HIMAGELIST, BOOL, ::ImageList_Destroy>;
 
 // Kernel handles whose invalid value is INVALID_HANDLE_VALUE (files) or null (processes, threads).
 class UniqueFile {

@@ -454,7 +454,15 @@ void ReportViewControl::ActivateInPlace(bool uiActivate) {
       DeactivateInPlace();
       throw ComError(E_FAIL, "The container gives no window to activate in");
     }
-    view_.Create(parent, position, kControlId, true);
+    HWND existing = view_.Window();
+    if (existing != nullptr && (::GetWindowLongPtrW(existing, GWL_STYLE) & WS_CHILD) != 0) {
+      // The window of an earlier activation, kept hidden with its rows: it moves to the new place.
+      ::SetParent(existing, parent);
+      ::SetWindowPos(existing, nullptr, position.left, position.top, position.right - position.left,
+                     position.bottom - position.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    } else {
+      view_.Create(parent, position, kControlId, true);  // new, or the hidden window of unsited use
+    }
   }
   if (HWND window = view_.Window()) ::ShowWindow(window, SW_SHOWNA);
   if (uiActivate && !uiActive_) {
@@ -473,11 +481,9 @@ void ReportViewControl::DeactivateInPlace() {
     if (documentWindow_) documentWindow_->SetActiveObject(nullptr, nullptr);
     if (inPlaceSite_) inPlaceSite_->OnUIDeactivate(FALSE);
   }
-  if (HWND window = view_.Window()) {
-    // The grid keeps its rows: the window is parked, hidden, until the next activation.
-    ::ShowWindow(window, SW_HIDE);
-    ::SetParent(window, nullptr);
-  }
+  // The grid keeps its rows: the window stays, hidden, until the next activation (or until the
+  // container's window takes it down; the mask and the data survive that too).
+  if (HWND window = view_.Window()) ::ShowWindow(window, SW_HIDE);
   inPlaceActive_ = false;
   if (inPlaceSite_) inPlaceSite_->OnInPlaceDeactivate();
   inPlaceSite_.Reset();

@@ -211,10 +211,14 @@ TEST(ReportViewControl, DataOfEveryOtherShapeIsAnErrorWithADescription) {
   EXPECT_TRUE(FAILED(control->put_DataToShow(&holder)));
   EXPECT_NE(LastErrorDescription().find(L"DataToShow"), std::wstring::npos);
 
-  // A field mask whose columns cannot be built fails the same way.
-  UniqueBstr bad(SysAllocString(L"0=\"A\",0=\"B\""));
-  EXPECT_EQ(control->put_FieldMask(bad.get()), E_INVALIDARG);
-  EXPECT_NE(LastErrorDescription().find(L"already taken"), std::wstring::npos);
+  // Generate with a mask that names a field the data lacks fails the same way.
+  UniqueBstr distant(SysAllocString(L"7=\"Far\""));
+  ASSERT_EQ(control->put_FieldMask(distant.get()), S_OK);
+  UniqueSafeArray good = MakeData(1);
+  V_ARRAY(&holder) = good.get();
+  ASSERT_EQ(control->put_DataToShow(&holder), S_OK);
+  EXPECT_EQ(control->Generate(), E_INVALIDARG);
+  EXPECT_NE(LastErrorDescription().find(L"names field 7"), std::wstring::npos);
 }
 
 TEST(ReportViewControl, PropertyBagRoundTripAndNotifications) {

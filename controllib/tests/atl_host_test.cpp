@@ -1,0 +1,128 @@
+// Wine's ATL as the container: an AtlAxWin window made with the control's ProgID activates the
+// control in place, visibly; resizing the host moves the grid with it; closing takes it down.
+// With ORLIX_OCX_HOLD_MS set, the hosted grid stays on screen that long (for a screenshot).
+#include "controllib/tests/ocx_support.h"
+
+#include <commctrl.h>
+
+#include <cstdlib>
+
+#include "platform/variant_com_win.h"
+
+namespace orlix::test {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+void Pump(DWORD milliseconds) {
+  const DWORD until = GetTickCount() + milliseconds;
+  do {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Sleep(10);
+  } while (static_cast<LONG>(until - GetTickCount()) > 0);
+}
+
+HWND ChildOfClass(HWND parent, const wchar_t* className) {
+  return FindWindowExW(parent, nullptr, className, nullptr);
+}
+
+SIZE ClientSize(HWND window) {
+  RECT r{};
+  GetClientRect(window, &r);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+TEST(AtlContainer, HostsTheControlVisiblyResizesAndCloses) {
+  OleApartment com;
+  OcxLibrary ocx;
+  ASSERT_EQ(ocx.Register(), S_OK);
+  HMODULE atl = LoadLibraryW(L"atl.dll");
+  ASSERT_NE(atl, nullptr);
+  auto init = reinterpret_cast<BOOL(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxWinInit")));
+  auto getControl = reinterpret_cast<HRESULT(WINAPI*)(HWND, IUnknown**)>(
+      reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxGetControl")));
+  ASSERT_TRUE(init && getControl);
+  ASSERT_TRUE(init());
+
+  WNDCLASSW frameClass{};
+  frameClass.lpfnWndProc = DefWindowProcW;
+  frameClass.hInstance = GetModuleHandleW(nullptr);
+  frameClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  frameClass.lpszClassName = L"OrlixOcxHostFrame";
+  RegisterClassW(&frameClass);
+  HWND frame = CreateWindowExW(0, L"OrlixOcxHostFrame", L"rvxReportView in an ATL container",
+                               WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 660, 440, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(frame, nullptr);
+  HWND host = CreateWindowExW(0, L"AtlAxWin", L"rvxReportView.ReportView", WS_CHILD | WS_VISIBLE, 12, 12, 620, 370, frame,
+                              nullptr, nullptr, nullptr);
+  ASSERT_NE(host, nullptr);
+  Pump(200);
+
+  ComPtr<IUnknown> unknown;
+  ASSERT_EQ(getControl(host, &unknown), S_OK);
+  ComPtr<IReportView> control;
+  ASSERT_EQ(unknown.As(&control), S_OK);
+  ComPtr<IOleInPlaceObject> inPlace;
+  ASSERT_EQ(unknown.As(&inPlace), S_OK);
+  HWND window = nullptr;
+  ASSERT_EQ(inPlace->GetWindow(&window), S_OK) << "in-place active";
+  EXPECT_EQ(GetParent(window), host);
+  EXPECT_TRUE(IsWindowVisible(window));
+  EXPECT_EQ(ClientSize(window).cx, 620);
+  EXPECT_EQ(ClientSize(window).cy, 370);
+
+  // The host drives it as any program would.
+  UniqueBstr mask(SysAllocString(L"0=\"ProgID\",1=\"Version\",2=\"In use\"{True=Yes|False=No}"));
+  ASSERT_EQ(control->put_FieldMask(mask.get()), S_OK);
+  SAFEARRAYBOUND bounds[2] = {{3, 0}, {5, 0}};
+  UniqueSafeArray data(SafeArrayCreate(VT_VARIANT, 2, bounds));
+  const wchar_t* const names[] = {L"Orlix.Grid", L"Orlix.Report", L"Orlix.Style", L"Orlix.Viewer", L"Orlix.Store"};
+  for (LONG row = 0; row < 5; ++row) {
+    UniqueVariant name, version, used;
+    V_VT(name.get()) = VT_BSTR;
+    V_BSTR(name.get()) = SysAllocString(names[row]);
+    V_VT(version.get()) = VT_R8;
+    V_R8(version.get()) = 1.0 + row / 10.0;
+    V_VT(used.get()) = VT_BOOL;
+    V_BOOL(used.get()) = row % 2 ? VARIANT_TRUE : VARIANT_FALSE;
+    LONG index[2] = {0, row};
+    SafeArrayPutElement(data.get(), index, name.get());
+    index[0] = 1;
+    SafeArrayPutElement(data.get(), index, version.get());
+    index[0] = 2;
+    SafeArrayPutElement(data.get(), index, used.get());
+  }
+  VARIANT holder;
+  V_VT(&holder) = VT_ARRAY | VT_VARIANT;
+  V_ARRAY(&holder) = data.get();
+  ASSERT_EQ(control->put_DataToShow(&holder), S_OK);
+  ASSERT_EQ(control->Generate(), S_OK);
+  HWND list = ChildOfClass(window, WC_LISTVIEWW);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 5);
+  Pump(200);
+  if (const char* hold = std::getenv("ORLIX_OCX_HOLD_MS")) Pump(static_cast<DWORD>(std::atoi(hold)));
+
+  // Resizing the host resizes the control and its grid.
+  MoveWindow(host, 12, 12, 400, 220, TRUE);
+  Pump(200);
+  EXPECT_EQ(ClientSize(window).cx, 400);
+  EXPECT_EQ(ClientSize(window).cy, 220);
+  EXPECT_EQ(ClientSize(list).cx, 400);
+
+  // Closing the container closes the control and takes its window down.
+  inPlace.Reset();
+  control.Reset();
+  unknown.Reset();
+  DestroyWindow(frame);
+  Pump(200);
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(ocx.CanUnloadNow(), S_OK);
+}
+
+}  // namespace
+}  // namespace orlix::test

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "platform/variant_com_win.h"
 
@@ -65,7 +66,7 @@ TEST(AtlContainer, HostsTheControlVisiblyResizesAndCloses) {
   ComPtr<IUnknown> unknown;
   ASSERT_EQ(getControl(host, &unknown), S_OK);
   ComPtr<IReportView> control;
-  ASSERT_EQ(unknown.As(&control), S_OK);
+  ASSERT_EQ(unknown->QueryInterface(kIidReportView, reinterpret_cast<void**>(control.GetAddressOf())), S_OK);
   ComPtr<IOleInPlaceObject> inPlace;
   ASSERT_EQ(unknown.As(&inPlace), S_OK);
   HWND window = nullptr;
@@ -76,15 +77,18 @@ TEST(AtlContainer, HostsTheControlVisiblyResizesAndCloses) {
   EXPECT_EQ(ClientSize(window).cy, 370);
 
   // The host drives it as any program would.
-  UniqueBstr mask(SysAllocString(L"0=\"ProgID\",1=\"Version\",2=\"In use\"{True=Yes|False=No}"));
+  UniqueBstr mask(SysAllocString(
+      L"0=\"ProgID\",1=\"File Path\",2=\"Version\"[0.00],3=\"In use\"{True=\"Yes\",False=\"No\"}"));
   ASSERT_EQ(control->put_FieldMask(mask.get()), S_OK);
-  SAFEARRAYBOUND bounds[2] = {{3, 0}, {5, 0}};
+  SAFEARRAYBOUND bounds[2] = {{4, 0}, {5, 0}};
   UniqueSafeArray data(SafeArrayCreate(VT_VARIANT, 2, bounds));
   const wchar_t* const names[] = {L"Orlix.Grid", L"Orlix.Report", L"Orlix.Style", L"Orlix.Viewer", L"Orlix.Store"};
   for (LONG row = 0; row < 5; ++row) {
-    UniqueVariant name, version, used;
+    UniqueVariant name, path, version, used;
     V_VT(name.get()) = VT_BSTR;
     V_BSTR(name.get()) = SysAllocString(names[row]);
+    V_VT(path.get()) = VT_BSTR;
+    V_BSTR(path.get()) = SysAllocString((std::wstring(L"C:\\Program Files\\Orlix\\") + (names[row] + 6) + L".dll").c_str());
     V_VT(version.get()) = VT_R8;
     V_R8(version.get()) = 1.0 + row / 10.0;
     V_VT(used.get()) = VT_BOOL;
@@ -92,8 +96,10 @@ TEST(AtlContainer, HostsTheControlVisiblyResizesAndCloses) {
     LONG index[2] = {0, row};
     SafeArrayPutElement(data.get(), index, name.get());
     index[0] = 1;
-    SafeArrayPutElement(data.get(), index, version.get());
+    SafeArrayPutElement(data.get(), index, path.get());
     index[0] = 2;
+    SafeArrayPutElement(data.get(), index, version.get());
+    index[0] = 3;
     SafeArrayPutElement(data.get(), index, used.get());
   }
   VARIANT holder;

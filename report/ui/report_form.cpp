@@ -35,17 +35,15 @@ constexpr char kNoViewerMessage[] =
 constexpr char kDefaultMessageCaption[] = "Talvern";
 constexpr char kFallbackIconKey[] = "DOC_CL";
 
-enum ControlId : int {
-  kLblFormat = 1001,
-  kCboFormat,
-  kLblStyle,
-  kLvwStyle,
-  kCmdSave,
-  kPicIcon,
-  kPrgReportStatus,
-  kCmdView = IDOK,     // the default button: Enter
-  kCmdClose = IDCANCEL  // the cancel button: Esc and the close box
-};
+constexpr int kLblFormat = ReportForm::kLblFormat;
+constexpr int kCboFormat = ReportForm::kCboFormat;
+constexpr int kLblStyle = ReportForm::kLblStyle;
+constexpr int kLvwStyle = ReportForm::kLvwStyle;
+constexpr int kCmdView = ReportForm::kCmdView;
+constexpr int kCmdSave = ReportForm::kCmdSave;
+constexpr int kCmdClose = ReportForm::kCmdClose;
+constexpr int kPicIcon = ReportForm::kPicIcon;
+constexpr int kPrgReportStatus = ReportForm::kPrgReportStatus;
 
 // Client area and controls in twips, in tab order.
 constexpr int kClientWidth = 5625;
@@ -222,6 +220,16 @@ struct ReportForm::State {
       if (font) ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
       controls[c.id] = control;
     }
+    // A label whose text is wider in the system's font than in the table grows to the right,
+    // where nothing stands, rather than clip its text.
+    for (int label : {kLblFormat, kLblStyle}) {
+      HWND control = Control(label);
+      RECT bounds{};
+      ::GetWindowRect(control, &bounds);
+      const int needed = TextWidth(control, font);
+      if (needed > bounds.right - bounds.left)
+        ::SetWindowPos(control, nullptr, 0, 0, needed, bounds.bottom - bounds.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     // A drop-down list takes its height from its font: bring the closed box to the table's
     // height, and give the open list room for every entry.
     HWND combo = Control(kCboFormat);
@@ -251,6 +259,20 @@ struct ReportForm::State {
     x = std::max(static_cast<int>(area.left), std::min(x, static_cast<int>(area.right) - width));
     y = std::max(static_cast<int>(area.top), std::min(y, static_cast<int>(area.bottom) - height));
     ::SetWindowPos(dialog, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  // Width of a control's text drawn in `font`, mnemonic marks left out.
+  static int TextWidth(HWND control, HFONT font) {
+    char text[256] = {};
+    ::GetWindowTextA(control, text, sizeof text);
+    HDC dc = ::GetDC(control);
+    if (!dc) return 0;
+    const HGDIOBJ previous = font ? ::SelectObject(dc, font) : nullptr;
+    RECT measured{0, 0, 0, 0};
+    ::DrawTextA(dc, text, -1, &measured, DT_CALCRECT | DT_SINGLELINE | DT_LEFT);
+    if (previous) ::SelectObject(dc, previous);
+    ::ReleaseDC(control, dc);
+    return measured.right - measured.left + 1;
   }
 
   void MakeImageList() {

@@ -18,6 +18,19 @@ class Grid;
 
 class ReportForm {
  public:
+  // The dialog's controls, for hosts and tests that look at its windows.
+  enum ControlId : int {
+    kLblFormat = 1001,
+    kCboFormat,
+    kLblStyle,
+    kLvwStyle,
+    kCmdSave,
+    kPicIcon,
+    kPrgReportStatus,
+    kCmdView = IDOK,      // the default button: Enter
+    kCmdClose = IDCANCEL  // the cancel button: Esc and the close box
+  };
+
   ReportForm();
   ~ReportForm();  // deletes what CleanUp has not
   ReportForm(const ReportForm&) = delete;

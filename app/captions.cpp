@@ -2,15 +2,10 @@
 
 #include "app/options.h"
 #include "base/text.h"
+#include "platform/path.h"
 
 namespace orlix {
 namespace {
-
-#ifdef _WIN32
-constexpr const char* kPathSeparator = "\\";
-#else
-constexpr const char* kPathSeparator = "/";
-#endif
 
 CaptionTable& Table() {
   static CaptionTable table;
@@ -45,7 +40,7 @@ const std::array<CaptionDefault, kCaptionDefaultCount>& CaptionDefaults() {
 CaptionSource ProgramCaptionSource() { return CaptionSource{SystemProfileReader(), ProgramDirectory()}; }
 
 std::string CaptionFilePath(const std::string& programDirectory) {
-  return programDirectory + kPathSeparator + kCaptionFileName;
+  return programDirectory + PathSeparator() + kCaptionFileName;
 }
 
 std::string ReadCaption(const CaptionSource& source, const std::string& section, const std::string& key,

@@ -1,6 +1,7 @@
 #include "app/options.h"
 
 #include "app/captions.h"
+#include "platform/path.h"
 
 namespace orlix {
 
@@ -9,11 +10,7 @@ void Main() {
 }
 
 std::string DirectoryOfPath(const std::string& path) {
-#ifdef _WIN32
-  const std::size_t slash = path.find_last_of("\\/");
-#else
-  const std::size_t slash = path.rfind('/');
-#endif
+  const std::size_t slash = path.find_last_of(PathSeparators());
   if (slash == std::string::npos) return std::string();
   // A root keeps its separator: "C:\" and "/", and a UNC root stays as it is.
   const bool atRoot = slash == 0 || (slash == 2 && path[1] == ':');

@@ -1,39 +1,18 @@
 #include "app/registry_api.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
+#include "platform/registry_key.h"
+
 namespace orlix {
-namespace {
-
-// Closes a key opened by a reader on every path out of it.
-class OpenedKey {
- public:
-  OpenedKey(RegistrySource& registry, RegKey key) : registry_(registry), key_(key) {}
-  OpenedKey(const OpenedKey&) = delete;
-  OpenedKey& operator=(const OpenedKey&) = delete;
-  ~OpenedKey() {
-    if (key_ != 0) registry_.CloseKey(key_);
-  }
-  RegKey get() const { return key_; }
-
- private:
-  RegistrySource& registry_;
-  RegKey key_;
-};
-
-}  // namespace
 
 std::string ReadDefaultValue(RegistrySource& registry, RegKey root, const std::string& path) {
-  RegKey key = 0;
-  if (registry.OpenKey(root, path, &key) != reg_status::kSuccess) return std::string();
-  const OpenedKey opened(registry, key);
-
-  std::uint32_t type = reg_type::kNone;
-  std::uint32_t size = registry_api::kValueBufferBytes;
-  std::string data;
-  if (registry.QueryValue(opened.get(), std::string(), &type, &data, &size) != reg_status::kSuccess || size == 0)
-    return std::string();
+  const ScopedRegKey key(registry, root, path);
+  std::optional<RegValueBytes> value = key.Query(std::string(), registry_api::kValueBufferBytes);
+  if (!value || value->size == 0) return std::string();
+  std::string& data = value->data;
   // A string value carries its terminating null; one stored without it keeps its last character.
   if (!data.empty() && data.back() == '\0') data.pop_back();
   // Anything after an embedded null (REG_MULTI_SZ, binary data) is not part of the text that
@@ -56,12 +35,12 @@ std::vector<std::string> EnumSubKeyNames(RegistrySource& registry, RegKey root, 
   names.reserve(kFirstRoom);
   names.emplace_back();
   RegKey key = root;
-  RegKey openedKey = 0;
+  ScopedRegKey opened;
   if (!path.empty()) {
-    if (registry.OpenKey(root, path, &openedKey) != reg_status::kSuccess) return names;
-    key = openedKey;
+    opened = ScopedRegKey(registry, root, path);
+    if (!opened) return names;
+    key = opened.get();
   }
-  const OpenedKey opened(registry, openedKey);
 
   std::string name;
   for (std::uint32_t i = 1; i <= registry_api::kMaxSubKeyNames; ++i) {

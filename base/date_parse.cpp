@@ -7,6 +7,7 @@
 
 #include "base/date_serial.h"
 #include "base/format.h"
+#include "base/local_time.h"
 #include "base/text.h"
 
 namespace orlix {
@@ -24,13 +25,7 @@ struct DateNumber {
 
 int CurrentYear() {
   const std::time_t now = std::time(nullptr);
-  std::tm parts{};
-#if defined(_WIN32)
-  localtime_s(&parts, &now);
-#else
-  localtime_r(&now, &parts);
-#endif
-  return parts.tm_year + 1900;
+  return LocalTime(now).tm_year + 1900;
 }
 
 int ExpandYear(const DateNumber& n, const LocaleInfo& locale) {

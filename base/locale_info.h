@@ -45,7 +45,4 @@ std::string PictureFromWindowsFormat(const std::string& windowsPicture);
 // English (United States), the locale of the portable build.
 const LocaleInfo& EnglishUnitedStates();
 
-// The user's locale: GetLocaleInfoA(LOCALE_USER_DEFAULT, ...) on Windows, English (United States) elsewhere.
-const LocaleInfo& CurrentLocale();
-
 }  // namespace orlix

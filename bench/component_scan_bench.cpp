@@ -12,7 +12,7 @@
 
 #include "app/component_scan.h"
 #include "bench/bench_util.h"
-#include "platform/registry_file.h"
+#include "platform/regfile/registry_file.h"
 
 #ifdef _WIN32
 #include <shlwapi.h>

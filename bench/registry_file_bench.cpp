@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "bench/bench_util.h"
-#include "platform/reg_text.h"
-#include "platform/registry_file.h"
+#include "platform/regfile/reg_text.h"
+#include "platform/regfile/registry_file.h"
 
 namespace {
 

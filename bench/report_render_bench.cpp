@@ -23,7 +23,7 @@
 #include "report/report.h"
 #include "report/report_styles.h"
 #include "reportview/memory_grid.h"
-#include "tests/native/render_test_support.h"
+#include "testing/render_test_support.h"
 
 namespace {
 

@@ -1,29 +1,33 @@
 // orlixreport report: the component list (or any data with its mask) through the grid, a report
 // job and the report files, as the Create Report dialog produces it.
-#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <ostream>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "app/class_root.h"
 #include "app/component_scan.h"
-#include "base/format.h"
 #include "base/locale_info.h"
 #include "base/text.h"
 #include "base/variant.h"
 #include "cli/command.h"
 #include "cli/console_prompt.h"
-#include "cli/data_file.h"
-#include "report/report_jobs.h"
 #include "cli/source_options.h"
+#include "platform/current_locale.h"
 #include "platform/file_system.h"
 #include "platform/process_launcher.h"
 #include "report/report.h"
 #include "report/report_files.h"
+#include "report/report_jobs.h"
+#include "report/report_pipeline.h"
+#include "reportview/data_file.h"
+#include "reportview/grid_rows.h"
 #include "reportview/memory_grid.h"
-#include "reportview/report_view_data.h"
 
 namespace orlix::cli {
 namespace {
@@ -76,28 +80,25 @@ struct ReportOptions {
   SourceOptions source;
 };
 
-// "--name VALUE" or "--name=VALUE"; *taken tells whether args[*i] was this option.
-bool TakeValue(const std::vector<std::string>& args, std::size_t* i, const std::string& name, std::string* value,
-               bool* taken, std::string* error) {
+// A command line that cannot be used; what() is the one line the tool writes.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// "--name VALUE" or "--name=VALUE": the value when args[*i] is this option (*i then moves past
+// a separate value); none when it is another argument.
+std::optional<std::string> TakeValue(const std::vector<std::string>& args, std::size_t* i, const std::string& name) {
   const std::string& arg = args[*i];
-  *taken = false;
   if (arg == name) {
-    *taken = true;
-    if (*i + 1 >= args.size()) {
-      *error = name + " needs a value";
-      return false;
-    }
-    *value = args[++*i];
-    return true;
+    if (*i + 1 >= args.size()) throw UsageError(name + " needs a value");
+    return args[++*i];
   }
-  if (arg.compare(0, name.size() + 1, name + "=") == 0) {
-    *taken = true;
-    *value = arg.substr(name.size() + 1);
-  }
-  return true;
+  if (arg.compare(0, name.size() + 1, name + "=") == 0) return arg.substr(name.size() + 1);
+  return std::nullopt;
 }
 
-bool ParseSort(const std::string& text, ReportOptions* options, std::string* error) {
+void ParseSort(const std::string& text, ReportOptions* options) {
   std::string number = text;
   const std::size_t colon = text.find(':');
   if (colon != std::string::npos) {
@@ -106,145 +107,99 @@ bool ParseSort(const std::string& text, ReportOptions* options, std::string* err
     if (order == "desc") {
       options->sortDescending = true;
     } else if (order != "asc") {
-      *error = "--sort takes N, N:asc or N:desc, not '" + text + "'";
-      return false;
+      throw UsageError("--sort takes N, N:asc or N:desc, not '" + text + "'");
     }
   }
   if (number.empty() || number.size() > 9 || number.find_first_not_of("0123456789") != std::string::npos ||
-      std::atoi(number.c_str()) < 1) {
-    *error = "--sort needs a column number from 1, not '" + text + "'";
-    return false;
-  }
+      std::atoi(number.c_str()) < 1)
+    throw UsageError("--sort needs a column number from 1, not '" + text + "'");
   options->sort = true;
   options->sortColumn = std::atoi(number.c_str()) - 1;
-  return true;
 }
 
-bool ParseWidths(const std::string& text, ReportOptions* options, std::string* error) {
+void ParseWidths(const std::string& text, ReportOptions* options) {
   options->widthsGiven = true;
   for (const std::string& piece : Split(text, ",")) {
     const std::string w = TrimSpaces(piece);
     char* end = nullptr;
     const double value = std::strtod(w.c_str(), &end);
-    if (w.empty() || end == w.c_str() || *end != '\0' || !(value >= 0) || value > 1e9) {
-      *error = "--widths takes numbers of 0 or more separated by commas, not '" + text + "'";
-      return false;
-    }
+    if (w.empty() || end == w.c_str() || *end != '\0' || !(value >= 0) || value > 1e9)
+      throw UsageError("--widths takes numbers of 0 or more separated by commas, not '" + text + "'");
     options->widths.push_back(value);
   }
-  if (options->widths.empty()) {
-    *error = "--widths needs at least one width";
-    return false;
-  }
-  return true;
+  if (options->widths.empty()) throw UsageError("--widths needs at least one width");
 }
 
-// Returns 0 when the options are complete, 1 after a one-line error, 2 after the help.
-int ParseOptions(const std::vector<std::string>& args, std::ostream& out, ReportOptions* o, std::string* error) {
+void CheckOptions(const ReportOptions& o) {
+  if (o.format.empty()) throw UsageError("--format is required (rtf, html or csv)");
+  if (ReportTypeFromName(o.format) < 0) throw UsageError("unknown format '" + o.format + "' (rtf, html or csv)");
+  if (o.view && !o.outputFile.empty()) throw UsageError("-o and --view cannot be combined");
+  if (o.maskGiven != !o.dataFile.empty()) throw UsageError("--mask and --data go together");
+  if (!o.dataFile.empty() && (!o.source.registryFile.empty() || !o.source.winePrefix.empty()))
+    throw UsageError("--data replaces the class root; --registry and --wine-prefix do not apply");
+}
+
+// The complete options; none after the help was written. Throws UsageError.
+std::optional<ReportOptions> ParseOptions(const std::vector<std::string>& args, std::ostream& out) {
+  ReportOptions o;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (IsHelpOption(arg)) {
       WriteReportHelp(out);
-      return 2;
+      return std::nullopt;
     }
-    const OptionResult source = TakeSourceOption(args, &i, &o->source, error);
-    if (source == OptionResult::Error) return 1;
+    std::string error;
+    const OptionResult source = TakeSourceOption(args, &i, &o.source, &error);
+    if (source == OptionResult::Error) throw UsageError(error);
     if (source == OptionResult::Taken) {
       --i;  // TakeSourceOption moved past the option already
       continue;
     }
     if (arg == "--view") {
-      o->view = true;
+      o.view = true;
       continue;
     }
     if (arg == "--overwrite" || arg == "--yes") {
-      o->answers = AnswerPolicy::Yes;
+      o.answers = AnswerPolicy::Yes;
       continue;
     }
     if (arg == "--no") {
-      o->answers = AnswerPolicy::No;
+      o.answers = AnswerPolicy::No;
       continue;
     }
     if (arg == "--data-header") {
-      o->dataHeader = true;
+      o.dataHeader = true;
       continue;
     }
-    std::string value;
     bool taken = false;
-    struct Valued {
+    const struct Valued {
       const char* name;
       std::string* field;
-    } valued[] = {{"--format", &o->format},   {"--style", &o->style}, {"--title", &o->title},
-                  {"--subtitle", &o->subtitle}, {"-o", &o->outputFile}, {"--output", &o->outputFile},
-                  {"--mask", &o->mask},       {"--data", &o->dataFile}};
+    } valued[] = {{"--format", &o.format},   {"--style", &o.style}, {"--title", &o.title},
+                  {"--subtitle", &o.subtitle}, {"-o", &o.outputFile}, {"--output", &o.outputFile},
+                  {"--mask", &o.mask},       {"--data", &o.dataFile}};
     for (const Valued& v : valued) {
-      if (!TakeValue(args, &i, v.name, &value, &taken, error)) return 1;
-      if (taken) {
-        *v.field = value;
-        if (v.field == &o->mask) o->maskGiven = true;
+      if (std::optional<std::string> value = TakeValue(args, &i, v.name)) {
+        *v.field = std::move(*value);
+        if (v.field == &o.mask) o.maskGiven = true;
+        taken = true;
         break;
       }
     }
     if (taken) continue;
-    if (!TakeValue(args, &i, "--sort", &value, &taken, error)) return 1;
-    if (taken) {
-      if (!ParseSort(value, o, error)) return 1;
+    if (std::optional<std::string> value = TakeValue(args, &i, "--sort")) {
+      ParseSort(*value, &o);
       continue;
     }
-    if (!TakeValue(args, &i, "--widths", &value, &taken, error)) return 1;
-    if (taken) {
-      if (!ParseWidths(value, o, error)) return 1;
+    if (std::optional<std::string> value = TakeValue(args, &i, "--widths")) {
+      ParseWidths(*value, &o);
       continue;
     }
-    *error = std::string("unknown ") + (arg.compare(0, 1, "-") == 0 ? "option" : "argument") + " '" + arg +
-             "' (try 'orlixreport report --help')";
-    return 1;
+    throw UsageError(std::string("unknown ") + (arg.compare(0, 1, "-") == 0 ? "option" : "argument") + " '" + arg +
+                     "' (try 'orlixreport report --help')");
   }
-  if (o->format.empty()) {
-    *error = "--format is required (rtf, html or csv)";
-    return 1;
-  }
-  if (ReportTypeFromName(o->format) < 0) {
-    *error = "unknown format '" + o->format + "' (rtf, html or csv)";
-    return 1;
-  }
-  if (o->view && !o->outputFile.empty()) {
-    *error = "-o and --view cannot be combined";
-    return 1;
-  }
-  if (o->maskGiven != !o->dataFile.empty()) {
-    *error = "--mask and --data go together";
-    return 1;
-  }
-  if (!o->dataFile.empty() && (!o->source.registryFile.empty() || !o->source.winePrefix.empty())) {
-    *error = "--data replaces the class root; --registry and --wine-prefix do not apply";
-    return 1;
-  }
-  return 0;
-}
-
-// Orders the rows by the shown text of one column, without regard to letter case; rows that
-// compare equal keep their order.
-void SortRows(Grid& grid, int column, bool descending) {
-  struct Row {
-    std::string key;
-    std::vector<std::string> texts;
-  };
-  std::vector<Row> rows;
-  rows.reserve(static_cast<std::size_t>(grid.ItemCount()));
-  for (int item = 0; item < grid.ItemCount(); ++item) {
-    Row row;
-    const int cells = grid.SubItemCount(item) + 1;
-    for (int c = 0; c < cells; ++c) row.texts.push_back(grid.ItemText(item, c));
-    row.key = column < cells ? ToLowerAscii(row.texts[static_cast<std::size_t>(column)]) : std::string();
-    rows.push_back(std::move(row));
-  }
-  std::stable_sort(rows.begin(), rows.end(), [descending](const Row& a, const Row& b) {
-    return descending ? b.key < a.key : a.key < b.key;
-  });
-  GridRedrawLock lock(grid);
-  grid.RemoveAllItems();
-  for (const Row& row : rows) grid.AddRow(row.texts);
+  CheckOptions(o);
+  return o;
 }
 
 // "rendering row n of m" on a terminal, redrawn at each whole percent.
@@ -269,131 +224,56 @@ class ProgressLine {
   int last_ = -1;
 };
 
-std::shared_ptr<cReport> ChooseJob(const ReportStyles& jobs, std::int32_t type, const std::string& style,
-                                   std::string* error) {
-  for (const auto& job : jobs) {
-    if (job->ReportType != type) continue;
-    if (style.empty() || EqualsNoCase(job->Title, style) || EqualsNoCase(job->Key, style)) return job;
-  }
-  *error = style.empty() ? "no " + ReportTypeName(type) + " style is available"
-                         : "no " + ReportTypeName(type) + " style '" + style + "' (see 'orlixreport styles')";
-  return nullptr;
+ReportRequest RequestOf(const ReportOptions& options) {
+  ReportRequest request;
+  request.type = ReportTypeFromName(options.format);
+  request.style = options.style;
+  request.title = options.title;
+  request.subTitle = options.subtitle;
+  return request;
 }
 
-}  // namespace
+// The data and its mask: the data file, or the components of the class root with the main
+// window's columns. A skipped-lines warning goes to `err`.
+std::pair<VariantArray, std::string> ReadData(const ReportOptions& options, std::ostream& err) {
+  if (!options.dataFile.empty()) return {ReadDataFile(options.dataFile, options.dataHeader), options.mask};
+  const OpenedClassRoot classRoot = OpenClassRoot(options.source);
+  if (!classRoot.warning.empty()) err << kPrefix << ": warning: " << classRoot.warning << "\n";
+  return {BuildComponentList(*classRoot.source), kComponentFieldMask};
+}
 
-int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  ReportOptions options;
-  std::string error;
-  switch (ParseOptions(args, out, &options, &error)) {
-    case 1:
-      err << kPrefix << ": " << error << "\n";
-      return 1;
-    case 2:
-      return 0;
-    default:
-      break;
-  }
-
-  // A style name is checked before any data is read.
-  try {
-    ReportStyles unbound;
-    LoadReportJobs(unbound, nullptr, nullptr);
-    if (!ChooseJob(unbound, ReportTypeFromName(options.format), options.style, &error)) {
-      err << kPrefix << ": " << error << "\n";
-      return 1;
-    }
-  } catch (const std::exception& e) {
-    err << kPrefix << ": cannot load the report styles: " << e.what() << "\n";
-    return 1;
-  }
-
-  // The data and its mask.
-  VariantArray data = VariantArray::TwoDimensional(0, 0);
-  std::string mask = options.mask;
-  try {
-    if (!options.dataFile.empty()) {
-      data = ReadDataFile(options.dataFile, options.dataHeader);
-    } else {
-      std::string warning;
-      std::unique_ptr<RegistrySource> registry = OpenRegistrySource(options.source, &error, &warning);
-      if (!registry) {
-        err << kPrefix << ": " << error << "\n";
-        return 1;
-      }
-      if (!warning.empty()) err << kPrefix << ": warning: " << warning << "\n";
-      data = BuildComponentList(*registry);
-      mask = kComponentFieldMask;
-    }
-  } catch (const std::exception& e) {
-    err << kPrefix << ": " << e.what() << "\n";
-    return 1;
-  }
-
-  // The grid, as the report view fills it.
-  const LocaleInfo& locale = CurrentLocale();
-  MemoryGrid grid;
-  try {
-    ReportViewData view(grid, &locale);
-    view.ApplyFieldMask(mask);
-    view.StoreDataToShow(Variant::FromArray(std::make_shared<const VariantArray>(std::move(data))));
-    view.Generate();
-  } catch (const std::exception& e) {
-    err << kPrefix << ": the data does not fit the mask: " << e.what() << "\n";
-    return 1;
-  }
+// Column widths and row order asked for on the command line.
+void ArrangeGrid(const ReportOptions& options, Grid& grid) {
   if (options.widthsGiven) {
-    if (options.widths.size() > static_cast<std::size_t>(grid.ColumnCount())) {
-      err << kPrefix << ": --widths gives " << options.widths.size() << " widths for " << grid.ColumnCount()
-          << " columns\n";
-      return 1;
-    }
+    if (options.widths.size() > static_cast<std::size_t>(grid.ColumnCount()))
+      throw UsageError("--widths gives " + std::to_string(options.widths.size()) + " widths for " +
+                       std::to_string(grid.ColumnCount()) + " columns");
     for (std::size_t c = 0; c < options.widths.size(); ++c) grid.SetColumnWidth(static_cast<int>(c), options.widths[c]);
   }
   if (options.sort) {
-    if (options.sortColumn >= grid.ColumnCount()) {
-      err << kPrefix << ": --sort names column " << options.sortColumn + 1 << " of " << grid.ColumnCount() << "\n";
-      return 1;
-    }
-    SortRows(grid, options.sortColumn, options.sortDescending);
+    if (options.sortColumn >= grid.ColumnCount())
+      throw UsageError("--sort names column " + std::to_string(options.sortColumn + 1) + " of " +
+                       std::to_string(grid.ColumnCount()));
+    SortGridRows(grid, options.sortColumn, options.sortDescending);
   }
+}
 
-  // The parameters that Export hands the dialog.
-  const double now = LocalNowAsOleDate();
-  auto parameters = MakeExportParameters(options.title, options.subtitle, now, now, locale);
-
-  ReportStyles jobs;
-  std::shared_ptr<cReport> job;
-  try {
-    LoadReportJobs(jobs, &grid, parameters);
-    job = ChooseJob(jobs, ReportTypeFromName(options.format), options.style, &error);
-  } catch (const std::exception& e) {
-    error = std::string("cannot load the report styles: ") + e.what();
-  }
-  if (!job) {
-    err << kPrefix << ": " << error << "\n";
-    return 1;
-  }
-
+void Render(cReport& job, int rows, std::ostream& err) {
   ProgressLine progress(err);
-  if (grid.ItemCount() > kProgressRows && StandardErrorIsTerminal())
-    job->CurrentStatus = [&progress](std::int32_t current, std::int32_t total) { progress.Update(current, total); };
+  if (rows > kProgressRows && StandardErrorIsTerminal())
+    job.CurrentStatus = [&progress](std::int32_t current, std::int32_t total) { progress.Update(current, total); };
   try {
-    if (!job->Generate()) {
-      err << kPrefix << ": the report could not be rendered\n";
-      return 1;
-    }
-  } catch (const std::exception& e) {
-    err << kPrefix << ": the report could not be rendered: " << e.what() << "\n";
-    return 1;
+    RenderReport(job);
+  } catch (...) {
+    job.CurrentStatus = nullptr;
+    throw;
   }
-  job->CurrentStatus = nullptr;
+  job.CurrentStatus = nullptr;
+}
 
-  if (options.outputFile.empty() && !options.view) {
-    out << TextToFileBytes(job->ReportContents);
-    return 0;
-  }
-
+// Writes the report to -o FILE, or to a temporary file opened in its viewer; 0 when done.
+int StoreAndShow(const ReportOptions& options, cReport& job, double now, const LocaleInfo& locale,
+                 std::ostream& err) {
   ConsolePrompt prompt(options.answers, StandardInputIsTerminal() ? &std::cin : nullptr, err, kPrefix);
   std::unique_ptr<RegistrySource> viewers = options.view ? OpenViewerClassRoot() : nullptr;
   ReportServices services;
@@ -403,18 +283,49 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, st
   services.launcher = &LocalProcessLauncher();
   services.locale = &locale;
   services.now = [now] { return now; };
-  job->SetServices(services);
+  job.SetServices(services);
 
-  if (!job->StoreReportContent(options.view, options.outputFile)) {
+  if (!job.StoreReportContent(options.view, options.outputFile)) {
     if (!prompt.Warned())
-      err << kPrefix << ": '" << job->LocalFileName << "' exists and was not replaced (--overwrite replaces it)\n";
+      err << kPrefix << ": '" << job.LocalFileName << "' exists and was not replaced (--overwrite replaces it)\n";
     return 1;
   }
-  if (options.view) {
-    // The viewer reads the temporary file after this program has ended: it stays in place.
-    if (!job->ShellToApp() || prompt.Warned()) return 1;
-  }
+  // The viewer reads the temporary file after this program has ended: it stays in place.
+  if (options.view && (!job.ShellToApp() || prompt.Warned())) return 1;
   return 0;
+}
+
+}  // namespace
+
+int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  try {
+    const std::optional<ReportOptions> options = ParseOptions(args, out);
+    if (!options) return 0;
+    const ReportRequest request = RequestOf(*options);
+    try {
+      CheckReportStyle(request);  // before any data is read
+    } catch (const ReportStyleNotFound& e) {
+      throw UsageError(std::string(e.what()) + " (see 'orlixreport styles')");
+    }
+
+    auto [data, mask] = ReadData(*options, err);
+    const LocaleInfo& locale = CurrentLocale();
+    MemoryGrid grid;
+    ShowDataInGrid(grid, mask, std::move(data), locale);
+    ArrangeGrid(*options, grid);
+
+    const double now = LocalNowAsOleDate();
+    const std::shared_ptr<cReport> job = PrepareReportJob(grid, request, now, locale);
+    Render(*job, grid.ItemCount(), err);
+    if (options->outputFile.empty() && !options->view) {
+      out << TextToFileBytes(job->ReportContents);
+      return 0;
+    }
+    return StoreAndShow(*options, *job, now, locale, err);
+  } catch (const std::exception& e) {
+    err << kPrefix << ": " << e.what() << "\n";
+    return 1;
+  }
 }
 
 }  // namespace orlix::cli

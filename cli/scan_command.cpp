@@ -61,14 +61,15 @@ int RunScanCommand(const std::vector<std::string>& args, std::ostream& out, std:
     ++i;
   }
 
-  std::string warning;
-  std::unique_ptr<RegistrySource> registry = OpenRegistrySource(source, &error, &warning);
-  if (!registry) {
-    err << "orlixreport scan: " << error << "\n";
+  OpenedClassRoot classRoot;
+  try {
+    classRoot = OpenClassRoot(source);
+  } catch (const ClassRootError& e) {
+    err << "orlixreport scan: " << e.what() << "\n";
     return 1;
   }
-  if (!warning.empty()) err << "orlixreport scan: warning: " << warning << "\n";
-  const std::vector<TextRow> rows = ComponentRows(BuildComponentList(*registry));
+  if (!classRoot.warning.empty()) err << "orlixreport scan: warning: " << classRoot.warning << "\n";
+  const std::vector<TextRow> rows = ComponentRows(BuildComponentList(*classRoot.source));
   if (json) {
     WriteJsonRows(out, rows);
   } else {

@@ -1,9 +1,5 @@
 #include "cli/source_options.h"
 
-#include <exception>
-
-#include "platform/registry_file.h"
-
 namespace orlix::cli {
 namespace {
 
@@ -16,28 +12,6 @@ const SourceOption kSourceOptions[] = {
     {"--registry", &SourceOptions::registryFile},
     {"--wine-prefix", &SourceOptions::winePrefix},
 };
-
-// The file-backed loaders throw RegistryFileError ("file:line: message") for a file that cannot
-// be used; the tool passes that line on. Skipped malformed lines become one warning line.
-template <typename Load>
-std::unique_ptr<RegistrySource> LoadOrExplain(Load load, std::string* error, std::string* warning) {
-  try {
-    std::unique_ptr<FileRegistrySource> source = load();
-    if (!source) {
-      *error = "cannot read the registry source";
-      return nullptr;
-    }
-    const auto& skipped = source->Warnings();
-    if (warning != nullptr && !skipped.empty()) {
-      *warning = std::to_string(skipped.size()) + " malformed line(s) skipped, the first at " +
-                 DescribeRegistryFileProblem(skipped[0].file, skipped[0].line, skipped[0].message);
-    }
-    return source;
-  } catch (const std::exception& e) {
-    *error = e.what();
-  }
-  return nullptr;
-}
 
 }  // namespace
 
@@ -86,29 +60,6 @@ const char* SourceOptionsHelp() {
          "  --wine-prefix DIR   read the class root of a Wine prefix\n"
          "                      (default: the live registry on Windows; elsewhere $WINEPREFIX,\n"
          "                      then ~/.wine)\n";
-}
-
-std::unique_ptr<RegistrySource> OpenRegistrySource(const SourceOptions& options, std::string* error,
-                                                   std::string* warning) {
-  if (!options.registryFile.empty()) {
-    return LoadOrExplain([&] { return LoadRegistryFile(options.registryFile); }, error, warning);
-  }
-  if (!options.winePrefix.empty()) return OpenWinePrefix(options.winePrefix, error, warning);
-  return OpenDefaultRegistrySource(error, warning);
-}
-
-std::unique_ptr<RegistrySource> OpenWinePrefix(const std::string& dir, std::string* error, std::string* warning) {
-  return LoadOrExplain([&] { return LoadWinePrefix(dir); }, error, warning);
-}
-
-std::string DefaultWinePrefix(const char* winePrefixVariable, const char* homeVariable) {
-  if (winePrefixVariable != nullptr && *winePrefixVariable != '\0') return winePrefixVariable;
-  if (homeVariable != nullptr && *homeVariable != '\0') {
-    std::string home = homeVariable;
-    if (home.back() != '/') home += '/';
-    return home + ".wine";
-  }
-  return std::string();
 }
 
 }  // namespace orlix::cli

@@ -1,22 +1,18 @@
 // The registry source options shared by the commands that read a class root:
 //   --registry FILE     a registry export (.reg) or a Wine hive file (system.reg, user.reg)
 //   --wine-prefix DIR   the class root of a Wine prefix (its system.reg and user.reg)
-// Without either: the live class root on Windows; elsewhere the prefix $WINEPREFIX, then ~/.wine.
+// Without either: the default class root (OpenDefaultClassRoot).
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/registry_source.h"
+#include "app/class_root.h"
 
 namespace orlix::cli {
 
-struct SourceOptions {
-  std::string registryFile;
-  std::string winePrefix;
-};
+using SourceOptions = ClassRootChoice;
 
 enum class OptionResult { NotMine, Taken, Error };
 
@@ -28,21 +24,5 @@ OptionResult TakeSourceOption(const std::vector<std::string>& args, std::size_t*
 
 // Help lines for the options, indented like the commands' own.
 const char* SourceOptionsHelp();
-
-// Opens the chosen class root; null with a one-line *error when it cannot be read. Lines of a
-// file that were skipped as malformed are summed up in one line in *warning (when given).
-std::unique_ptr<RegistrySource> OpenRegistrySource(const SourceOptions& options, std::string* error,
-                                                   std::string* warning = nullptr);
-
-// The source used when no option names one: the live registry on Windows, a Wine prefix elsewhere.
-std::unique_ptr<RegistrySource> OpenDefaultRegistrySource(std::string* error, std::string* warning);
-
-// The class root of the Wine prefix in `dir`; null with a one-line *error when its registry
-// files are missing or cannot be read.
-std::unique_ptr<RegistrySource> OpenWinePrefix(const std::string& dir, std::string* error, std::string* warning);
-
-// The Wine prefix used by default: $WINEPREFIX when set and not empty, else $HOME/.wine; empty
-// when neither can be formed.
-std::string DefaultWinePrefix(const char* winePrefixVariable, const char* homeVariable);
 
 }  // namespace orlix::cli

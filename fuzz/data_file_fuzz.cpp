@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <string>
 
-#include "cli/data_file.h"
+#include "reportview/data_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace orlix::cli;
+  using namespace orlix;
   if (size < 1) return 0;
   const std::string content(reinterpret_cast<const char*>(data + 1), size - 1);
   const bool skipHeader = (data[0] & 4) != 0;

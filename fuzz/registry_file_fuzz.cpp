@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/registry_file.h"
+#include "platform/regfile/registry_file.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/text.h"
+#include "base/text_encoding.h"
 
 namespace orlix {
 namespace {
@@ -21,57 +22,10 @@ std::string_view TrimProfileSpace(std::string_view text) {
 
 std::string_view CutAtNul(std::string_view text) { return text.substr(0, text.find('\0')); }
 
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-// UTF-16 without its byte order mark to UTF-8; an unpaired surrogate becomes U+FFFD and an odd
-// last byte is dropped.
-std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
-  std::string out;
-  out.reserve(bytes.size());
-  auto unit = [&](std::size_t i) -> char32_t {
-    const auto a = static_cast<unsigned char>(bytes[i]);
-    const auto b = static_cast<unsigned char>(bytes[i + 1]);
-    return bigEndian ? static_cast<char32_t>((a << 8) | b) : static_cast<char32_t>((b << 8) | a);
-  };
-  const std::size_t n = bytes.size() & ~static_cast<std::size_t>(1);
-  for (std::size_t i = 0; i < n; i += 2) {
-    char32_t cp = unit(i);
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 2 < n) {
-      const char32_t low = unit(i + 2);
-      if (low >= 0xDC00 && low <= 0xDFFF) {
-        cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
-        i += 2;
-      } else {
-        cp = 0xFFFD;
-      }
-    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-      cp = 0xFFFD;
-    }
-    AppendUtf8(out, cp);
-  }
-  return out;
-}
-
 std::string DecodeFile(std::string_view bytes) {
   if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return std::string(bytes.substr(3));
-  if (bytes.substr(0, 2) == "\xFF\xFE") return Utf16ToUtf8(bytes.substr(2), false);
-  if (bytes.substr(0, 2) == "\xFE\xFF") return Utf16ToUtf8(bytes.substr(2), true);
+  if (bytes.substr(0, 2) == "\xFF\xFE") return Utf16ToUtf8(Utf16FromBytes(bytes.substr(2), false));
+  if (bytes.substr(0, 2) == "\xFE\xFF") return Utf16ToUtf8(Utf16FromBytes(bytes.substr(2), true));
   return std::string(bytes);
 }
 

@@ -6,6 +6,7 @@
 #include "platform/ansi_win.h"
 #include "platform/file_system_win.h"
 #include "platform/process_launcher.h"
+#include "platform/unique_handle_win.h"
 
 namespace orlix {
 namespace {
@@ -27,8 +28,8 @@ class Win32ProcessLauncher : public ProcessLauncher {
       return false;
     }
     // The viewer is independent: its handles are not needed, and it is never waited for.
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    const UniqueKernelHandle thread(process.hThread);
+    const UniqueKernelHandle started(process.hProcess);
     return true;
   }
 

@@ -1,73 +1,153 @@
-// One small owning template per Win32 handle kind: move-only, releases exactly once.
+// Ownership of Win32 handles: one move-only template that releases exactly once, with a named
+// instance per handle kind, and scope guards for paired calls (window locks, selections).
+// Interface pointers are owned by Microsoft::WRL::ComPtr (<wrl/client.h>).
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
+#include <oleauto.h>
 
 #include <utility>
 
 namespace orlix {
 
-template <typename Handle, typename Result, Result(WINAPI* Release)(Handle), Handle Invalid = Handle()>
-class UniqueHandle {
+// Traits: Handle, Invalid() (the empty value), IsValid(h) and Close(h).
+template <typename Traits>
+class BasicUniqueHandle {
  public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(Handle h) : handle_(h) {}
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, Invalid)) {}
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    if (this != &other) reset(std::exchange(other.handle_, Invalid));
+  using Handle = typename Traits::Handle;
+
+  BasicUniqueHandle() = default;
+  explicit BasicUniqueHandle(Handle h) : handle_(h) {}
+  BasicUniqueHandle(const BasicUniqueHandle&) = delete;
+  BasicUniqueHandle& operator=(const BasicUniqueHandle&) = delete;
+  BasicUniqueHandle(BasicUniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, Traits::Invalid())) {}
+  BasicUniqueHandle& operator=(BasicUniqueHandle&& other) noexcept {
+    if (this != &other) reset(std::exchange(other.handle_, Traits::Invalid()));
     return *this;
   }
-  ~UniqueHandle() { reset(); }
+  ~BasicUniqueHandle() { reset(); }
 
   Handle get() const { return handle_; }
+  // For functions that return a handle through an out-parameter; releases the current one.
   Handle* put() {
     reset();
     return &handle_;
   }
-  Handle release() { return std::exchange(handle_, Invalid); }
-  void reset(Handle h = Invalid) {
-    if (handle_ != Invalid) Release(handle_);
+  Handle release() { return std::exchange(handle_, Traits::Invalid()); }
+  void reset(Handle h = Traits::Invalid()) {
+    if (Traits::IsValid(handle_)) Traits::Close(handle_);
     handle_ = h;
   }
-  explicit operator bool() const { return handle_ != Invalid; }
+  explicit operator bool() const { return Traits::IsValid(handle_); }
 
  private:
-  Handle handle_ = Invalid;
+  Handle handle_ = Traits::Invalid();
 };
 
-using UniqueHkey = UniqueHandle<HKEY, LSTATUS, ::RegCloseKey>;
-using UniqueHicon = UniqueHandle<HICON, BOOL, ::DestroyIcon>;
+// Handles released by one function, with one empty value (null unless given).
+template <typename H, typename Result, Result(WINAPI* Release)(H), H Empty = H()>
+struct ReleasedBy {
+  using Handle = H;
+  static Handle Invalid() { return Empty; }
+  static bool IsValid(Handle h) { return h != Empty; }
+  static void Close(Handle h) { Release(h); }
+};
+
+template <typename Handle, typename Result, Result(WINAPI* Release)(Handle), Handle Invalid = Handle()>
+using UniqueHandle = BasicUniqueHandle<ReleasedBy<Handle, Result, Release, Invalid>>;
+
+// File handles: CreateFile reports failure as INVALID_HANDLE_VALUE, other calls as null.
+struct FileHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+  static void Close(Handle h) { ::CloseHandle(h); }
+};
+
 inline BOOL WINAPI DeleteGdiObject(HGDIOBJ object) { return ::DeleteObject(object); }
+inline BOOL WINAPI DeleteFontObject(HFONT font) { return ::DeleteObject(font); }
+inline BOOL WINAPI DestroyImageList(HIMAGELIST list) { return ::ImageList_Destroy(list); }
+inline void WINAPI FreeBstr(BSTR text) { ::SysFreeString(text); }
+
+using UniqueHkey = UniqueHandle<HKEY, LSTATUS, ::RegCloseKey>;
+using UniqueFile = BasicUniqueHandle<FileHandleTraits>;
+using UniqueKernelHandle = UniqueHandle<HANDLE, BOOL, ::CloseHandle>;  // processes, threads, events
+using UniqueHicon = UniqueHandle<HICON, BOOL, ::DestroyIcon>;
 using UniqueGdiObject = UniqueHandle<HGDIOBJ, BOOL, DeleteGdiObject>;
+using UniqueHfont = UniqueHandle<HFONT, BOOL, DeleteFontObject>;
+using UniqueHmodule = UniqueHandle<HMODULE, BOOL, ::FreeLibrary>;
+using UniqueHimagelist = UniqueHandle<HIMAGELIST, BOOL, DestroyImageList>;
+using UniqueBstr = UniqueHandle<BSTR, void, FreeBstr>;
+using UniqueSafeArray = UniqueHandle<SAFEARRAY*, HRESULT, ::SafeArrayDestroy>;
 using UniqueHdc = UniqueHandle<HDC, BOOL, ::DeleteDC>;
 using UniqueHwnd = UniqueHandle<HWND, BOOL, ::DestroyWindow>;
-using UniqueImageList = UniqueHandle<HIMAGELIST, BOOL, ::ImageList_Destroy>;
+using UniqueImageList = UniqueHimagelist;
 
-// Kernel handles whose invalid value is INVALID_HANDLE_VALUE (files) or null (processes, threads).
-class UniqueFile {
+// Runs `undo` when the scope ends, unless dismissed.
+template <typename Undo>
+class ScopeGuard {
  public:
-  UniqueFile() = default;
-  explicit UniqueFile(HANDLE h) : handle_(h) {}
-  UniqueFile(const UniqueFile&) = delete;
-  UniqueFile& operator=(const UniqueFile&) = delete;
-  UniqueFile(UniqueFile&& other) noexcept : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
-  UniqueFile& operator=(UniqueFile&& other) noexcept {
-    if (this != &other) reset(std::exchange(other.handle_, INVALID_HANDLE_VALUE));
-    return *this;
+  explicit ScopeGuard(Undo undo) : undo_(std::move(undo)) {}
+  ScopeGuard(const ScopeGuard&) = delete;
+  ScopeGuard& operator=(const ScopeGuard&) = delete;
+  ~ScopeGuard() {
+    if (active_) undo_();
   }
-  ~UniqueFile() { reset(); }
-  HANDLE get() const { return handle_; }
-  void reset(HANDLE h = INVALID_HANDLE_VALUE) {
-    if (handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr) ::CloseHandle(handle_);
-    handle_ = h;
-  }
-  explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+  void Dismiss() { active_ = false; }
 
  private:
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  Undo undo_;
+  bool active_ = true;
+};
+
+// LockWindowUpdate for a scope. Only one window can be locked at a time: locked() is false when
+// another window holds the lock, and then nothing is undone.
+class WindowUpdateLock {
+ public:
+  explicit WindowUpdateLock(HWND hwnd) : locked_(hwnd != nullptr && ::LockWindowUpdate(hwnd) != FALSE) {}
+  WindowUpdateLock(const WindowUpdateLock&) = delete;
+  WindowUpdateLock& operator=(const WindowUpdateLock&) = delete;
+  ~WindowUpdateLock() {
+    if (locked_) ::LockWindowUpdate(nullptr);
+  }
+  bool locked() const { return locked_; }
+
+ private:
+  bool locked_;
+};
+
+// WM_SETREDRAW off for a scope; on again (and the window repainted) at its end.
+class WindowRedrawLock {
+ public:
+  explicit WindowRedrawLock(HWND hwnd) : hwnd_(hwnd) {
+    if (hwnd_) ::SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
+  }
+  WindowRedrawLock(const WindowRedrawLock&) = delete;
+  WindowRedrawLock& operator=(const WindowRedrawLock&) = delete;
+  ~WindowRedrawLock() {
+    if (!hwnd_) return;
+    ::SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(hwnd_, nullptr, TRUE);
+  }
+
+ private:
+  HWND hwnd_;
+};
+
+// SelectObject into a device context for a scope; the previous object is selected back.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(::SelectObject(dc, object)) {}
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+  ~SelectedObject() {
+    if (previous_ != nullptr && previous_ != HGDI_ERROR) ::SelectObject(dc_, previous_);
+  }
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
 };
 
 }  // namespace orlix

@@ -1,4 +1,5 @@
-// The COM boundary of Variant: VARIANT, BSTR and SAFEARRAY owners, and conversions both ways.
+// The COM boundary of Variant: the VARIANT owner (BSTR and SAFEARRAY owners are in
+// platform/unique_handle_win.h), and conversions both ways.
 // Hosts hand arrays as VT_ARRAY|VT_VARIANT, often by reference (VBScript's Dim a(4, 2));
 // indices are kept in the host's order (the first dimension of the script is ours too).
 #pragma once
@@ -9,35 +10,9 @@
 #include <utility>
 
 #include "base/variant.h"
+#include "platform/unique_handle_win.h"
 
 namespace orlix {
-
-class UniqueBstr {
- public:
-  UniqueBstr() = default;
-  explicit UniqueBstr(BSTR value) : value_(value) {}
-  UniqueBstr(const UniqueBstr&) = delete;
-  UniqueBstr& operator=(const UniqueBstr&) = delete;
-  UniqueBstr(UniqueBstr&& other) noexcept : value_(std::exchange(other.value_, nullptr)) {}
-  UniqueBstr& operator=(UniqueBstr&& other) noexcept {
-    if (this != &other) reset(std::exchange(other.value_, nullptr));
-    return *this;
-  }
-  ~UniqueBstr() { reset(); }
-  BSTR get() const { return value_; }
-  BSTR* put() {
-    reset();
-    return &value_;
-  }
-  BSTR release() { return std::exchange(value_, nullptr); }
-  void reset(BSTR value = nullptr) {
-    if (value_) ::SysFreeString(value_);
-    value_ = value;
-  }
-
- private:
-  BSTR value_ = nullptr;
-};
 
 // A VARIANT cleared exactly once.
 class UniqueVariant {
@@ -67,29 +42,6 @@ class UniqueVariant {
 
  private:
   VARIANT value_;
-};
-
-class UniqueSafeArray {
- public:
-  UniqueSafeArray() = default;
-  explicit UniqueSafeArray(SAFEARRAY* array) : array_(array) {}
-  UniqueSafeArray(const UniqueSafeArray&) = delete;
-  UniqueSafeArray& operator=(const UniqueSafeArray&) = delete;
-  UniqueSafeArray(UniqueSafeArray&& other) noexcept : array_(std::exchange(other.array_, nullptr)) {}
-  UniqueSafeArray& operator=(UniqueSafeArray&& other) noexcept {
-    if (this != &other) reset(std::exchange(other.array_, nullptr));
-    return *this;
-  }
-  ~UniqueSafeArray() { reset(); }
-  SAFEARRAY* get() const { return array_; }
-  SAFEARRAY* release() { return std::exchange(array_, nullptr); }
-  void reset(SAFEARRAY* array = nullptr) {
-    if (array_) ::SafeArrayDestroy(array_);
-    array_ = array;
-  }
-
- private:
-  SAFEARRAY* array_ = nullptr;
 };
 
 // SafeArrayLock for one scope; ok() is false when the lock was refused.

@@ -1,7 +1,5 @@
 #include "report/registry.h"
 
-#include <stdexcept>
-
 namespace orlix {
 
 RegKey cRegistry::GetKey(RegKey hKey, const std::string& strSubKey) const {
@@ -10,18 +8,22 @@ RegKey cRegistry::GetKey(RegKey hKey, const std::string& strSubKey) const {
   return opened;
 }
 
-std::string cRegistry::GetValue(RegKey hKey, const std::string& strName) const {
+ScopedRegKey cRegistry::OpenKey(RegKey hKey, const std::string& strSubKey) const {
+  return ScopedRegKey(source_, hKey, strSubKey);
+}
+
+std::optional<std::string> cRegistry::GetValue(RegKey hKey, const std::string& strName) const {
   std::uint32_t type = reg_type::kSz;
   std::uint32_t size = kValueBufferBytes;
   std::string data;
-  if (source_.QueryValue(hKey, strName, &type, &data, &size) != reg_status::kSuccess) return std::string();
+  if (source_.QueryValue(hKey, strName, &type, &data, &size) != reg_status::kSuccess) return std::nullopt;
   const std::size_t nul = data.find('\0');
   if (nul == std::string::npos) {
     // The narrow API adds the terminator that a string value was stored without whenever the
     // buffer has room for it; only other types, or a buffer filled to the last byte, stay open.
     const bool stringType = type == reg_type::kSz || type == reg_type::kExpandSz || type == reg_type::kMultiSz;
     if (stringType && size < kValueBufferBytes) return data;
-    throw std::invalid_argument("the registry value '" + strName + "' fills its buffer without a terminator");
+    return std::nullopt;
   }
   return data.substr(0, nul);
 }

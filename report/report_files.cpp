@@ -7,9 +7,11 @@
 
 #include "base/date_serial.h"
 #include "base/format.h"
+#include "base/local_time.h"
 #include "base/locale_info.h"
 #include "base/text.h"
 #include "base/variant.h"
+#include "platform/current_locale.h"
 #include "platform/file_system.h"
 #include "platform/process_launcher.h"
 #include "platform/registry_source.h"
@@ -41,12 +43,7 @@ std::string FirstCharacters(const std::string& text, std::size_t count) {
 
 double LocalNowAsOleDate() {
   const std::time_t t = std::time(nullptr);
-  std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &t);
-#else
-  localtime_r(&t, &local);
-#endif
+  const std::tm local = LocalTime(t);
   double date = 0;
   MakeOleDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
               local.tm_sec > 59 ? 59 : local.tm_sec, &date);
@@ -55,21 +52,14 @@ double LocalNowAsOleDate() {
 
 namespace {
 
-// The default value of a key under the class root, or empty text. Every key opened is closed,
-// and a value the reader rejects reads as missing.
+// The default value of a key under the class root, or empty text when it is missing or cannot
+// be read.
 std::string ReadClassRootDefault(RegistrySource* source, const std::string& subKey) {
   if (!source) return std::string();
   const cRegistry registry(*source);
-  const RegKey key = registry.GetKey(source->Root(), subKey);
-  if (key == 0) return std::string();
-  std::string value;
-  try {
-    value = registry.GetValue(key, std::string());
-  } catch (const std::exception&) {
-    value.clear();
-  }
-  registry.CloseKey(key);
-  return value;
+  const ScopedRegKey key = registry.OpenKey(source->Root(), subKey);
+  if (!key) return std::string();
+  return registry.GetValue(key.get(), std::string()).value_or(std::string());
 }
 
 // The file class registered for an extension, then the default value of a key below it.

@@ -731,7 +731,7 @@ bool cReport::RenderCsv() {
   doc += kCrLf;
   for (int r = 0; r < grid.ItemCount(); ++r) {
     const int subItems = grid.SubItemCount(r);
-    for (int k = 0; k <= subItems; ++k) {
+    for (int k = 0; k <= subItems && k < columns; ++k) {
       if (k > 0) doc += ',';
       quote(&doc, grid.ItemText(r, mlngColumnOrder.at(static_cast<std::size_t>(k))));
     }

@@ -7,6 +7,7 @@
 
 #include "base/format.h"
 #include "base/text.h"
+#include "platform/current_locale.h"
 
 namespace orlix {
 

@@ -295,20 +295,16 @@ void ListViewGrid::RemoveAllItems() { ::SendMessageA(hwnd_, LVM_DELETEALLITEMS, 
 
 void ListViewGrid::LockRedraw() {
   if (lockDepth_++ != 0) return;
-  lockHeld_ = ::LockWindowUpdate(hwnd_) != FALSE;
+  windowLock_.emplace(hwnd_);
   // The window lock stops painting but not the scroll bar updates of every insert;
   // the control's own redraw switch stops those too.
-  ::SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
+  redrawLock_.emplace(hwnd_);
 }
 
 void ListViewGrid::UnlockRedraw() {
   if (lockDepth_ == 0 || --lockDepth_ != 0) return;
-  ::SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
-  if (lockHeld_) {
-    ::LockWindowUpdate(nullptr);
-    lockHeld_ = false;
-  }
-  ::InvalidateRect(hwnd_, nullptr, TRUE);
+  redrawLock_.reset();
+  windowLock_.reset();
 }
 
 }  // namespace orlix

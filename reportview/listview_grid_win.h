@@ -4,9 +4,11 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/unique_handle_win.h"
 #include "reportview/grid.h"
 
 namespace orlix {
@@ -67,7 +69,8 @@ class ListViewGrid final : public Grid {
   HWND hwnd_;
   std::vector<std::string> keys_;  // by column index
   int lockDepth_ = 0;
-  bool lockHeld_ = false;
+  std::optional<WindowUpdateLock> windowLock_;
+  std::optional<WindowRedrawLock> redrawLock_;
 };
 
 }  // namespace orlix

@@ -5,6 +5,7 @@
 
 #include "base/format.h"
 #include "base/text.h"
+#include "platform/current_locale.h"
 
 namespace orlix {
 

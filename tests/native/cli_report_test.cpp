@@ -135,6 +135,10 @@ TEST(ReportCommand, BadCommandLinesFailWithOneLine) {
   ExpectOneLineFailure(
       Orlixreport({"report", "--format", "csv", "--mask", "9=\"A\"", "--data", kFiles + "people.csv"}),
       "does not fit the mask");
+  // A mask without fields is refused in words, not with the container's own message.
+  const ToolRun empty = Orlixreport({"report", "--format", "csv", "--mask", "", "--data", kFiles + "cells.json"});
+  ExpectOneLineFailure(empty, "the mask names no field");
+  EXPECT_EQ(empty.err.find("_M_"), std::string::npos) << empty.err;
   const ToolRun help = Orlixreport({"report", "--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--format"), std::string::npos);

@@ -1,10 +1,10 @@
-#include "cli/data_file.h"
+#include "reportview/data_file.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-namespace orlix::cli {
+namespace orlix {
 namespace {
 
 VariantArray Parse(const std::string& text, DataFormat format, bool header = false) {
@@ -121,4 +121,4 @@ TEST(DataFile, ReadsFilesAndNamesMissingOnes) {
 }
 
 }  // namespace
-}  // namespace orlix::cli
+}  // namespace orlix

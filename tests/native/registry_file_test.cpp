@@ -1,6 +1,6 @@
 // The class root read from registry exports and Wine hives, checked through the RegistrySource
 // calls the scan and cRegistry make.
-#include "platform/registry_file.h"
+#include "platform/regfile/registry_file.h"
 
 #include <gtest/gtest.h>
 

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <set>
+#include <optional>
 #include <stdexcept>
 
 #include "base/keyed_collection.h"
@@ -122,7 +123,7 @@ TEST_F(RegistryTest, GetValueReadsDefaultAndNamedValuesWithTheirBlanks) {
   EXPECT_EQ(registry.GetValue(key, "Content Type"), "  text/html  ");
   EXPECT_EQ(registry.GetValue(key, "Inner"), "a  b");
   EXPECT_EQ(registry.GetValue(key, "Empty"), "");
-  EXPECT_EQ(registry.GetValue(key, "Missing"), "");
+  EXPECT_EQ(registry.GetValue(key, "Missing"), std::nullopt);
   EXPECT_EQ(source.queriedType, reg_type::kSz);
   registry.CloseKey(key);
 }
@@ -133,12 +134,12 @@ TEST_F(RegistryTest, TheBufferHolds253CharactersAndTheirTerminator) {
   source.SetString("k", "long", std::string(2000, 'c'));
   const RegKey key = registry.GetKey(source.Root(), "k");
   EXPECT_EQ(registry.GetValue(key, "253"), std::string(252, 'a') + " ");
-  EXPECT_EQ(registry.GetValue(key, "254"), "");  // too long: empty, never a truncated text
-  EXPECT_EQ(registry.GetValue(key, "long"), "");
+  EXPECT_EQ(registry.GetValue(key, "254"), std::nullopt);  // too long: no value, never a truncated text
+  EXPECT_EQ(registry.GetValue(key, "long"), std::nullopt);
   registry.CloseKey(key);
 }
 
-TEST_F(RegistryTest, TheTypePlaysNoPartAndAFullBufferWithoutTerminatorIsAnError) {
+TEST_F(RegistryTest, TheTypePlaysNoPartAndAFullBufferWithoutTerminatorIsNoValue) {
   source.SetRaw("k", "dword", reg_type::kDword, std::string("\x41\x42\x00\x00", 4));
   source.SetRaw("k", "multi", reg_type::kMultiSz, std::string("one\0two\0\0", 9));
   source.SetRaw("k", "full", reg_type::kSz, std::string(254, 'z'));
@@ -148,23 +149,23 @@ TEST_F(RegistryTest, TheTypePlaysNoPartAndAFullBufferWithoutTerminatorIsAnError)
   const RegKey key = registry.GetKey(source.Root(), "k");
   EXPECT_EQ(registry.GetValue(key, "dword"), "AB");
   EXPECT_EQ(registry.GetValue(key, "multi"), "one");
-  EXPECT_THROW(registry.GetValue(key, "full"), std::invalid_argument);
-  EXPECT_THROW(registry.GetValue(key, "binary"), std::invalid_argument);
+  EXPECT_EQ(registry.GetValue(key, "full"), std::nullopt);
+  EXPECT_EQ(registry.GetValue(key, "binary"), std::nullopt);
   // A shorter string stored without terminator is terminated by the API; other types are not.
   EXPECT_EQ(registry.GetValue(key, "short"), "abc");
-  EXPECT_THROW(registry.GetValue(key, "short binary"), std::invalid_argument);
+  EXPECT_EQ(registry.GetValue(key, "short binary"), std::nullopt);
   registry.CloseKey(key);
 }
 
-TEST_F(RegistryTest, FailuresReadAsEmptyText) {
+TEST_F(RegistryTest, FailuresReadAsNoValue) {
   source.SetString("locked", "", "secret");
   source.DenyValues("locked");
   const RegKey key = registry.GetKey(source.Root(), "locked");
   ASSERT_NE(key, 0u);
-  EXPECT_EQ(registry.GetValue(key, ""), "");
+  EXPECT_EQ(registry.GetValue(key, ""), std::nullopt);
   registry.CloseKey(key);
-  EXPECT_EQ(registry.GetValue(key, ""), "");  // closed handle
-  EXPECT_EQ(registry.GetValue(0, ""), "");
+  EXPECT_EQ(registry.GetValue(key, ""), std::nullopt);  // closed handle
+  EXPECT_EQ(registry.GetValue(0, ""), std::nullopt);
 }
 
 // The Library helpers beside cRegistry.

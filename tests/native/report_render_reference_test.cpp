@@ -1,4 +1,4 @@
-// The renderer against the literal fill (tests/native/report_render_reference.h): the same bytes
+// The renderer against the literal fill (testing/report_render_reference.h): the same bytes
 // and the same progress events for generated grids, for every built-in style and for templates
 // that use placeholders oddly (repeated, misplaced, in other letter cases, missing, or feeding
 // back into their own part).
@@ -13,7 +13,7 @@
 
 #include "report/report.h"
 #include "report/report_styles.h"
-#include "tests/native/render_test_support.h"
+#include "testing/render_test_support.h"
 
 namespace orlix {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "report/report.h"
 #include "report/report_styles.h"
-#include "tests/native/render_test_support.h"
+#include "testing/render_test_support.h"
 
 namespace orlix {
 namespace {

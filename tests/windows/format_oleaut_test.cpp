@@ -15,6 +15,7 @@
 
 #include "base/format.h"
 #include "base/locale_info.h"
+#include "platform/current_locale.h"
 #include "platform/ansi_win.h"
 #include "platform/variant_com_win.h"
 

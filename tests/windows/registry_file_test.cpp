@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "platform/ansi_win.h"
-#include "platform/reg_text.h"
-#include "platform/registry_file.h"
+#include "platform/regfile/reg_text.h"
+#include "platform/regfile/registry_file.h"
 
 namespace orlix {
 namespace {

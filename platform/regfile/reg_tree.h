@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/reg_text.h"
+#include "platform/regfile/reg_text.h"
 
 namespace orlix::regfile {
 

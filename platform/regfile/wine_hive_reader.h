@@ -15,8 +15,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/reg_diagnostics.h"
-#include "platform/reg_tree.h"
+#include "platform/regfile/reg_diagnostics.h"
+#include "platform/regfile/reg_tree.h"
 
 namespace orlix::regfile {
 

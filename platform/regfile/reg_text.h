@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/text_encoding.h"
+
 namespace orlix::regfile {
 
 // The ANSI code page that the narrow ("A") functions convert through. Windows-1252 is the
@@ -20,10 +22,9 @@ enum class KeyFold { kLower, kUpper };
 char16_t FoldUnit(char16_t unit, KeyFold fold);
 std::u16string FoldName(std::u16string_view name, KeyFold fold);
 
-// Decodes UTF-8; an invalid sequence becomes U+FFFD.
-std::u16string Utf8ToUtf16(std::string_view utf8);
-// Encodes UTF-16; an unpaired surrogate becomes U+FFFD.
-std::string Utf16ToUtf8(std::u16string_view utf16);
+// UTF-8 <-> UTF-16 (invalid input becomes U+FFFD): the common text encoding module.
+using orlix::Utf16ToUtf8;
+using orlix::Utf8ToUtf16;
 bool IsValidUtf8(std::string_view bytes);
 
 // Windows-1252 <-> UTF-16, as MultiByteToWideChar / WideCharToMultiByte do it (best-fit

@@ -26,8 +26,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/reg_diagnostics.h"
-#include "platform/reg_text.h"
+#include "platform/regfile/reg_diagnostics.h"
+#include "platform/regfile/reg_text.h"
 #include "platform/registry_source.h"
 
 namespace orlix {

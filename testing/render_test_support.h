@@ -9,7 +9,7 @@
 #include "report/report.h"
 #include "report/report_param.h"
 #include "reportview/memory_grid.h"
-#include "tests/native/report_render_reference.h"
+#include "testing/report_render_reference.h"
 
 namespace orlix {
 

@@ -1,4 +1,4 @@
-// Character tables behind platform/reg_text.h.
+// Character tables behind platform/regfile/reg_text.h.
 #pragma once
 
 #include <cstddef>
@@ -22,7 +22,6 @@ extern const CaseRun kLowerRuns[];
 extern const std::size_t kLowerRunCount;
 extern const CaseRun kUpperRuns[];
 extern const std::size_t kUpperRunCount;
-extern const char16_t kCp1252High[128];
 extern const BestFit kCp1252BestFit[];
 extern const std::size_t kCp1252BestFitCount;
 

@@ -1,4 +1,5 @@
 #include "base/locale_info.h"
+#include "platform/current_locale.h"
 
 namespace orlix {
 

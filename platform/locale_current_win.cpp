@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/locale_info.h"
+#include "platform/current_locale.h"
 #include "platform/ansi_win.h"
 
 namespace orlix {

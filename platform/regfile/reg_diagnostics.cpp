@@ -1,4 +1,4 @@
-#include "platform/reg_diagnostics.h"
+#include "platform/regfile/reg_diagnostics.h"
 
 #include <utility>
 

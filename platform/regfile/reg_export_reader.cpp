@@ -1,9 +1,9 @@
-#include "platform/reg_export_reader.h"
+#include "platform/regfile/reg_export_reader.h"
 
 #include <cstdint>
 #include <vector>
 
-#include "platform/reg_lines.h"
+#include "platform/regfile/reg_lines.h"
 #include "platform/registry_source.h"
 
 namespace orlix::regfile {

@@ -1,4 +1,4 @@
-#include "cli/data_file.h"
+#include "reportview/data_file.h"
 
 #include <cerrno>
 #include <cmath>
@@ -11,8 +11,9 @@
 #include <vector>
 
 #include "base/text.h"
+#include "base/text_encoding.h"
 
-namespace orlix::cli {
+namespace orlix {
 namespace {
 
 using Row = std::vector<Variant>;
@@ -248,24 +249,6 @@ class JsonReader {
     return first;
   }
 
-  static void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-
   bool Word(const char* word) {
     const std::size_t n = std::strlen(word);
     if (s_.compare(i_, n, word) != 0) return false;
@@ -358,4 +341,4 @@ VariantArray ReadDataFile(const std::string& path, bool skipHeader, const DataFo
   return ParseDataFile(content, format ? *format : GuessDataFormat(path, content), skipHeader, name);
 }
 
-}  // namespace orlix::cli
+}  // namespace orlix

@@ -1,4 +1,4 @@
-#include "platform/reg_tree.h"
+#include "platform/regfile/reg_tree.h"
 
 #include <algorithm>
 #include <deque>

@@ -14,7 +14,7 @@
 
 #include "base/variant.h"
 
-namespace orlix::cli {
+namespace orlix {
 
 enum class DataFormat { Csv, Tsv, Json };
 
@@ -38,4 +38,4 @@ VariantArray ParseDataFile(const std::string& content, DataFormat format, bool s
 // Reads and parses a file ("-" is standard input). Throws DataFileError.
 VariantArray ReadDataFile(const std::string& path, bool skipHeader, const DataFormat* format = nullptr);
 
-}  // namespace orlix::cli
+}  // namespace orlix

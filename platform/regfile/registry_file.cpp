@@ -1,13 +1,13 @@
-#include "platform/registry_file.h"
+#include "platform/regfile/registry_file.h"
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <system_error>
 
-#include "platform/reg_export_reader.h"
-#include "platform/reg_tree.h"
-#include "platform/wine_hive_reader.h"
+#include "platform/regfile/reg_export_reader.h"
+#include "platform/regfile/reg_tree.h"
+#include "platform/regfile/wine_hive_reader.h"
 
 namespace orlix {
 namespace {

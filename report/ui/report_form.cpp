@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/locale_info.h"
+#include "platform/current_locale.h"
 #include "base/text.h"
 #include "platform/ansi_win.h"
 #include "platform/file_system.h"

@@ -9,6 +9,7 @@
 
 #include "base/format.h"
 #include "base/locale_info.h"
+#include "platform/current_locale.h"
 #include "base/text.h"
 #include "platform/ansi_win.h"
 #include "platform/unique_handle_win.h"

@@ -44,10 +44,14 @@ long ModuleCount() { return gCount.load(); }
 
 }  // namespace orlix
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) {
     orlix::gModule = instance;
     ::DisableThreadLibraryCalls(instance);
+  } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
+    // Unloaded while the process goes on: window classes outlive a library unless it removes
+    // them, and a later load would find the grid's class pointing into freed code.
+    ::UnregisterClassA("OrlixReportView", instance);
   }
   return TRUE;
 }

@@ -41,21 +41,25 @@ LRESULT CALLBACK WatchShows(int code, WPARAM wParam, LPARAM lParam) {
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+struct DialogSearch {
+  const wchar_t* caption;  // null: any dialog
+  HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM search) {
+  auto* s = reinterpret_cast<DialogSearch*>(search);
+  wchar_t text[128] = {};
+  GetWindowTextW(window, text, 128);
+  if (IsWindowVisible(window) && IsClass(window, L"#32770") && (s->caption == nullptr || wcscmp(text, s->caption) == 0)) {
+    s->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 HWND FindOwnDialog(const wchar_t* caption) {
-  struct Search {
-    const wchar_t* caption;
-    HWND found;
-  } search{caption, nullptr};
-  EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM p) -> BOOL {
-    auto* s = reinterpret_cast<Search*>(p);
-    wchar_t text[128] = {};
-    GetWindowTextW(w, text, 128);
-    if (IsWindowVisible(w) && IsClass(w, L"#32770") && (s->caption == nullptr || wcscmp(text, s->caption) == 0)) {
-      s->found = w;
-      return FALSE;
-    }
-    return TRUE;
-  }, reinterpret_cast<LPARAM>(&search));
+  DialogSearch search{caption, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), MatchDialog, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -37,10 +38,18 @@ SIZE ClientSize(HWND window) {
   return {r.right - r.left, r.bottom - r.top};
 }
 
-TEST(AtlContainer, HostsTheControlVisiblyResizesAndCloses) {
-  OleApartment com;
-  OcxLibrary ocx;
-  ASSERT_EQ(ocx.Register(), S_OK);
+// The frame, the AtlAxWin host and the hosted control with a five-row grid.
+struct HostedGrid {
+  HWND frame = nullptr;
+  HWND host = nullptr;
+  HWND window = nullptr;  // the control's
+  HWND list = nullptr;
+  ComPtr<IUnknown> unknown;
+  ComPtr<IReportView> control;
+  ComPtr<IOleInPlaceObject> inPlace;
+};
+
+void HostGrid(HostedGrid* out) {
   HMODULE atl = LoadLibraryW(L"atl.dll");
   ASSERT_NE(atl, nullptr);
   auto init = reinterpret_cast<BOOL(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxWinInit")));
@@ -65,6 +74,8 @@ TEST(AtlContainer, HostsTheControlVisiblyResizesAndCloses) {
 
   ComPtr<IUnknown> unknown;
   ASSERT_EQ(getControl(host, &unknown), S_OK);
+  out->frame = frame;
+  out->host = host;
   ComPtr<IReportView> control;
   ASSERT_EQ(unknown->QueryInterface(kIidReportView, reinterpret_cast<void**>(control.GetAddressOf())), S_OK);
   ComPtr<IOleInPlaceObject> inPlace;
@@ -111,23 +122,81 @@ TEST(AtlContainer, HostsTheControlVisiblyResizesAndCloses) {
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 5);
   Pump(200);
-  if (const char* hold = std::getenv("ORLIX_OCX_HOLD_MS")) Pump(static_cast<DWORD>(std::atoi(hold)));
+  out->window = window;
+  out->list = list;
+  out->unknown = unknown;
+  out->control = control;
+  out->inPlace = inPlace;
+}
 
-  // Resizing the host resizes the control and its grid.
-  MoveWindow(host, 12, 12, 400, 220, TRUE);
-  Pump(200);
-  EXPECT_EQ(ClientSize(window).cx, 400);
-  EXPECT_EQ(ClientSize(window).cy, 220);
-  EXPECT_EQ(ClientSize(list).cx, 400);
+std::wstring FirstRowText(HWND list) {
+  wchar_t text[64] = {};
+  LVITEMW item{};
+  item.pszText = text;
+  item.cchTextMax = 64;
+  SendMessageW(list, LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+  return text;
+}
 
-  // Closing the container closes the control and takes its window down.
-  inPlace.Reset();
-  control.Reset();
-  unknown.Reset();
-  DestroyWindow(frame);
+void CloseAndCheck(HostedGrid& hosted, const OcxLibrary& ocx) {
+  HWND window = hosted.window;
+  hosted.inPlace.Reset();
+  hosted.control.Reset();
+  hosted.unknown.Reset();
+  DestroyWindow(hosted.frame);
   Pump(200);
   EXPECT_FALSE(IsWindow(window));
   EXPECT_EQ(ocx.CanUnloadNow(), S_OK);
+}
+
+TEST(AtlContainer, HostsTheControlVisiblyResizesAndCloses) {
+  OleApartment com;
+  OcxLibrary ocx;
+  ASSERT_EQ(ocx.Register(), S_OK);
+  HostedGrid hosted;
+  HostGrid(&hosted);
+  ASSERT_TRUE(hosted.list);
+  if (const char* hold = std::getenv("ORLIX_OCX_HOLD_MS")) Pump(static_cast<DWORD>(std::atoi(hold)));
+
+  // Resizing the host resizes the control and its grid.
+  MoveWindow(hosted.host, 12, 12, 400, 220, TRUE);
+  Pump(200);
+  EXPECT_EQ(ClientSize(hosted.window).cx, 400);
+  EXPECT_EQ(ClientSize(hosted.window).cy, 220);
+  EXPECT_EQ(ClientSize(hosted.list).cx, 400);
+
+  // Closing the container closes the control and takes its window down.
+  CloseAndCheck(hosted, ocx);
+}
+
+// A person clicks the ProgID header of the hosted grid (xdotool, from run_header_click.sh, which
+// sets ORLIX_OCX_CLICK_FILE): the grid sorts by it, descending on the first click. Run alone,
+// without the driver, there is nobody to click.
+TEST(AtlContainer, PersonClicksAColumnHeader) {
+  const char* clickFile = std::getenv("ORLIX_OCX_CLICK_FILE");
+  if (clickFile == nullptr) GTEST_SKIP() << "needs the xdotool driver (run_header_click.sh)";
+  OleApartment com;
+  OcxLibrary ocx;
+  ASSERT_EQ(ocx.Register(), S_OK);
+  HostedGrid hosted;
+  HostGrid(&hosted);
+  ASSERT_TRUE(hosted.list);
+  EXPECT_EQ(FirstRowText(hosted.list), L"Orlix.Grid");
+
+  // Where to click, in screen pixels: the middle of the first header item.
+  HWND header = reinterpret_cast<HWND>(SendMessageW(hosted.list, LVM_GETHEADER, 0, 0));
+  RECT first{};
+  ASSERT_TRUE(SendMessageW(header, HDM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first)));
+  POINT middle{(first.left + first.right) / 2, (first.top + first.bottom) / 2};
+  ClientToScreen(header, &middle);
+  FILE* out = std::fopen(clickFile, "w");
+  ASSERT_NE(out, nullptr);
+  std::fprintf(out, "%ld %ld\n", static_cast<long>(middle.x), static_cast<long>(middle.y));
+  std::fclose(out);
+
+  for (int i = 0; i < 200 && FirstRowText(hosted.list) == L"Orlix.Grid"; ++i) Pump(100);
+  EXPECT_EQ(FirstRowText(hosted.list), L"Orlix.Viewer") << "sorted by ProgID, descending";
+  CloseAndCheck(hosted, ocx);
 }
 
 }  // namespace

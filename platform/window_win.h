@@ -17,20 +17,6 @@ int WindowDpi(HWND window);
 // Twips (1440 per inch) as pixels at `dpi`, rounded to the nearest pixel.
 int TwipsToPixels(int twips, int dpi);
 
-// Calls LockWindowUpdate on a window for a scope; releases the lock only when it was taken.
-class RedrawLock {
- public:
-  explicit RedrawLock(HWND window) : held_(window && ::LockWindowUpdate(window) != FALSE) {}
-  ~RedrawLock() {
-    if (held_) ::LockWindowUpdate(nullptr);
-  }
-  RedrawLock(const RedrawLock&) = delete;
-  RedrawLock& operator=(const RedrawLock&) = delete;
-
- private:
-  bool held_;
-};
-
 // Shows the wait cursor for a scope and puts the previous one back.
 class WaitCursor {
  public:

@@ -143,12 +143,14 @@ struct ReportForm::State {
   HWND dialog = nullptr;
   int dpi = 96;
   std::map<int, HWND> controls;
-  UniqueImageList images;
+  UniqueHimagelist images;
   std::map<std::string, int> imageIndex;
   int imageSize = 16;
   std::vector<std::string> rowKeys;  // a row's lParam indexes this table
   std::exception_ptr loadError;
   int lastProgressPercent = -1;
+  int progressMaximum = -1;
+  DWORD lastProgressPaint = 0;
 
   HWND Control(int id) const {
     const auto found = controls.find(id);
@@ -268,10 +270,11 @@ struct ReportForm::State {
     ::GetWindowTextA(control, text, sizeof text);
     HDC dc = ::GetDC(control);
     if (!dc) return 0;
-    const HGDIOBJ previous = font ? ::SelectObject(dc, font) : nullptr;
     RECT measured{0, 0, 0, 0};
-    ::DrawTextA(dc, text, -1, &measured, DT_CALCRECT | DT_SINGLELINE | DT_LEFT);
-    if (previous) ::SelectObject(dc, previous);
+    {
+      SelectedObject withFont(dc, font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
+      ::DrawTextA(dc, text, -1, &measured, DT_CALCRECT | DT_SINGLELINE | DT_LEFT);
+    }
     ::ReleaseDC(control, dc);
     return measured.right - measured.left + 1;
   }
@@ -297,24 +300,20 @@ struct ReportForm::State {
     UniqueGdiObject bitmap(::CreateCompatibleBitmap(screen, imageSize, imageSize));
     ::ReleaseDC(dialog, screen);
     if (!surface || !bitmap) throw std::runtime_error("no drawing surface for the style icon");
-    int index = -1;
     {
-      const HGDIOBJ previous = ::SelectObject(surface.get(), bitmap.get());
+      SelectedObject drawing(surface.get(), bitmap.get());
       RECT all{0, 0, imageSize, imageSize};
       ::FillRect(surface.get(), &all, ::GetSysColorBrush(COLOR_WINDOW));
       if (icon) {
         ::DrawIconEx(surface.get(), 0, 0, icon, imageSize, imageSize, 0, nullptr, DI_NORMAL);
       } else {
         const int inset = imageSize / 8;
-        const HGDIOBJ pen = ::SelectObject(surface.get(), ::GetStockObject(BLACK_PEN));
-        const HGDIOBJ brush = ::SelectObject(surface.get(), ::GetStockObject(WHITE_BRUSH));
+        SelectedObject pen(surface.get(), ::GetStockObject(BLACK_PEN));
+        SelectedObject brush(surface.get(), ::GetStockObject(WHITE_BRUSH));
         ::Rectangle(surface.get(), inset * 2, inset, imageSize - inset * 2, imageSize - inset + 1);
-        ::SelectObject(surface.get(), brush);
-        ::SelectObject(surface.get(), pen);
       }
-      ::SelectObject(surface.get(), previous);
     }
-    index = ::ImageList_Add(images.get(), static_cast<HBITMAP>(bitmap.get()), nullptr);
+    const int index = ::ImageList_Add(images.get(), static_cast<HBITMAP>(bitmap.get()), nullptr);
     if (index < 0) throw std::runtime_error("the style icon cannot be added to the image list");
     return index;
   }
@@ -329,7 +328,7 @@ struct ReportForm::State {
   }
 
   void ListStyles(std::int32_t type) {
-    RedrawLock lock(Styles());
+    WindowUpdateLock lock(Styles());
     ::SendMessageA(Styles(), LVM_DELETEALLITEMS, 0, 0);
     for (const auto& job : StyleCollection())
       if (job->ReportType == type) ShowStyleItem(*job);
@@ -399,6 +398,9 @@ struct ReportForm::State {
       current.iImage = image;
       ::SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&current));
     }
+    const LONG_PTR style = ::GetWindowLongPtrA(list, GWL_STYLE);
+    if ((style & LVS_TYPEMASK) != LVS_REPORT)
+      ::SetWindowLongPtrA(list, GWL_STYLE, (style & ~static_cast<LONG_PTR>(LVS_TYPEMASK)) | LVS_REPORT);
   }
 
   // The icon of the job's file type, taken once per type from the registered icon file (its
@@ -439,6 +441,7 @@ struct ReportForm::State {
       CurrentReport(State& s, cReport& j) : state(s), job(j) {
         state.mobjCurrentReport = &job;
         state.lastProgressPercent = -1;
+        state.progressMaximum = -1;
         job.CurrentStatus = [this](std::int32_t current, std::int32_t total) {
           state.mobjCurrentReport_CurrentStatus(current, total);
         };
@@ -495,15 +498,25 @@ struct ReportForm::State {
       ::ShowWindow(bar, SW_HIDE);
     }
     // The bar takes any numbers: no total counts as one step, a position beyond it as full.
+    // Rendering holds the thread, so the bar is moved and painted only when it moves by a whole
+    // percent: every range or position message costs a repaint request.
     const int maximum = std::max<std::int32_t>(lngTotal, 1);
     const int position = std::max<std::int32_t>(0, std::min<std::int32_t>(lngCurrent, maximum));
-    ::SendMessageA(bar, PBM_SETRANGE32, 0, maximum);
-    ::SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
-    // Rendering holds the thread: paint as the bar moves by a whole percent.
     const int percent = static_cast<int>(static_cast<long long>(position) * 100 / maximum);
+    if (maximum != progressMaximum) {
+      progressMaximum = maximum;
+      lastProgressPercent = -1;
+      ::SendMessageA(bar, PBM_SETRANGE32, 0, maximum);
+    }
     if (percent != lastProgressPercent) {
       lastProgressPercent = percent;
-      ::UpdateWindow(bar);
+      ::SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+      // A paint reaches the screen at once; some twenty a second are plenty for the eye.
+      const DWORD now = ::GetTickCount();
+      if (now - lastProgressPaint >= 50 || position == maximum) {
+        lastProgressPaint = now;
+        ::UpdateWindow(bar);
+      }
     }
   }
 

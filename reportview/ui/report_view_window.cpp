@@ -202,7 +202,7 @@ struct ReportView::State {
   // the old tag), the cell shows a 14-digit key while the list sorts, then texts and tags return.
   void SortDateColumn(int index) {
     const int column = index - 1;
-    RedrawLock lock(listView);
+    WindowUpdateLock lock(listView);
     const int count = static_cast<int>(::SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0));
     tags.resize(static_cast<std::size_t>(std::max(count, 0)));
     const LocaleInfo& locale = CurrentLocale();
@@ -394,7 +394,7 @@ void ReportView::Generate() {
   s.data->Generate();
   // A sorted list keeps its order for new rows, as the list view's own sorting does.
   if (s.sorted) {
-    RedrawLock lock(s.listView);
+    WindowUpdateLock lock(s.listView);
     s.SortItems();
   }
 }

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
+#include <utility>
 #include <memory>
 #include <string>
 #include <vector>
@@ -122,6 +124,35 @@ TEST(ReportViewWindow, PropertiesRoundTripThroughTheStoreWithoutTheirDefaults) {
   EXPECT_EQ(loaded.ReportTitle(), "Components");
   EXPECT_EQ(loaded.ReportSubTitle(), "{||Date||}");
   EXPECT_EQ(loaded.FieldMask(), "0=\"ProgID\"");
+}
+
+// A control used before it is sited keeps a hidden window of its own; Create moves that window
+// into the host, and the list view fills the control at every size.
+TEST(ReportViewWindow, UnsitedControlMovesIntoItsHostAndItsListFillsItOnResize) {
+  ReportView view;
+  view.FieldMask("0=\"Name\"");
+  HWND own = view.Window();
+  ASSERT_NE(own, nullptr);
+  EXPECT_FALSE(IsWindowVisible(own));
+
+  HWND host = CreateWindowExA(0, "STATIC", "host", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(host, nullptr);
+  view.Create(host, RECT{10, 20, 210, 120}, 7);
+  EXPECT_EQ(view.Window(), own);
+  EXPECT_EQ(GetParent(own), host);
+  EXPECT_EQ(GetDlgCtrlID(own), 7);
+  EXPECT_EQ(view.FieldMask(), "0=\"Name\"");
+  auto listSize = [&view] {
+    RECT r{};
+    GetWindowRect(view.ListView(), &r);
+    return std::make_pair(r.right - r.left, r.bottom - r.top);
+  };
+  EXPECT_EQ(listSize(), std::make_pair(200L, 100L));
+  MoveWindow(own, 0, 0, 300, 150, TRUE);
+  EXPECT_EQ(listSize(), std::make_pair(300L, 150L));
+  DestroyWindow(host);
+  EXPECT_EQ(view.Window(), nullptr);
+  EXPECT_EQ(view.FieldMask(), "0=\"Name\"");  // what the host gave outlives the window
 }
 
 }  // namespace

@@ -82,9 +82,6 @@ using UniqueHdc = UniqueHandle<HDC, BOOL, ::DeleteDC>;  // memory device context
 using UniqueHwnd = UniqueHandle<HWND, BOOL, ::DestroyWindow>;
 using UniqueBstr = UniqueHandle<BSTR, void, FreeBstr>;
 using UniqueSafeArray = UniqueHandle<SAFEARRAY*, HRESULT, ::SafeArrayDestroy>;
-using UniqueHdc = UniqueHandle<HDC, BOOL, ::DeleteDC>;
-using UniqueHwnd = UniqueHandle<HWND, BOOL, ::DestroyWindow>;
-using UniqueImageList = UniqueHimagelist;
 
 // Runs `undo` when the scope ends, unless dismissed.
 template <typename Undo>

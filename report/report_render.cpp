@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "report/csv_progress.h"
 #include "report/library.h"
 #include "report/report.h"
 #include "reportview/grid.h"
@@ -742,7 +743,7 @@ bool cReport::RenderCsv() {
       quote(&doc, grid.ItemText(r, mlngColumnOrder.at(static_cast<std::size_t>(k))));
     }
     doc += kCrLf;
-    if (CurrentStatus) CurrentStatus(r + 1, grid.ItemCount());
+    if (CurrentStatus && kCsvRaisesProgress) CurrentStatus(r + 1, grid.ItemCount());
   }
   ReportContents = std::move(doc);
   Generated = true;

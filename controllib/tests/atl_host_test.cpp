@@ -1,0 +1,203 @@
+// Wine's ATL as the container: an AtlAxWin window made with the control's ProgID activates the
+// control in place, visibly; resizing the host moves the grid with it; closing takes it down.
+// With ORLIX_OCX_HOLD_MS set, the hosted grid stays on screen that long (for a screenshot).
+#include "controllib/tests/ocx_support.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/variant_com_win.h"
+
+namespace orlix::test {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+void Pump(DWORD milliseconds) {
+  const DWORD until = GetTickCount() + milliseconds;
+  do {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Sleep(10);
+  } while (static_cast<LONG>(until - GetTickCount()) > 0);
+}
+
+HWND ChildOfClass(HWND parent, const wchar_t* className) {
+  return FindWindowExW(parent, nullptr, className, nullptr);
+}
+
+SIZE ClientSize(HWND window) {
+  RECT r{};
+  GetClientRect(window, &r);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+// The frame, the AtlAxWin host and the hosted control with a five-row grid.
+struct HostedGrid {
+  HWND frame = nullptr;
+  HWND host = nullptr;
+  HWND window = nullptr;  // the control's
+  HWND list = nullptr;
+  ComPtr<IUnknown> unknown;
+  ComPtr<IReportView> control;
+  ComPtr<IOleInPlaceObject> inPlace;
+};
+
+void HostGrid(HostedGrid* out) {
+  HMODULE atl = LoadLibraryW(L"atl.dll");
+  ASSERT_NE(atl, nullptr);
+  auto init = reinterpret_cast<BOOL(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxWinInit")));
+  auto getControl = reinterpret_cast<HRESULT(WINAPI*)(HWND, IUnknown**)>(
+      reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxGetControl")));
+  ASSERT_TRUE(init && getControl);
+  ASSERT_TRUE(init());
+
+  WNDCLASSW frameClass{};
+  frameClass.lpfnWndProc = DefWindowProcW;
+  frameClass.hInstance = GetModuleHandleW(nullptr);
+  frameClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  frameClass.lpszClassName = L"OrlixOcxHostFrame";
+  RegisterClassW(&frameClass);
+  HWND frame = CreateWindowExW(0, L"OrlixOcxHostFrame", L"rvxReportView in an ATL container",
+                               WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 660, 440, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(frame, nullptr);
+  HWND host = CreateWindowExW(0, L"AtlAxWin", L"rvxReportView.ReportView", WS_CHILD | WS_VISIBLE, 12, 12, 620, 370, frame,
+                              nullptr, nullptr, nullptr);
+  ASSERT_NE(host, nullptr);
+  Pump(200);
+
+  ComPtr<IUnknown> unknown;
+  ASSERT_EQ(getControl(host, &unknown), S_OK);
+  out->frame = frame;
+  out->host = host;
+  ComPtr<IReportView> control;
+  ASSERT_EQ(unknown->QueryInterface(kIidReportView, reinterpret_cast<void**>(control.GetAddressOf())), S_OK);
+  ComPtr<IOleInPlaceObject> inPlace;
+  ASSERT_EQ(unknown.As(&inPlace), S_OK);
+  HWND window = nullptr;
+  ASSERT_EQ(inPlace->GetWindow(&window), S_OK) << "in-place active";
+  EXPECT_EQ(GetParent(window), host);
+  EXPECT_TRUE(IsWindowVisible(window));
+  EXPECT_EQ(ClientSize(window).cx, 620);
+  EXPECT_EQ(ClientSize(window).cy, 370);
+
+  // The host drives it as any program would.
+  UniqueBstr mask(SysAllocString(
+      L"0=\"ProgID\",1=\"File Path\",2=\"Version\"[0.00],3=\"In use\"{True=\"Yes\",False=\"No\"}"));
+  ASSERT_EQ(control->put_FieldMask(mask.get()), S_OK);
+  SAFEARRAYBOUND bounds[2] = {{4, 0}, {5, 0}};
+  UniqueSafeArray data(SafeArrayCreate(VT_VARIANT, 2, bounds));
+  const wchar_t* const names[] = {L"Orlix.Grid", L"Orlix.Report", L"Orlix.Style", L"Orlix.Viewer", L"Orlix.Store"};
+  for (LONG row = 0; row < 5; ++row) {
+    UniqueVariant name, path, version, used;
+    V_VT(name.get()) = VT_BSTR;
+    V_BSTR(name.get()) = SysAllocString(names[row]);
+    V_VT(path.get()) = VT_BSTR;
+    V_BSTR(path.get()) = SysAllocString((std::wstring(L"C:\\Program Files\\Orlix\\") + (names[row] + 6) + L".dll").c_str());
+    V_VT(version.get()) = VT_R8;
+    V_R8(version.get()) = 1.0 + row / 10.0;
+    V_VT(used.get()) = VT_BOOL;
+    V_BOOL(used.get()) = row % 2 ? VARIANT_TRUE : VARIANT_FALSE;
+    LONG index[2] = {0, row};
+    SafeArrayPutElement(data.get(), index, name.get());
+    index[0] = 1;
+    SafeArrayPutElement(data.get(), index, path.get());
+    index[0] = 2;
+    SafeArrayPutElement(data.get(), index, version.get());
+    index[0] = 3;
+    SafeArrayPutElement(data.get(), index, used.get());
+  }
+  VARIANT holder;
+  V_VT(&holder) = VT_ARRAY | VT_VARIANT;
+  V_ARRAY(&holder) = data.get();
+  ASSERT_EQ(control->put_DataToShow(&holder), S_OK);
+  ASSERT_EQ(control->Generate(), S_OK);
+  HWND list = ChildOfClass(window, WC_LISTVIEWW);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 5);
+  Pump(200);
+  out->window = window;
+  out->list = list;
+  out->unknown = unknown;
+  out->control = control;
+  out->inPlace = inPlace;
+}
+
+std::wstring FirstRowText(HWND list) {
+  wchar_t text[64] = {};
+  LVITEMW item{};
+  item.pszText = text;
+  item.cchTextMax = 64;
+  SendMessageW(list, LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+  return text;
+}
+
+void CloseAndCheck(HostedGrid& hosted, const OcxLibrary& ocx) {
+  HWND window = hosted.window;
+  hosted.inPlace.Reset();
+  hosted.control.Reset();
+  hosted.unknown.Reset();
+  DestroyWindow(hosted.frame);
+  Pump(200);
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(ocx.CanUnloadNow(), S_OK);
+}
+
+TEST(AtlContainer, HostsTheControlVisiblyResizesAndCloses) {
+  OleApartment com;
+  OcxLibrary ocx;
+  ASSERT_EQ(ocx.Register(), S_OK);
+  HostedGrid hosted;
+  HostGrid(&hosted);
+  ASSERT_TRUE(hosted.list);
+  if (const char* hold = std::getenv("ORLIX_OCX_HOLD_MS")) Pump(static_cast<DWORD>(std::atoi(hold)));
+
+  // Resizing the host resizes the control and its grid.
+  MoveWindow(hosted.host, 12, 12, 400, 220, TRUE);
+  Pump(200);
+  EXPECT_EQ(ClientSize(hosted.window).cx, 400);
+  EXPECT_EQ(ClientSize(hosted.window).cy, 220);
+  EXPECT_EQ(ClientSize(hosted.list).cx, 400);
+
+  // Closing the container closes the control and takes its window down.
+  CloseAndCheck(hosted, ocx);
+}
+
+// A person clicks the ProgID header of the hosted grid (xdotool, from run_header_click.sh, which
+// sets ORLIX_OCX_CLICK_FILE): the grid sorts by it, descending on the first click. Run alone,
+// without the driver, there is nobody to click.
+TEST(AtlContainer, PersonClicksAColumnHeader) {
+  const char* clickFile = std::getenv("ORLIX_OCX_CLICK_FILE");
+  if (clickFile == nullptr) GTEST_SKIP() << "needs the xdotool driver (run_header_click.sh)";
+  OleApartment com;
+  OcxLibrary ocx;
+  ASSERT_EQ(ocx.Register(), S_OK);
+  HostedGrid hosted;
+  HostGrid(&hosted);
+  ASSERT_TRUE(hosted.list);
+  EXPECT_EQ(FirstRowText(hosted.list), L"Orlix.Grid");
+
+  // Where to click, in screen pixels: the middle of the first header item.
+  HWND header = reinterpret_cast<HWND>(SendMessageW(hosted.list, LVM_GETHEADER, 0, 0));
+  RECT first{};
+  ASSERT_TRUE(SendMessageW(header, HDM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first)));
+  POINT middle{(first.left + first.right) / 2, (first.top + first.bottom) / 2};
+  ClientToScreen(header, &middle);
+  FILE* out = std::fopen(clickFile, "w");
+  ASSERT_NE(out, nullptr);
+  std::fprintf(out, "%ld %ld\n", static_cast<long>(middle.x), static_cast<long>(middle.y));
+  std::fclose(out);
+
+  for (int i = 0; i < 200 && FirstRowText(hosted.list) == L"Orlix.Grid"; ++i) Pump(100);
+  EXPECT_EQ(FirstRowText(hosted.list), L"Orlix.Viewer") << "sorted by ProgID, descending";
+  CloseAndCheck(hosted, ocx);
+}
+
+}  // namespace
+}  // namespace orlix::test

@@ -1,0 +1,312 @@
+// The control object in process, unsited as a script creates it: its members through the vtable
+// and through IDispatch, errors with their descriptions, persistence and property notifications.
+#include "controllib/tests/ocx_support.h"
+
+#include <map>
+#include <vector>
+
+#include "platform/variant_com_win.h"
+
+namespace orlix::test {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+// A host's property bag: names to texts.
+class MemoryPropertyBag final : public IPropertyBag {
+ public:
+  std::map<std::wstring, std::wstring> values;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyBag)) {
+      *ppv = static_cast<IPropertyBag*>(this);
+      return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
+    const auto found = values.find(name);
+    if (found == values.end()) return E_INVALIDARG;
+    V_VT(value) = VT_BSTR;
+    V_BSTR(value) = SysAllocString(found->second.c_str());
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Write(LPCOLESTR name, VARIANT* value) override {
+    if (V_VT(value) != VT_BSTR) return E_INVALIDARG;
+    values[name] = Bstr(V_BSTR(value));
+    return S_OK;
+  }
+};
+
+// Collects the DISPIDs of property-changed notifications.
+class NotifySink final : public IPropertyNotifySink {
+ public:
+  std::vector<DISPID> changed;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyNotifySink)) {
+      *ppv = static_cast<IPropertyNotifySink*>(this);
+      return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE OnChanged(DISPID id) override {
+    changed.push_back(id);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) override { return S_OK; }
+};
+
+std::wstring Get(IReportView* control, HRESULT (STDMETHODCALLTYPE IReportView::*getter)(BSTR*)) {
+  UniqueBstr text;
+  EXPECT_EQ((control->*getter)(text.put()), S_OK);
+  return Bstr(text.get());
+}
+
+void Put(IReportView* control, HRESULT (STDMETHODCALLTYPE IReportView::*setter)(BSTR), const wchar_t* value) {
+  UniqueBstr text(SysAllocString(value));
+  EXPECT_EQ((control->*setter)(text.get()), S_OK);
+}
+
+// A 2-D array of VARIANT as a script makes it: field x row, texts and numbers.
+UniqueSafeArray MakeData(int rows) {
+  SAFEARRAYBOUND bounds[2] = {{2, 0}, {static_cast<ULONG>(rows), 0}};  // fields, then rows
+  UniqueSafeArray array(SafeArrayCreate(VT_VARIANT, 2, bounds));
+  for (LONG row = 0; row < rows; ++row) {
+    UniqueVariant name, size;
+    V_VT(name.get()) = VT_BSTR;
+    V_BSTR(name.get()) = SysAllocString((L"item" + std::to_wstring(row)).c_str());
+    V_VT(size.get()) = VT_I4;
+    V_I4(size.get()) = row * 10;
+    LONG index[2] = {0, row};
+    EXPECT_EQ(SafeArrayPutElement(array.get(), index, name.get()), S_OK);
+    index[0] = 1;
+    EXPECT_EQ(SafeArrayPutElement(array.get(), index, size.get()), S_OK);
+  }
+  return array;
+}
+
+std::wstring LastErrorDescription() {
+  ComPtr<IErrorInfo> info;
+  if (GetErrorInfo(0, &info) != S_OK) return L"(no error info)";
+  UniqueBstr description, source;
+  info->GetDescription(description.put());
+  info->GetSource(source.put());
+  EXPECT_EQ(Bstr(source.get()), L"rvxReportView.ReportView");
+  return Bstr(description.get());
+}
+
+TEST(ReportViewControl, ScriptStyleUseThroughDispatch) {
+  OleApartment com;
+  OcxLibrary ocx;
+  ComPtr<IReportView> control = ocx.NewControl();
+  ASSERT_TRUE(control);
+  ComPtr<IDispatch> dispatch;
+  ASSERT_EQ(control.As(&dispatch), S_OK);
+
+  LPOLESTR name = const_cast<LPOLESTR>(L"FieldMask");
+  DISPID id = 0;
+  ASSERT_EQ(dispatch->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+  EXPECT_EQ(id, kDispidFieldMask);
+  UniqueVariant mask;
+  V_VT(mask.get()) = VT_BSTR;
+  V_BSTR(mask.get()) = SysAllocString(L"0=\"Name\",1=\"Size\"");
+  DISPID named = DISPID_PROPERTYPUT;
+  DISPPARAMS put{mask.get(), &named, 1, 1};
+  ASSERT_EQ(dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &put, nullptr, nullptr, nullptr), S_OK);
+  EXPECT_EQ(Get(control.Get(), &IReportView::get_FieldMask), L"0=\"Name\",1=\"Size\"");
+
+  // DataToShow by reference to a variant that holds the array by reference, as scripts pass it.
+  UniqueSafeArray data = MakeData(3);
+  SAFEARRAY* raw = data.get();
+  VARIANT inner;
+  V_VT(&inner) = VT_BYREF | VT_ARRAY | VT_VARIANT;
+  V_ARRAYREF(&inner) = &raw;
+  VARIANT outer;
+  V_VT(&outer) = VT_BYREF | VT_VARIANT;
+  V_VARIANTREF(&outer) = &inner;
+  DISPPARAMS putData{&outer, &named, 1, 1};
+  ASSERT_EQ(dispatch->Invoke(kDispidDataToShow, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &putData, nullptr,
+                             nullptr, nullptr),
+            S_OK);
+  DISPPARAMS none{nullptr, nullptr, 0, 0};
+  ASSERT_EQ(dispatch->Invoke(kDispidGenerate, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr), S_OK);
+  UniqueVariant empty;
+  ASSERT_EQ(dispatch->Invoke(kDispidViewIsEmpty, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, empty.get(),
+                             nullptr, nullptr),
+            S_OK);
+  EXPECT_EQ(V_VT(empty.get()), VT_BOOL);
+  EXPECT_EQ(V_BOOL(empty.get()), VARIANT_FALSE);
+
+  // The copy handed back keeps the script's bounds and cells.
+  UniqueVariant back;
+  ASSERT_EQ(control->get_DataToShow(back.get()), S_OK);
+  ASSERT_EQ(V_VT(back.get()), VT_ARRAY | VT_VARIANT);
+  LONG upper = 0;
+  ASSERT_EQ(SafeArrayGetUBound(V_ARRAY(back.get()), 2, &upper), S_OK);
+  EXPECT_EQ(upper, 2);
+
+  // A value of another shape is an error result with a description, through Invoke as well.
+  UniqueVariant number;
+  V_VT(number.get()) = VT_I4;
+  V_I4(number.get()) = 5;
+  DISPPARAMS putNumber{number.get(), &named, 1, 1};
+  EXCEPINFO exception{};
+  EXPECT_EQ(dispatch->Invoke(kDispidDataToShow, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &putNumber, nullptr,
+                             &exception, nullptr),
+            DISP_E_EXCEPTION);
+  EXPECT_EQ(exception.scode, DISP_E_TYPEMISMATCH);
+  EXPECT_NE(Bstr(exception.bstrDescription).find(L"two-dimensional"), std::wstring::npos);
+  SysFreeString(exception.bstrDescription);
+  SysFreeString(exception.bstrSource);
+  SysFreeString(exception.bstrHelpFile);
+}
+
+TEST(ReportViewControl, DataOfEveryOtherShapeIsAnErrorWithADescription) {
+  OleApartment com;
+  OcxLibrary ocx;
+  ComPtr<IReportView> control = ocx.NewControl();
+  ASSERT_TRUE(control);
+  ComPtr<ISupportErrorInfo> supports;
+  ASSERT_EQ(control.As(&supports), S_OK);
+  EXPECT_EQ(supports->InterfaceSupportsErrorInfo(kIidReportView), S_OK);
+
+  SAFEARRAYBOUND one = {3, 0};
+  UniqueSafeArray flat(SafeArrayCreate(VT_VARIANT, 1, &one));
+  SAFEARRAYBOUND two[2] = {{2, 0}, {2, 0}};
+  UniqueSafeArray texts(SafeArrayCreate(VT_BSTR, 2, two));
+  VARIANT shapes[5];
+  for (VARIANT& v : shapes) VariantInit(&v);
+  V_VT(&shapes[1]) = VT_BSTR;
+  V_BSTR(&shapes[1]) = nullptr;
+  V_VT(&shapes[2]) = VT_ARRAY | VT_VARIANT;
+  V_ARRAY(&shapes[2]) = flat.get();
+  V_VT(&shapes[3]) = VT_ARRAY | VT_BSTR;
+  V_ARRAY(&shapes[3]) = texts.get();
+  V_VT(&shapes[4]) = VT_BYREF | VT_VARIANT;
+  V_VARIANTREF(&shapes[4]) = nullptr;
+  for (VARIANT& v : shapes) {
+    SetErrorInfo(0, nullptr);
+    EXPECT_EQ(control->put_DataToShow(&v), DISP_E_TYPEMISMATCH) << V_VT(&v);
+    EXPECT_NE(LastErrorDescription().find(L"two-dimensional array"), std::wstring::npos);
+  }
+  EXPECT_EQ(control->put_DataToShow(nullptr), E_POINTER);
+
+  // A cell the grid cannot hold (an object) is refused as well.
+  UniqueSafeArray data = MakeData(1);
+  UniqueVariant object;
+  V_VT(object.get()) = VT_UNKNOWN;
+  V_UNKNOWN(object.get()) = control.Get();
+  control->AddRef();
+  LONG index[2] = {1, 0};
+  ASSERT_EQ(SafeArrayPutElement(data.get(), index, object.get()), S_OK);
+  VARIANT holder;
+  V_VT(&holder) = VT_ARRAY | VT_VARIANT;
+  V_ARRAY(&holder) = data.get();
+  EXPECT_TRUE(FAILED(control->put_DataToShow(&holder)));
+  EXPECT_NE(LastErrorDescription().find(L"DataToShow"), std::wstring::npos);
+
+  // Generate with a mask that names a field the data lacks fails the same way.
+  UniqueBstr distant(SysAllocString(L"7=\"Far\""));
+  ASSERT_EQ(control->put_FieldMask(distant.get()), S_OK);
+  UniqueSafeArray good = MakeData(1);
+  V_ARRAY(&holder) = good.get();
+  ASSERT_EQ(control->put_DataToShow(&holder), S_OK);
+  EXPECT_EQ(control->Generate(), E_INVALIDARG);
+  EXPECT_NE(LastErrorDescription().find(L"names field 7"), std::wstring::npos);
+}
+
+TEST(ReportViewControl, PropertyBagRoundTripAndNotifications) {
+  OleApartment com;
+  OcxLibrary ocx;
+  ComPtr<IReportView> first = ocx.NewControl();
+  ASSERT_TRUE(first);
+  ComPtr<IPersistPropertyBag> persist;
+  ASSERT_EQ(first.As(&persist), S_OK);
+  ASSERT_EQ(persist->InitNew(), S_OK);
+  EXPECT_EQ(Get(first.Get(), &IReportView::get_ReportTitle), L"Report");
+  EXPECT_EQ(Get(first.Get(), &IReportView::get_ReportSubTitle), L"{||Date||}");
+
+  ComPtr<IConnectionPointContainer> points;
+  ASSERT_EQ(first.As(&points), S_OK);
+  ComPtr<IConnectionPoint> point;
+  ASSERT_EQ(points->FindConnectionPoint(IID_IPropertyNotifySink, &point), S_OK);
+  NotifySink sink;
+  DWORD cookie = 0;
+  ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
+  ComPtr<IConnectionPoint> events;
+  EXPECT_EQ(points->FindConnectionPoint(kIidReportViewEvents, &events), S_OK);
+
+  Put(first.Get(), &IReportView::put_ReportTitle, L"Inventory \u00e9t\u00e9");
+  Put(first.Get(), &IReportView::put_FieldMask, L"0=\"Name\"");
+  EXPECT_EQ(sink.changed, (std::vector<DISPID>{kDispidReportTitle, kDispidFieldMask}));
+  EXPECT_EQ(point->Unadvise(cookie), S_OK);
+
+  MemoryPropertyBag bag;
+  ASSERT_EQ(persist->Save(&bag, TRUE, FALSE), S_OK);
+  // The sub-title kept its default and stays out of the bag.
+  EXPECT_EQ(bag.values, (std::map<std::wstring, std::wstring>{{L"ReportTitle", L"Inventory \u00e9t\u00e9"},
+                                                               {L"FieldMask", L"0=\"Name\""}}));
+
+  ComPtr<IReportView> second = ocx.NewControl();
+  ComPtr<IPersistPropertyBag> secondPersist;
+  ASSERT_EQ(second.As(&secondPersist), S_OK);
+  ASSERT_EQ(secondPersist->Load(&bag, nullptr), S_OK);
+  EXPECT_EQ(Get(second.Get(), &IReportView::get_ReportTitle), L"Inventory \u00e9t\u00e9");
+  EXPECT_EQ(Get(second.Get(), &IReportView::get_ReportSubTitle), L"{||Date||}");
+  EXPECT_EQ(Get(second.Get(), &IReportView::get_FieldMask), L"0=\"Name\"");
+
+  // The same values through a stream (IPersistStreamInit).
+  ComPtr<IStream> stream;
+  ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
+  ComPtr<IPersistStreamInit> streamed;
+  ASSERT_EQ(second.As(&streamed), S_OK);
+  ASSERT_EQ(streamed->Save(stream.Get(), TRUE), S_OK);
+  ASSERT_EQ(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), S_OK);
+  ComPtr<IReportView> third = ocx.NewControl();
+  ComPtr<IPersistStreamInit> thirdStreamed;
+  ASSERT_EQ(third.As(&thirdStreamed), S_OK);
+  ASSERT_EQ(thirdStreamed->Load(stream.Get()), S_OK);
+  EXPECT_EQ(Get(third.Get(), &IReportView::get_ReportTitle), L"Inventory \u00e9t\u00e9");
+  EXPECT_EQ(Get(third.Get(), &IReportView::get_FieldMask), L"0=\"Name\"");
+}
+
+TEST(ReportViewControl, TwoInstancesStayIndependentAndTheLibraryUnloadsAfterThem) {
+  OleApartment com;
+  OcxLibrary ocx;
+  {
+    ComPtr<IReportView> one = ocx.NewControl();
+    ComPtr<IReportView> two = ocx.NewControl();
+    ASSERT_TRUE(one && two);
+    Put(one.Get(), &IReportView::put_ReportTitle, L"One");
+    Put(one.Get(), &IReportView::put_FieldMask, L"0=\"Name\",1=\"Size\"");
+    UniqueSafeArray data = MakeData(4);
+    VARIANT holder;
+    V_VT(&holder) = VT_ARRAY | VT_VARIANT;
+    V_ARRAY(&holder) = data.get();
+    ASSERT_EQ(one->put_DataToShow(&holder), S_OK);
+    ASSERT_EQ(one->Generate(), S_OK);
+
+    EXPECT_EQ(Get(two.Get(), &IReportView::get_ReportTitle), L"Report");
+    EXPECT_EQ(Get(two.Get(), &IReportView::get_FieldMask), L"");
+    UniqueVariant nothing;
+    ASSERT_EQ(two->get_DataToShow(nothing.get()), S_OK);
+    EXPECT_EQ(V_VT(nothing.get()), VT_EMPTY);
+    // A Generate with no data leaves the second grid empty; the first keeps its rows.
+    Put(two.Get(), &IReportView::put_FieldMask, L"0=\"Other\"");
+    VARIANT_BOOL empty = VARIANT_FALSE;
+    ASSERT_EQ(one->get_ViewIsEmpty(&empty), S_OK);
+    EXPECT_EQ(empty, VARIANT_FALSE);
+    EXPECT_EQ(Get(one.Get(), &IReportView::get_FieldMask), L"0=\"Name\",1=\"Size\"");
+    EXPECT_EQ(ocx.CanUnloadNow(), S_FALSE);
+  }
+  EXPECT_EQ(ocx.CanUnloadNow(), S_OK);
+}
+
+}  // namespace
+}  // namespace orlix::test

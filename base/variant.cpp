@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <stdexcept>
+#include <string>
 
 namespace orlix {
 
@@ -130,6 +131,18 @@ VariantArray::VariantArray(std::vector<Bound> bounds) : bounds_(std::move(bounds
 
 VariantArray VariantArray::TwoDimensional(std::int32_t fieldCount, std::int32_t rowCount) {
   return VariantArray({Bound{0, fieldCount - 1}, Bound{0, rowCount - 1}});
+}
+
+VariantArray VariantArray::TwoDimensional(std::int32_t fieldCount, std::int32_t rowCount, std::vector<Variant> cells) {
+  if (fieldCount < 0 || rowCount < 0) throw std::invalid_argument("array bound below lower bound - 1");
+  const std::size_t total = static_cast<std::size_t>(fieldCount) * static_cast<std::size_t>(rowCount);
+  if (cells.size() != total)
+    throw std::invalid_argument("an array of " + std::to_string(total) + " cells cannot take " +
+                                std::to_string(cells.size()));
+  VariantArray array(std::vector<Bound>{});  // no cells to make: they come whole
+  array.bounds_ = {Bound{0, fieldCount - 1}, Bound{0, rowCount - 1}};
+  array.cells_ = std::move(cells);
+  return array;
 }
 
 std::size_t VariantArray::Offset(const std::vector<std::int32_t>& index) const {

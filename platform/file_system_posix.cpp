@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/text.h"
 #include "platform/file_system.h"
 
 namespace orlix {
@@ -100,11 +101,20 @@ char ToCp1252(char32_t c) {
 }  // namespace
 
 std::string TextToFileBytes(const std::string& utf8) {
+  // Reports are mostly ASCII, which Windows-1252 shares: whole runs of it are copied as they
+  // stand, and only the other characters are decoded one by one.
+  std::size_t ascii = AsciiPrefixLength(utf8);
+  if (ascii == utf8.size()) return utf8;
   std::string out;
   out.reserve(utf8.size());
   const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
   const auto* end = p + utf8.size();
   while (p < end) {
+    if (ascii > 0) {
+      out.append(reinterpret_cast<const char*>(p), ascii);
+      p += ascii;
+      if (p == end) break;
+    }
     const unsigned char lead = *p;
     int extra = 0;
     char32_t c = lead;
@@ -120,13 +130,8 @@ std::string TextToFileBytes(const std::string& utf8) {
     } else if (lead >= 0x80) {
       extra = -1;  // a continuation byte or an overlong lead where a character should start
     }
-    if (extra < 0 || end - p <= extra) {
-      out += '?';
-      ++p;
-      continue;
-    }
-    bool valid = true;
-    for (int i = 1; i <= extra; ++i) {
+    bool valid = extra >= 0 && end - p > extra;
+    for (int i = 1; valid && i <= extra; ++i) {
       if ((p[i] & 0xC0) != 0x80) {
         valid = false;
         break;
@@ -137,10 +142,11 @@ std::string TextToFileBytes(const std::string& utf8) {
     if (!valid || overlong || (c >= 0xD800 && c <= 0xDFFF)) {
       out += '?';
       ++p;
-      continue;
+    } else {
+      out += ToCp1252(c);
+      p += extra + 1;
     }
-    out += ToCp1252(c);
-    p += extra + 1;
+    ascii = AsciiPrefixLength(std::string_view(reinterpret_cast<const char*>(p), static_cast<std::size_t>(end - p)));
   }
   return out;
 }

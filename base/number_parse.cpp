@@ -64,6 +64,12 @@ bool ParseNumberText(const std::string& text, const LocaleInfo& locale, double* 
   Cursor c{text};
   bool negative = false, signSeen = false, parens = false, currencySeen = false;
   c.SkipBlanks();
+  // Most text is no number, which its first character already tells.
+  const char lead = c.Peek();
+  if (!IsDigit(lead) && lead != '+' && lead != '-' && lead != '(' && lead != '&' &&
+      !(!locale.currencySymbol.empty() && lead == locale.currencySymbol[0]) &&
+      lead != (locale.decimalSeparator.empty() ? '.' : locale.decimalSeparator[0]))
+    return false;
   // Leading sign, opening parenthesis and currency symbol, in any order, each once.
   for (;;) {
     const char ch = c.Peek();

@@ -336,7 +336,7 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, st
   try {
     ReportViewData view(grid, &locale);
     view.ApplyFieldMask(mask);
-    view.StoreDataToShow(Variant::FromArray(std::make_shared<const VariantArray>(std::move(data))));
+    view.TakeDataToShow(std::move(data));
     view.Generate();
   } catch (const std::exception& e) {
     err << kPrefix << ": the data does not fit the mask: " << e.what() << "\n";

@@ -42,6 +42,10 @@ void ReportViewData::StoreDataToShow(const Variant& vntData) {
   }
 }
 
+void ReportViewData::TakeDataToShow(VariantArray data) {
+  mvntDataToShow = Variant::FromArray(std::make_shared<const VariantArray>(std::move(data)));
+}
+
 void ReportViewData::ApplyFieldMask(std::string strFieldMask) {
   StoreFieldMask(std::move(strFieldMask));
   ParseFieldMask();
@@ -128,20 +132,48 @@ void ReportViewData::PopulateRows() {
     // The alignment each column ends with is that of its last row; it is only sent on a change.
     std::vector<ColumnAlignment> alignment(fieldCount, ColumnAlignment::Left);
     for (std::size_t j = 1; j < fieldCount; ++j) alignment[j] = grid_.GetColumnAlignment(static_cast<int>(j));
-    std::vector<std::string> texts(fieldCount);
+    std::vector<std::string> texts;
     std::vector<bool> numeric(fieldCount);
+    // A field without translations or a format picture shows its cell as it is (a null cell
+    // as empty text): the cell is read in place rather than copied through TranslateValue.
+    std::vector<bool> direct(fieldCount);
+    for (std::size_t j = 0; j < fieldCount; ++j)
+      direct[j] = !fields[j]->HasTranslations() && fields[j]->FormatString().empty();
+    const auto arrayCell = [&](std::size_t j, std::int32_t r) {
+      throw std::invalid_argument("the cell (" + std::to_string(fields[j]->FieldNumber()) + ", " + std::to_string(r) +
+                                  ") holds an array, which has no text to show");
+    };
 
     for (std::int64_t row = rows.lower; row <= rows.upper; ++row) {
       const auto r = static_cast<std::int32_t>(row);
+      // The grid takes the texts over: each row starts with fresh ones.
+      texts.resize(fieldCount);
       for (std::size_t j = 0; j < fieldCount; ++j) {
-        const Variant value = fields[j]->TranslateValue(data->At(fields[j]->FieldNumber(), r), locale);
-        if (value.IsArray())
-          throw std::invalid_argument("the cell (" + std::to_string(fields[j]->FieldNumber()) + ", " +
-                                      std::to_string(r) + ") holds an array, which has no text to show");
+        const Variant& cell = data->At(fields[j]->FieldNumber(), r);
+        if (direct[j] && cell.IsText()) {
+          const std::string& text = cell.Text();
+          numeric[j] = ParseNumberText(text, locale, nullptr);
+          texts[j] = numeric[j] ? PadLeft(text, kNumberWidth) : text;
+          continue;
+        }
+        if (direct[j] && (cell.IsNull() || cell.IsEmpty())) {
+          numeric[j] = false;
+          texts[j].clear();
+          continue;
+        }
+        if (direct[j]) {
+          if (cell.IsArray()) arrayCell(j, r);
+          numeric[j] = cell.IsNumberType();
+          texts[j] = numeric[j] ? PadLeft(VariantToText(cell, locale), kNumberWidth) : VariantToText(cell, locale);
+          continue;
+        }
+        const Variant value = fields[j]->TranslateValue(cell, locale);
+        if (value.IsArray()) arrayCell(j, r);
         numeric[j] = IsNumericVariant(value, locale);
         texts[j] = numeric[j] ? PadLeft(VariantToText(value, locale), kNumberWidth) : VariantToText(value, locale);
       }
-      grid_.AddRow(texts);
+      grid_.AddRow(std::move(texts));
+      texts.clear();
       for (std::size_t j = 1; j < fieldCount; ++j) {
         const ColumnAlignment wanted = numeric[j] ? ColumnAlignment::Centre : ColumnAlignment::Left;
         if (wanted != alignment[j]) {

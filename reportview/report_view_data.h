@@ -32,6 +32,8 @@ class ReportViewData {
   // Stores a copy of the data: an array is copied cell by cell, so later changes to the
   // caller's array do not reach the grid.
   void StoreDataToShow(const Variant& vntData);
+  // Stores `data` itself, without a copy: for an owner that hands its array over.
+  void TakeDataToShow(VariantArray data);
   const Variant& DataToShow() const { return mvntDataToShow; }
   // Result of the last population; false before the first.
   bool ViewIsEmpty() const { return mblnViewIsEmpty; }

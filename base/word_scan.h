@@ -1,0 +1,29 @@
+// Scanning text a machine word (8 bytes) at a time: which bytes of a word equal a value or lie
+// below one. Each test is non-zero exactly when some byte of the word qualifies; only the
+// lowest flagged byte is exact, so a caller finds the byte itself by looking at the word's bytes.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+namespace orlix::wordscan {
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+
+inline std::uint64_t Load(const char* p) {
+  std::uint64_t word;
+  std::memcpy(&word, p, sizeof word);
+  return word;
+}
+
+// Some byte equals `byte`.
+inline std::uint64_t Equal(std::uint64_t word, unsigned char byte) {
+  const std::uint64_t x = word ^ (kOnes * byte);
+  return (x - kOnes) & ~x & kHighs;
+}
+
+// Some byte is below `limit` (at most 0x80).
+inline std::uint64_t Below(std::uint64_t word, unsigned char limit) { return (word - kOnes * limit) & ~word & kHighs; }
+
+}  // namespace orlix::wordscan

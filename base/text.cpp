@@ -102,6 +102,10 @@ std::size_t AsciiPrefixLength(std::string_view text) {
   const char* p = begin;
   const char* const end = begin + text.size();
   constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+  for (std::uint64_t words[4]; end - p >= 32; p += 32) {
+    std::memcpy(words, p, 32);
+    if ((words[0] | words[1] | words[2] | words[3]) & kHighBits) break;
+  }
   for (std::uint64_t word; end - p >= 8; p += 8) {
     std::memcpy(&word, p, 8);
     if (word & kHighBits) break;

@@ -26,4 +26,11 @@ inline std::uint64_t Equal(std::uint64_t word, unsigned char byte) {
 // Some byte is below `limit` (at most 0x80).
 inline std::uint64_t Below(std::uint64_t word, unsigned char limit) { return (word - kOnes * limit) & ~word & kHighs; }
 
+// Index (0 to 7) of the first byte in memory order that a non-zero result of the tests above
+// (or of several, or-ed) flags. Words are loaded little-endian, as on every target.
+inline unsigned FirstFlagged(std::uint64_t flags) {
+  const std::uint64_t lowest = (flags & (~flags + 1)) >> 7;  // 1 << (8 * index)
+  return static_cast<unsigned>((lowest * 0x0001020304050607ull) >> 56);
+}
+
 }  // namespace orlix::wordscan

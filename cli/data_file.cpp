@@ -229,31 +229,40 @@ class JsonReader {
     return i_ > start;
   }
 
-  std::string String() {
-    ++i_;  // the opening quote
-    // Most strings have no escape: they are taken whole.
-    std::size_t end = i_;
+  // Position of the first quote, backslash or control character from `from` on (or the end).
+  std::size_t PlainEnd(std::size_t from) const {
+    std::size_t end = from;
     for (; s_.size() - end >= 8; end += 8) {
       const std::uint64_t word = wordscan::Load(s_.data() + end);
-      if (wordscan::Equal(word, '"') | wordscan::Equal(word, '\\') | wordscan::Below(word, 0x20)) break;
+      const std::uint64_t flags = wordscan::Equal(word, '"') | wordscan::Equal(word, '\\') | wordscan::Below(word, 0x20);
+      if (flags) return end + wordscan::FirstFlagged(flags);
     }
     while (end < s_.size() && s_[end] != '"' && s_[end] != '\\' && static_cast<unsigned char>(s_[end]) >= 0x20) ++end;
-    if (end < s_.size() && s_[end] == '"') {
-      std::string whole(s_.substr(i_, end - i_));
-      i_ = end + 1;
+    return end;
+  }
+
+  std::string String() {
+    ++i_;  // the opening quote
+    // Most strings are one run of plain characters.
+    const std::size_t first = PlainEnd(i_);
+    if (first < s_.size() && s_[first] == '"') {
+      std::string whole(s_.data() + i_, first - i_);
+      i_ = first + 1;
       return whole;
     }
-    std::string out(s_.substr(i_, end - i_));
-    i_ = end;
+    // Escapes only shorten the text: what lies before the closing quote is room enough.
+    std::string out;
+    std::size_t close = first;
+    while (close < s_.size() && s_[close] == '\\') close = PlainEnd(close + 2 < s_.size() ? close + 2 : s_.size());
+    out.reserve(close - i_);
     while (true) {
+      const std::size_t end = PlainEnd(i_);
+      out.append(s_.substr(i_, end - i_));
+      i_ = end;
       if (i_ >= s_.size()) Error("a string is not closed");
       const char c = s_[i_++];
       if (c == '"') return out;
-      if (static_cast<unsigned char>(c) < 0x20) Error("a control character inside a string");
-      if (c != '\\') {
-        out += c;
-        continue;
-      }
+      if (c != '\\') Error("a control character inside a string");
       if (i_ >= s_.size()) Error("a string is not closed");
       const char e = s_[i_++];
       switch (e) {
@@ -422,7 +431,17 @@ VariantArray ReadDataFile(const std::string& path, bool skipHeader, const DataFo
   } else {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw DataFileError(path + ": cannot open the file: " + std::strerror(errno));
-    readAll(in, &content);
+    // A file of known size is read in one piece; whatever else (a pipe, a growing file) in blocks.
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (size > 0 && in) {
+      content.resize(static_cast<std::size_t>(size));
+      in.read(&content[0], static_cast<std::streamsize>(size));
+      content.resize(static_cast<std::size_t>(in.gcount()));
+    }
+    in.clear(in.rdstate() & std::ios::badbit);
+    if (!in.bad()) readAll(in, &content);
     if (in.bad()) throw DataFileError(path + ": cannot read the file");
   }
   const std::string name = path == "-" ? "standard input" : path;

@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -475,14 +476,22 @@ void EscapeHtmlInto(std::string_view text, std::string* out) {
     out->append(reference);
     pos = i + 1;
   };
-  std::size_t i = 0;
+  const auto special = [](std::uint64_t word) {
+    return wordscan::Equal(word, '&') | wordscan::Equal(word, '<') | wordscan::Equal(word, '>') |
+           wordscan::Equal(word, '"');
+  };
   // Most text needs nothing: eight characters at a time pass unless one of the four is there.
+  std::size_t i = 0;
   for (; text.size() - i >= 8; i += 8) {
-    const std::uint64_t word = wordscan::Load(text.data() + i);
-    if (wordscan::Equal(word, '&') | wordscan::Equal(word, '<') | wordscan::Equal(word, '>') | wordscan::Equal(word, '"'))
+    if (special(wordscan::Load(text.data() + i)))
       for (std::size_t k = i; k < i + 8; ++k) escape(k);
   }
-  for (; i < text.size(); ++i) escape(i);
+  if (i < text.size()) {
+    std::uint64_t word = 0;  // the last characters, padded with zero bytes, which need nothing
+    std::memcpy(&word, text.data() + i, text.size() - i);
+    if (special(word))
+      for (; i < text.size(); ++i) escape(i);
+  }
   out->append(text.substr(pos));
 }
 

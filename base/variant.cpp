@@ -70,6 +70,12 @@ const std::string& Variant::Text() const {
   return text_;
 }
 
+std::string Variant::ReleaseText() {
+  if (type_ != VariantType::Text) throw std::logic_error("variant does not hold text");
+  type_ = VariantType::Empty;
+  return std::move(text_);
+}
+
 std::int32_t Variant::Integer() const {
   if (type_ != VariantType::Int16 && type_ != VariantType::Int32)
     throw std::logic_error("variant does not hold an integer");

@@ -41,6 +41,8 @@ class Variant {
   double Date() const;
   bool Bool() const;
   const VariantArray& Array() const;
+  // Moves the text out, leaving the variant Empty; std::logic_error for another type.
+  std::string ReleaseText();
 
   friend bool operator==(const Variant& a, const Variant& b);
   friend bool operator!=(const Variant& a, const Variant& b) { return !(a == b); }

@@ -3,6 +3,7 @@
 // lowest flagged byte is exact, so a caller finds the byte itself by looking at the word's bytes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -14,6 +15,13 @@ constexpr std::uint64_t kHighs = 0x8080808080808080ull;
 inline std::uint64_t Load(const char* p) {
   std::uint64_t word;
   std::memcpy(&word, p, sizeof word);
+  return word;
+}
+
+// The `count` (below 8) bytes at `p` as a word, the rest zero bytes.
+inline std::uint64_t LoadPartial(const char* p, std::size_t count) {
+  std::uint64_t word = 0;
+  for (std::size_t k = count; k > 0; --k) word = (word << 8) | static_cast<unsigned char>(p[k - 1]);
   return word;
 }
 

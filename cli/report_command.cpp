@@ -337,7 +337,7 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, st
     ReportViewData view(grid, &locale);
     view.ApplyFieldMask(mask);
     view.TakeDataToShow(std::move(data));
-    view.Generate();
+    view.GenerateFromTakenData();
   } catch (const std::exception& e) {
     err << kPrefix << ": the data does not fit the mask: " << e.what() << "\n";
     return 1;

@@ -21,7 +21,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -476,9 +475,10 @@ void EscapeHtmlInto(std::string_view text, std::string* out) {
     out->append(reference);
     pos = i + 1;
   };
+  // '"' (0x22) and '&' (0x26) differ in one bit, '<' (0x3C) and '>' (0x3E) in another: setting
+  // that bit in every byte makes two tests of the four.
   const auto special = [](std::uint64_t word) {
-    return wordscan::Equal(word, '&') | wordscan::Equal(word, '<') | wordscan::Equal(word, '>') |
-           wordscan::Equal(word, '"');
+    return wordscan::Equal(word | (wordscan::kOnes * 0x04), '&') | wordscan::Equal(word | (wordscan::kOnes * 0x02), '>');
   };
   // Most text needs nothing: eight characters at a time pass unless one of the four is there.
   std::size_t i = 0;
@@ -487,9 +487,8 @@ void EscapeHtmlInto(std::string_view text, std::string* out) {
       for (std::size_t k = i; k < i + 8; ++k) escape(k);
   }
   if (i < text.size()) {
-    std::uint64_t word = 0;  // the last characters, padded with zero bytes, which need nothing
-    std::memcpy(&word, text.data() + i, text.size() - i);
-    if (special(word))
+    // The last characters, padded with zero bytes, which need nothing.
+    if (special(wordscan::LoadPartial(text.data() + i, text.size() - i)))
       for (; i < text.size(); ++i) escape(i);
   }
   out->append(text.substr(pos));
@@ -649,6 +648,16 @@ bool cReport::RenderStyled() {
         EscapeHtmlInto(text, &cell);
     }
   };
+  // The same cells as the grid holds them, each with a scratch string of its own.
+  std::vector<std::string_view> cellViews;
+  std::vector<std::string> cellScratch;
+  const auto viewCells = [&](int r, std::size_t cells) {
+    if (cellViews.size() < cells) {
+      cellViews.resize(cells);
+      cellScratch.resize(cells);
+    }
+    for (std::size_t k = 0; k < cells; ++k) cellViews[k] = grid.ItemTextView(r, mlngColumnOrder[k], cellScratch[k]);
+  };
 
   // Slots for rows: every body-row placeholder left in the document.
   std::vector<std::size_t> slots;
@@ -700,20 +709,42 @@ bool cReport::RenderStyled() {
     batch.Release();
     const bool direct =
         !rowHasBrace && !removeRow.Holding() && !removeCellData.Holding() && !removeCellFormatting.Holding();
+    // Straight to the output, the cells are escaped right into it.
+    const bool escapeInPlace = direct && !keepBlock && !slots.empty();
     for (int r = 0; r < grid.ItemCount(); ++r) {
       if (CurrentStatus) CurrentStatus(r + 1, grid.ItemCount());
       const std::size_t cells = cellCount(r);
-      fetchCells(r, cells);
-      if (slots.empty()) continue;
-      const auto cellText = [&](std::size_t k) { return std::string_view(cellTexts[k]); };
-      if (direct) {
+      if (escapeInPlace) {
+        viewCells(r, cells);
         EmitRow(
-            bodyShape, bodyFragments, cells, cellText, [&](std::string_view t) { out.append(t); },
-            [&](std::string_view d) { out.append(d); }, false);
+            bodyShape, bodyFragments, cells, [&](std::size_t k) { return cellViews[k]; },
+            [&](std::string_view t) { out.append(t); },
+            [&](std::string_view d) {
+              out += ' ';
+              if (type == kReportRtf)
+                EscapeRtfInto(d, &out);
+              else
+                EscapeHtmlInto(d, &out);
+            },
+            false);
       } else {
-        EmitRow(
-            bodyShape, bodyFragments, cells, cellText, [&](std::string_view t) { batch.Text(t); },
-            [&](std::string_view d) { batch.Data(d); });
+        fetchCells(r, cells);
+        if (slots.empty()) continue;
+        const auto cellText = [&](std::size_t k) { return std::string_view(cellTexts[k]); };
+        if (direct) {
+          EmitRow(
+              bodyShape, bodyFragments, cells, cellText, [&](std::string_view t) { out.append(t); },
+              [&](std::string_view d) { out.append(d); }, false);
+        } else {
+          EmitRow(
+              bodyShape, bodyFragments, cells, cellText, [&](std::string_view t) { batch.Text(t); },
+              [&](std::string_view d) { batch.Data(d); });
+        }
+        if (keepBlock) {
+          EmitRow(
+              bodyShape, bodyFragments, cells, cellText, [&](std::string_view t) { rowsBlock.append(t); },
+              [&](std::string_view d) { rowsBlock += marked.Atom(std::string(d)); });
+        }
       }
       if (r + 1 == kRowsForEstimate && slots.size() == 1) {
         // The document grows by the same amount per row give or take: reserve for all rows now
@@ -721,11 +752,6 @@ bool cReport::RenderStyled() {
         const double perRow = static_cast<double>(out.size() - headSize) / kRowsForEstimate;
         const double rest = static_cast<double>(doc.size() - slots[0]);
         out.reserve(static_cast<std::size_t>(perRow * 1.02 * grid.ItemCount() + rest) + headSize);
-      }
-      if (keepBlock) {
-        EmitRow(
-            bodyShape, bodyFragments, cells, cellText, [&](std::string_view t) { rowsBlock.append(t); },
-            [&](std::string_view d) { rowsBlock += marked.Atom(std::string(d)); });
       }
     }
     for (std::size_t i = 0; i < slots.size(); ++i) {

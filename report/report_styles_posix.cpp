@@ -55,6 +55,10 @@ std::string LoadBuiltInFormatBytes() {
   return std::string(reinterpret_cast<const char*>(orlix_reportformats_data), orlix_reportformats_size);
 }
 
-std::string LoadBuiltInFormats() { return Cp1252ToUtf8(LoadBuiltInFormatBytes()); }
+std::string LoadBuiltInFormats() {
+  // The store is part of the program: decoded once.
+  static const std::string text = Cp1252ToUtf8(LoadBuiltInFormatBytes());
+  return text;
+}
 
 }  // namespace orlix

@@ -1,11 +1,10 @@
 #include "reportview/memory_grid.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
 #include <stdexcept>
 
 #include "base/text.h"
+#include "base/word_scan.h"
 
 namespace orlix {
 
@@ -13,23 +12,18 @@ namespace {
 
 // Continuation bytes (10xxxxxx) belong to the character before; counted a word at a time.
 std::size_t CountCodePoints(const std::string& text) {
+  const auto continuations = [](std::uint64_t word) -> std::size_t {
+    if ((word & wordscan::kHighs) == 0) return 0;  // ASCII
+    // Bit 7 set and bit 6 clear, moved to the low bit of each byte, then summed.
+    const std::uint64_t marks = ((word & ~(word << 1)) >> 7) & wordscan::kOnes;
+    return static_cast<std::size_t>((marks * wordscan::kOnes) >> 56);
+  };
   const char* p = text.data();
   const char* const end = p + text.size();
-  std::size_t continuations = 0;
-  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-  for (std::uint64_t word; end - p >= 8; p += 8) {
-    std::memcpy(&word, p, 8);
-    // Bit 7 set and bit 6 clear, moved to the low bit of each byte, then summed.
-    const std::uint64_t marks = ((word & ~(word << 1)) >> 7) & kOnes;
-    continuations += static_cast<std::size_t>((marks * kOnes) >> 56);
-  }
-  if (p < end) {
-    std::uint64_t word = 0;  // zero bytes are no continuation bytes
-    std::memcpy(&word, p, static_cast<std::size_t>(end - p));
-    const std::uint64_t marks = ((word & ~(word << 1)) >> 7) & kOnes;
-    continuations += static_cast<std::size_t>((marks * kOnes) >> 56);
-  }
-  return text.size() - continuations;
+  std::size_t count = text.size();
+  for (; end - p >= 8; p += 8) count -= continuations(wordscan::Load(p));
+  if (p < end) count -= continuations(wordscan::LoadPartial(p, static_cast<std::size_t>(end - p)));
+  return count;
 }
 
 }  // namespace

@@ -35,6 +35,7 @@ void ReportViewData::LayOutAgain() {
 }
 
 void ReportViewData::StoreDataToShow(const Variant& vntData) {
+  mTakenData.reset();
   if (vntData.IsArray()) {
     mvntDataToShow = Variant::FromArray(std::make_shared<const VariantArray>(vntData.Array()));
   } else {
@@ -43,7 +44,8 @@ void ReportViewData::StoreDataToShow(const Variant& vntData) {
 }
 
 void ReportViewData::TakeDataToShow(VariantArray data) {
-  mvntDataToShow = Variant::FromArray(std::make_shared<const VariantArray>(std::move(data)));
+  mTakenData = std::make_shared<VariantArray>(std::move(data));
+  mvntDataToShow = Variant::FromArray(mTakenData);
 }
 
 void ReportViewData::ApplyFieldMask(std::string strFieldMask) {
@@ -58,6 +60,27 @@ void ReportViewData::Generate() {
     BuildColumns();
   }
   PopulateRows();
+}
+
+void ReportViewData::GenerateFromTakenData() {
+  // Held by this object alone: here and in the data to show.
+  VariantArray* movable = mTakenData && mTakenData.use_count() == 2 ? mTakenData.get() : nullptr;
+  if (movable == nullptr) {
+    Generate();
+    return;
+  }
+  struct Release {
+    ReportViewData& view;
+    ~Release() {
+      view.mvntDataToShow = Variant();
+      view.mTakenData.reset();
+    }
+  } release{*this};
+  if (!mcolFields) {
+    ParseFieldMask();
+    BuildColumns();
+  }
+  Populate(movable);
 }
 
 void ReportViewData::ParseFieldMask() {
@@ -91,7 +114,9 @@ void ReportViewData::BuildColumns() {
   LayOutAgain();
 }
 
-void ReportViewData::PopulateRows() {
+void ReportViewData::PopulateRows() { Populate(nullptr); }
+
+void ReportViewData::Populate(VariantArray* movable) {
   GridRedrawLock lock(grid_);
 
   const VariantArray* data = nullptr;
@@ -139,6 +164,13 @@ void ReportViewData::PopulateRows() {
     std::vector<bool> direct(fieldCount);
     for (std::size_t j = 0; j < fieldCount; ++j)
       direct[j] = !fields[j]->HasTranslations() && fields[j]->FormatString().empty();
+    // A text may move out of the data only when no other entry reads its field.
+    std::vector<bool> moves(fieldCount);
+    for (std::size_t j = 0; movable != nullptr && j < fieldCount; ++j) {
+      std::size_t readers = 0;
+      for (std::size_t k = 0; k < fieldCount; ++k) readers += fields[k]->FieldNumber() == fields[j]->FieldNumber();
+      moves[j] = direct[j] && readers == 1;
+    }
     const auto arrayCell = [&](std::size_t j, std::int32_t r) {
       throw std::invalid_argument("the cell (" + std::to_string(fields[j]->FieldNumber()) + ", " + std::to_string(r) +
                                   ") holds an array, which has no text to show");
@@ -153,7 +185,12 @@ void ReportViewData::PopulateRows() {
         if (direct[j] && cell.IsText()) {
           const std::string& text = cell.Text();
           numeric[j] = ParseNumberText(text, locale, nullptr);
-          texts[j] = numeric[j] ? PadLeft(text, kNumberWidth) : text;
+          if (numeric[j])
+            texts[j] = PadLeft(text, kNumberWidth);
+          else if (moves[j])
+            texts[j] = movable->At(fields[j]->FieldNumber(), r).ReleaseText();
+          else
+            texts[j] = text;
           continue;
         }
         if (direct[j] && (cell.IsNull() || cell.IsEmpty())) {

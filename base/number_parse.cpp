@@ -116,6 +116,11 @@ bool ParseNumberText(const std::string& text, const LocaleInfo& locale, double* 
     }
   }
   if (!anyDigit) return false;
+  // Only an exponent, blanks, a trailing sign, parenthesis or currency symbol may follow.
+  const char next = c.Peek();
+  if (next != '\0' && (next | 0x20) != 'e' && !IsBlank(next) && next != '+' && next != '-' && next != ')' &&
+      !(!locale.currencySymbol.empty() && next == locale.currencySymbol[0]))
+    return false;
   if ((c.Peek() | 0x20) == 'e') {
     std::size_t save = c.pos;
     ++c.pos;

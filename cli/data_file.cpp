@@ -30,7 +30,7 @@ struct Table {
   std::size_t RowSize(std::size_t r) const { return rowEnds[r] - RowStart(r); }
   // Cells added since the last row ended.
   bool OpenRowEmpty() const { return cells.size() == (rowEnds.empty() ? 0 : rowEnds.back()); }
-  void AddCell(Variant cell) { cells.push_back(std::move(cell)); }
+  void AddCell(Variant&& cell) { cells.push_back(std::move(cell)); }
   void EndRow() { rowEnds.push_back(cells.size()); }
 };
 
@@ -343,7 +343,8 @@ class JsonReader {
     }
     return false;
   }
-  void Expect(char c, const std::string& message) {
+  // The message is made into text only when it is needed: this runs for every row.
+  void Expect(char c, const char* message) {
     if (!Consume(c)) Error(message);
   }
 

@@ -153,8 +153,10 @@ std::string MemoryGrid::ItemText(int item, int column) const {
 }
 
 std::string_view MemoryGrid::ItemTextView(int item, int column, std::string&) const {
-  const Item& it = ItemAt(item);
-  if (column != 0) ColumnAt(column);
+  // Read once per cell of a report: the checks of ItemAt and ColumnAt, failing only here.
+  if (item < 0 || static_cast<std::size_t>(item) >= items_.size()) ItemAt(item);
+  if (column != 0 && (column < 0 || static_cast<std::size_t>(column) >= columns_.size())) ColumnAt(column);
+  const Item& it = items_[static_cast<std::size_t>(item)];
   if (static_cast<std::size_t>(column) >= it.texts.size()) return std::string_view();
   return it.texts[static_cast<std::size_t>(column)];
 }

@@ -112,7 +112,11 @@ void MemoryGrid::RemoveAllColumns() {
 int MemoryGrid::ItemCount() const { return static_cast<int>(items_.size()); }
 
 int MemoryGrid::AddItem(const std::string& text) {
-  items_.push_back(Item{{text}});
+  // Sub-items usually follow, one per column: room for them from the start.
+  Item item;
+  item.texts.reserve(columns_.size() > 1 ? columns_.size() : 1);
+  item.texts.push_back(text);
+  items_.push_back(std::move(item));
   return ItemCount() - 1;
 }
 

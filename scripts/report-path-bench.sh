@@ -4,13 +4,15 @@
 # through the field mask, the grid, the ClassicBlack HTML style and the ANSI file. The count is
 # of the whole process (start-up and style loading included) and is the same from run to run
 # for the same build, so it can be compared between builds; it is no timing.
-#   scripts/report-path-bench.sh [ROWS] [FORMAT] [STYLE]     (defaults: 10000 html ClassicBlack)
+#   scripts/report-path-bench.sh [ROWS] [FORMAT] [STYLE]     (defaults: 10000 html ClassicBlack;
+#                                                             other formats: their first style)
 # ORLIXREPORT=path measures another build of the tool.
 set -e
 cd "$(dirname "$0")/.."
 rows=${1:-10000}
 format=${2:-html}
-style=${3:-ClassicBlack}
+style=${3:-}
+[ -z "$style" ] && [ "$format" = html ] && style=ClassicBlack
 command -v valgrind >/dev/null || { echo "valgrind is not installed" >&2; exit 1; }
 
 tool=${ORLIXREPORT:-}
@@ -35,11 +37,11 @@ awk -v rows="$rows" 'BEGIN {
 
 mask='0="ProgID",1="File Path",2="Version",3="Attribute",4="CLSID"'
 valgrind --tool=callgrind --callgrind-out-file="$work/callgrind.out" "$tool" report --format "$format" \
-  --style "$style" --title Components --subtitle "Class root" --mask "$mask" --data "$work/rows.json" \
+  ${style:+--style "$style"} --title Components --subtitle "Class root" --mask "$mask" --data "$work/rows.json" \
   -o "$work/report.$format" >/dev/null 2>"$work/valgrind.log" || { cat "$work/valgrind.log" >&2; exit 1; }
 
 total=$(sed -n 's/^\(summary\|totals\): *\([0-9]*\).*/\2/p' "$work/callgrind.out" | head -n 1)
-echo "report path: $rows rows, $format $style, $(wc -c < "$work/report.$format") bytes of output"
+echo "report path: $rows rows, $format ${style:-(first style)}, $(wc -c < "$work/report.$format") bytes of output"
 echo "$total $rows" | awk '{ printf "  %-44s %14d  %9.0f per row\n", "whole process", $1, $1 / $2 }'
 # The steps, inclusive of what they call.
 callgrind_annotate --inclusive=yes --threshold=100 "$work/callgrind.out" 2>/dev/null > "$work/annotate.txt"

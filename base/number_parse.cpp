@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <string_view>
 
 #include "base/format.h"
 
@@ -18,8 +19,9 @@ struct Cursor {
   std::size_t pos = 0;
   bool AtEnd() const { return pos >= text.size(); }
   char Peek() const { return AtEnd() ? '\0' : text[pos]; }
-  bool Take(const std::string& what) {
-    if (what.empty() || text.compare(pos, what.size(), what) != 0) return false;
+  bool Take(std::string_view what) {
+    if (what.empty() || text.size() - pos < what.size() || std::string_view(text).substr(pos, what.size()) != what)
+      return false;
     pos += what.size();
     return true;
   }
@@ -64,6 +66,12 @@ bool ParseNumberText(const std::string& text, const LocaleInfo& locale, double* 
   Cursor c{text};
   bool negative = false, signSeen = false, parens = false, currencySeen = false;
   c.SkipBlanks();
+  // Most text is no number, which its first character already tells.
+  const char lead = c.Peek();
+  if (!IsDigit(lead) && lead != '+' && lead != '-' && lead != '(' && lead != '&' &&
+      !(!locale.currencySymbol.empty() && lead == locale.currencySymbol[0]) &&
+      lead != (locale.decimalSeparator.empty() ? '.' : locale.decimalSeparator[0]))
+    return false;
   // Leading sign, opening parenthesis and currency symbol, in any order, each once.
   for (;;) {
     const char ch = c.Peek();
@@ -90,7 +98,8 @@ bool ParseNumberText(const std::string& text, const LocaleInfo& locale, double* 
 
   std::string digits;  // ASCII mantissa for from_chars
   bool anyDigit = false, pointSeen = false;
-  const std::string& point = locale.decimalSeparator.empty() ? std::string(".") : locale.decimalSeparator;
+  const std::string_view point =
+      locale.decimalSeparator.empty() ? std::string_view(".") : std::string_view(locale.decimalSeparator);
   while (!c.AtEnd()) {
     const char ch = c.Peek();
     if (IsDigit(ch)) {
@@ -107,6 +116,11 @@ bool ParseNumberText(const std::string& text, const LocaleInfo& locale, double* 
     }
   }
   if (!anyDigit) return false;
+  // Only an exponent, blanks, a trailing sign, parenthesis or currency symbol may follow.
+  const char next = c.Peek();
+  if (next != '\0' && (next | 0x20) != 'e' && !IsBlank(next) && next != '+' && next != '-' && next != ')' &&
+      !(!locale.currencySymbol.empty() && next == locale.currencySymbol[0]))
+    return false;
   if ((c.Peek() | 0x20) == 'e') {
     std::size_t save = c.pos;
     ++c.pos;

@@ -1,5 +1,8 @@
 #include "base/text.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace orlix {
 namespace {
 
@@ -92,6 +95,23 @@ std::vector<std::string> Split(std::string_view text, std::string_view separator
     pieces.emplace_back(text.substr(pos, hit - pos));
     pos = hit + separator.size();
   }
+}
+
+std::size_t AsciiPrefixLength(std::string_view text) {
+  const char* const begin = text.data();
+  const char* p = begin;
+  const char* const end = begin + text.size();
+  constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+  for (std::uint64_t words[4]; end - p >= 32; p += 32) {
+    std::memcpy(words, p, 32);
+    if ((words[0] | words[1] | words[2] | words[3]) & kHighBits) break;
+  }
+  for (std::uint64_t word; end - p >= 8; p += 8) {
+    std::memcpy(&word, p, 8);
+    if (word & kHighBits) break;
+  }
+  while (p < end && static_cast<unsigned char>(*p) < 0x80) ++p;
+  return static_cast<std::size_t>(p - begin);
 }
 
 }  // namespace orlix

@@ -22,6 +22,10 @@ std::string ToLowerAscii(std::string_view text);
 // Removes the space character (only) from both ends.
 std::string TrimSpaces(std::string_view text);
 
+// Number of leading bytes of `text` below 0x80 (ASCII, the same in UTF-8 and every ANSI code
+// page); read a machine word at a time.
+std::size_t AsciiPrefixLength(std::string_view text);
+
 // Cuts at every occurrence of `separator` (exact); empty text gives no pieces.
 std::vector<std::string> Split(std::string_view text, std::string_view separator);
 

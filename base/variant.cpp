@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <stdexcept>
+#include <string>
 
 namespace orlix {
 
@@ -69,6 +70,12 @@ const std::string& Variant::Text() const {
   return text_;
 }
 
+std::string Variant::ReleaseText() {
+  if (type_ != VariantType::Text) throw std::logic_error("variant does not hold text");
+  type_ = VariantType::Empty;
+  return std::move(text_);
+}
+
 std::int32_t Variant::Integer() const {
   if (type_ != VariantType::Int16 && type_ != VariantType::Int32)
     throw std::logic_error("variant does not hold an integer");
@@ -130,6 +137,18 @@ VariantArray::VariantArray(std::vector<Bound> bounds) : bounds_(std::move(bounds
 
 VariantArray VariantArray::TwoDimensional(std::int32_t fieldCount, std::int32_t rowCount) {
   return VariantArray({Bound{0, fieldCount - 1}, Bound{0, rowCount - 1}});
+}
+
+VariantArray VariantArray::TwoDimensional(std::int32_t fieldCount, std::int32_t rowCount, std::vector<Variant> cells) {
+  if (fieldCount < 0 || rowCount < 0) throw std::invalid_argument("array bound below lower bound - 1");
+  const std::size_t total = static_cast<std::size_t>(fieldCount) * static_cast<std::size_t>(rowCount);
+  if (cells.size() != total)
+    throw std::invalid_argument("an array of " + std::to_string(total) + " cells cannot take " +
+                                std::to_string(cells.size()));
+  VariantArray array(std::vector<Bound>{});  // no cells to make: they come whole
+  array.bounds_ = {Bound{0, fieldCount - 1}, Bound{0, rowCount - 1}};
+  array.cells_ = std::move(cells);
+  return array;
 }
 
 std::size_t VariantArray::Offset(const std::vector<std::int32_t>& index) const {

@@ -41,6 +41,8 @@ class Variant {
   double Date() const;
   bool Bool() const;
   const VariantArray& Array() const;
+  // Moves the text out, leaving the variant Empty; std::logic_error for another type.
+  std::string ReleaseText();
 
   friend bool operator==(const Variant& a, const Variant& b);
   friend bool operator!=(const Variant& a, const Variant& b) { return !(a == b); }
@@ -65,6 +67,9 @@ class VariantArray {
   explicit VariantArray(std::vector<Bound> bounds);
   // The common shape: fields 0..fieldCount-1 by rows 0..rowCount-1.
   static VariantArray TwoDimensional(std::int32_t fieldCount, std::int32_t rowCount);
+  // The same shape taking over `cells`, field fastest; their number must be fieldCount x rowCount
+  // (std::invalid_argument otherwise).
+  static VariantArray TwoDimensional(std::int32_t fieldCount, std::int32_t rowCount, std::vector<Variant> cells);
 
   int Dimensions() const { return static_cast<int>(bounds_.size()); }
   const Bound& DimensionBound(int dimension) const { return bounds_.at(static_cast<std::size_t>(dimension)); }
@@ -73,13 +78,23 @@ class VariantArray {
   // Indices are absolute (bounds apply); out of range throws std::out_of_range.
   const Variant& At(const std::vector<std::int32_t>& index) const;
   Variant& At(const std::vector<std::int32_t>& index);
-  const Variant& At(std::int32_t field, std::int32_t row) const { return At({field, row}); }
-  Variant& At(std::int32_t field, std::int32_t row) { return At({field, row}); }
+  const Variant& At(std::int32_t field, std::int32_t row) const { return cells_[Offset(field, row)]; }
+  Variant& At(std::int32_t field, std::int32_t row) { return cells_[Offset(field, row)]; }
 
   std::size_t CellCount() const { return cells_.size(); }
 
  private:
   std::size_t Offset(const std::vector<std::int32_t>& index) const;
+  // Offset(index) for two indices, without building an index list: cells are read per row.
+  std::size_t Offset(std::int32_t field, std::int32_t row) const {
+    if (bounds_.size() != 2) return Offset(std::vector<std::int32_t>{field, row});
+    const Bound& f = bounds_[0];
+    const Bound& r = bounds_[1];
+    if (field < f.lower || field > f.upper || row < r.lower || row > r.upper)
+      throw std::out_of_range("array index out of range");
+    return static_cast<std::size_t>(field - f.lower) +
+           static_cast<std::size_t>(row - r.lower) * static_cast<std::size_t>(f.Count());
+  }
   std::vector<Bound> bounds_;
   std::vector<Variant> cells_;
 };

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/text.h"
 #include "base/text_encoding.h"
 #include "platform/file_system.h"
 
@@ -88,11 +89,20 @@ class PosixFileSystem : public FileSystem {
 }  // namespace
 
 std::string TextToFileBytes(const std::string& utf8) {
+  // Reports are mostly ASCII, which Windows-1252 shares: whole runs of it are copied as they
+  // stand, and only the other characters are decoded one by one.
+  std::size_t ascii = AsciiPrefixLength(utf8);
+  if (ascii == utf8.size()) return utf8;
   std::string out;
   out.reserve(utf8.size());
   const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
   const auto* end = p + utf8.size();
   while (p < end) {
+    if (ascii > 0) {
+      out.append(reinterpret_cast<const char*>(p), ascii);
+      p += ascii;
+      if (p == end) break;
+    }
     const unsigned char lead = *p;
     int extra = 0;
     char32_t c = lead;
@@ -108,13 +118,8 @@ std::string TextToFileBytes(const std::string& utf8) {
     } else if (lead >= 0x80) {
       extra = -1;  // a continuation byte or an overlong lead where a character should start
     }
-    if (extra < 0 || end - p <= extra) {
-      out += '?';
-      ++p;
-      continue;
-    }
-    bool valid = true;
-    for (int i = 1; i <= extra; ++i) {
+    bool valid = extra >= 0 && end - p > extra;
+    for (int i = 1; valid && i <= extra; ++i) {
       if ((p[i] & 0xC0) != 0x80) {
         valid = false;
         break;
@@ -125,10 +130,11 @@ std::string TextToFileBytes(const std::string& utf8) {
     if (!valid || overlong || (c >= 0xD800 && c <= 0xDFFF)) {
       out += '?';
       ++p;
-      continue;
+    } else {
+      out += UnicodeToCp1252(c);
+      p += extra + 1;
     }
-    out += UnicodeToCp1252(c);
-    p += extra + 1;
+    ascii = AsciiPrefixLength(std::string_view(reinterpret_cast<const char*>(p), static_cast<std::size_t>(end - p)));
   }
   return out;
 }

@@ -48,8 +48,9 @@ void ShowDataInGrid(Grid& grid, const std::string& mask, VariantArray data, cons
     ReportViewData view(grid, &locale);
     view.ApplyFieldMask(mask);
     if (!view.Fields() || view.Fields()->Count() == 0) throw ReportRequestError("the mask names no field");
-    view.StoreDataToShow(Variant::FromArray(std::make_shared<const VariantArray>(std::move(data))));
-    view.Generate();
+    // The grid is the data's last user: its texts move into the grid instead of being copied.
+    view.TakeDataToShow(std::move(data));
+    view.GenerateFromTakenData();
   } catch (const ReportRequestError&) {
     throw;
   } catch (const std::exception& e) {

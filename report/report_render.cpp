@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "base/word_scan.h"
 #include "report/csv_progress.h"
 #include "report/library.h"
 #include "report/report.h"
@@ -236,14 +237,14 @@ class TextBatcher : public Sink {
     Release();
     next_->Flush();
   }
-
- private:
+  // Passes the gathered text on, without flushing what comes after.
   void Release() {
     if (batch_.empty()) return;
     next_->Text(batch_);
     batch_.clear();
   }
 
+ private:
   Sink* next_;
   std::string batch_;
 };
@@ -297,6 +298,8 @@ class PlaceholderRemover : public Sink {
   }
 
   std::size_t Removed() const { return removed_; }
+  // Whether the end of the text so far is held back as the possible start of a placeholder.
+  bool Holding() const { return !pending_.empty(); }
 
  private:
   void Release() {
@@ -392,7 +395,7 @@ RowShape CutRow(const RowTemplates& t) {
 // Emits a row with `cells` cells; cellText(k) gives the text of the cell at position k.
 template <typename OnText, typename OnData, typename CellText>
 void EmitRow(const RowShape& shape, const std::vector<CellFragments>& fragments, std::size_t cells,
-             const CellText& cellText, OnText text, OnData data) {
+             const CellText& cellText, OnText text, OnData data, bool slotTexts = true) {
   for (const RowShape::Segment& segment : shape.segments) {
     if (segment.kind == RowShape::Kind::FormattingSlot) {
       for (std::size_t k = 0; k < cells; ++k) {
@@ -408,7 +411,7 @@ void EmitRow(const RowShape& shape, const std::vector<CellFragments>& fragments,
         }
       }
     }
-    text(std::string_view(segment.text));
+    if (slotTexts || segment.kind == RowShape::Kind::Text) text(std::string_view(segment.text));
   }
 }
 
@@ -451,21 +454,43 @@ std::string BuildRowLiterally(const RowTemplates& t, const std::vector<CellFragm
 // One pass each; equal to the replacements in their order (backslashes first, then braces;
 // the ampersand first, then the characters whose references start with one).
 void EscapeRtfInto(std::string_view text, std::string* out) {
-  for (char ch : text) {
-    if (ch == '\\' || ch == '{' || ch == '}') *out += '\\';
-    *out += ch;
-  }
-}
-
-void EscapeHtmlInto(std::string_view text, std::string* out) {
   std::size_t pos = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char ch = text[i];
+    if (ch != '\\' && ch != '{' && ch != '}') continue;
+    out->append(text.substr(pos, i - pos));
+    *out += '\\';
+    pos = i;  // the character itself opens the next run
+  }
+  out->append(text.substr(pos));
+}
+
+void EscapeHtmlInto(std::string_view text, std::string* out) {
+  std::size_t pos = 0;  // start of the text not yet appended
+  const auto escape = [&](std::size_t i) {
+    const char ch = text[i];
+    if (ch > '>' || ch < '"') return;  // '"' is the lowest of the four, '>' the highest
     const char* reference = ch == '&' ? "&amp;" : ch == '<' ? "&lt;" : ch == '>' ? "&gt;" : ch == '"' ? "&quot;" : nullptr;
-    if (reference == nullptr) continue;
+    if (reference == nullptr) return;
     out->append(text.substr(pos, i - pos));
     out->append(reference);
     pos = i + 1;
+  };
+  // '"' (0x22) and '&' (0x26) differ in one bit, '<' (0x3C) and '>' (0x3E) in another: setting
+  // that bit in every byte makes two tests of the four.
+  const auto special = [](std::uint64_t word) {
+    return wordscan::Equal(word | (wordscan::kOnes * 0x04), '&') | wordscan::Equal(word | (wordscan::kOnes * 0x02), '>');
+  };
+  // Most text needs nothing: eight characters at a time pass unless one of the four is there.
+  std::size_t i = 0;
+  for (; text.size() - i >= 8; i += 8) {
+    if (special(wordscan::Load(text.data() + i)))
+      for (std::size_t k = i; k < i + 8; ++k) escape(k);
+  }
+  if (i < text.size()) {
+    // The last characters, padded with zero bytes, which need nothing.
+    if (special(wordscan::LoadPartial(text.data() + i, text.size() - i)))
+      for (; i < text.size(); ++i) escape(i);
   }
   out->append(text.substr(pos));
 }
@@ -618,17 +643,28 @@ bool cReport::RenderStyled() {
     return cells;
   };
   std::vector<std::string> cellTexts;
+  std::string scratch;
   const auto fetchCells = [&](int r, std::size_t cells) {
     if (cellTexts.size() < cells) cellTexts.resize(cells);
     for (std::size_t k = 0; k < cells; ++k) {
       std::string& cell = cellTexts[k];
       cell.assign(1, ' ');
-      const std::string text = grid.ItemText(r, mlngColumnOrder[k]);
+      const std::string_view text = grid.ItemTextView(r, mlngColumnOrder[k], scratch);
       if (type == kReportRtf)
         EscapeRtfInto(text, &cell);
       else
         EscapeHtmlInto(text, &cell);
     }
+  };
+  // The same cells as the grid holds them, each with a scratch string of its own.
+  std::vector<std::string_view> cellViews;
+  std::vector<std::string> cellScratch;
+  const auto viewCells = [&](int r, std::size_t cells) {
+    if (cellViews.size() < cells) {
+      cellViews.resize(cells);
+      cellScratch.resize(cells);
+    }
+    for (std::size_t k = 0; k < cells; ++k) cellViews[k] = grid.ItemTextView(r, mlngColumnOrder[k], cellScratch[k]);
   };
 
   // Slots for rows: every body-row placeholder left in the document.
@@ -638,8 +674,15 @@ bool cReport::RenderStyled() {
     slots.push_back(pos);
 
   bool stable = marked.Protected();
+  bool rowHasBrace = true;
   if (stable) {
     const std::string full = RowForInspection(bodyShape, bodyFragments, positions);
+    // The row as the removals leave it when its only braces open its own slots' texts.
+    std::string bare;
+    EmitRow(
+        bodyShape, bodyFragments, positions, [](std::size_t) { return std::string_view(); },
+        [&](std::string_view t) { bare.append(t); }, [&](std::string_view) { bare += kBarrier; }, false);
+    rowHasBrace = bare.find('{') != std::string::npos;
     stable = RowIsStable(bodyShape, full, body) && CountNoCase(full, kBodyRow) == 0 &&
              !OccursAcross(full, full, kBodyRow);
     const std::string inspected = marked.WithBarriers(doc);
@@ -668,26 +711,55 @@ bool cReport::RenderStyled() {
     };
     emitMarked(std::string_view(doc).substr(0, slots.empty() ? doc.size() : slots[0]));
     const std::size_t headSize = slots.empty() ? 0 : marked.Expand(std::string_view(doc).substr(0, slots[0])).size();
+    // Every placeholder opens with a brace. When a row's only braces open its own slot texts,
+    // the removals take exactly those out and pass the rest unchanged: when nothing of the text
+    // before the rows is held back, the rows go straight to the output, without their slots.
+    batch.Release();
+    const bool direct =
+        !rowHasBrace && !removeRow.Holding() && !removeCellData.Holding() && !removeCellFormatting.Holding();
+    // Straight to the output, the cells are escaped right into it.
+    const bool escapeInPlace = direct && !keepBlock && !slots.empty();
     for (int r = 0; r < grid.ItemCount(); ++r) {
       if (CurrentStatus) CurrentStatus(r + 1, grid.ItemCount());
       const std::size_t cells = cellCount(r);
-      fetchCells(r, cells);
-      if (slots.empty()) continue;
-      const auto cellText = [&](std::size_t k) { return std::string_view(cellTexts[k]); };
-      EmitRow(
-          bodyShape, bodyFragments, cells, cellText, [&](std::string_view t) { batch.Text(t); },
-          [&](std::string_view d) { batch.Data(d); });
+      if (escapeInPlace) {
+        viewCells(r, cells);
+        EmitRow(
+            bodyShape, bodyFragments, cells, [&](std::size_t k) { return cellViews[k]; },
+            [&](std::string_view t) { out.append(t); },
+            [&](std::string_view d) {
+              out += ' ';
+              if (type == kReportRtf)
+                EscapeRtfInto(d, &out);
+              else
+                EscapeHtmlInto(d, &out);
+            },
+            false);
+      } else {
+        fetchCells(r, cells);
+        if (slots.empty()) continue;
+        const auto cellText = [&](std::size_t k) { return std::string_view(cellTexts[k]); };
+        if (direct) {
+          EmitRow(
+              bodyShape, bodyFragments, cells, cellText, [&](std::string_view t) { out.append(t); },
+              [&](std::string_view d) { out.append(d); }, false);
+        } else {
+          EmitRow(
+              bodyShape, bodyFragments, cells, cellText, [&](std::string_view t) { batch.Text(t); },
+              [&](std::string_view d) { batch.Data(d); });
+        }
+        if (keepBlock) {
+          EmitRow(
+              bodyShape, bodyFragments, cells, cellText, [&](std::string_view t) { rowsBlock.append(t); },
+              [&](std::string_view d) { rowsBlock += marked.Atom(std::string(d)); });
+        }
+      }
       if (r + 1 == kRowsForEstimate && slots.size() == 1) {
         // The document grows by the same amount per row give or take: reserve for all rows now
         // rather than copying the text over and over as it doubles.
         const double perRow = static_cast<double>(out.size() - headSize) / kRowsForEstimate;
         const double rest = static_cast<double>(doc.size() - slots[0]);
         out.reserve(static_cast<std::size_t>(perRow * 1.02 * grid.ItemCount() + rest) + headSize);
-      }
-      if (keepBlock) {
-        EmitRow(
-            bodyShape, bodyFragments, cells, cellText, [&](std::string_view t) { rowsBlock.append(t); },
-            [&](std::string_view d) { rowsBlock += marked.Atom(std::string(d)); });
       }
     }
     for (std::size_t i = 0; i < slots.size(); ++i) {
@@ -724,11 +796,14 @@ bool cReport::RenderStyled() {
 bool cReport::RenderCsv() {
   if (mobjListView == nullptr) throw std::logic_error("a comma-separated report needs a bound grid");
   Grid& grid = *mobjListView;
-  const auto quote = [](std::string* doc, const std::string& text) {
+  const auto quote = [](std::string* doc, std::string_view text) {
     *doc += '"';
-    for (char ch : text) *doc += ch == '"' ? '\'' : ch;
+    const std::size_t start = doc->size();
+    doc->append(text);
+    std::replace(doc->begin() + static_cast<std::ptrdiff_t>(start), doc->end(), '"', '\'');
     *doc += '"';
   };
+  std::string scratch;
   std::string doc;
   const int columns = grid.ColumnCount();
   for (int p = 0; p < columns; ++p) {
@@ -740,7 +815,7 @@ bool cReport::RenderCsv() {
     const int subItems = grid.SubItemCount(r);
     for (int k = 0; k <= subItems && k < columns; ++k) {
       if (k > 0) doc += ',';
-      quote(&doc, grid.ItemText(r, mlngColumnOrder.at(static_cast<std::size_t>(k))));
+      quote(&doc, grid.ItemTextView(r, mlngColumnOrder.at(static_cast<std::size_t>(k)), scratch));
     }
     doc += kCrLf;
     if (CurrentStatus && kCsvRaisesProgress) CurrentStatus(r + 1, grid.ItemCount());

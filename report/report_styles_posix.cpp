@@ -14,7 +14,11 @@ std::string LoadBuiltInFormatBytes() {
   return std::string(reinterpret_cast<const char*>(orlix_reportformats_data), orlix_reportformats_size);
 }
 
-// The store is written in code page 1252, the ANSI code page of the systems it was made for.
-std::string LoadBuiltInFormats() { return Cp1252ToUtf8(LoadBuiltInFormatBytes()); }
+// The store is written in code page 1252, the ANSI code page of the systems it was made for. It is
+// part of the program: decoded once.
+std::string LoadBuiltInFormats() {
+  static const std::string text = Cp1252ToUtf8(LoadBuiltInFormatBytes());
+  return text;
+}
 
 }  // namespace orlix

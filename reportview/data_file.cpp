@@ -1,6 +1,8 @@
 #include "reportview/data_file.h"
 
 #include <cerrno>
+#include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -8,40 +10,53 @@
 #include <iostream>
 #include <iterator>
 #include <sstream>
+#include <string_view>
 #include <vector>
 
 #include "base/text.h"
 #include "base/text_encoding.h"
+#include "base/word_scan.h"
 
 namespace orlix {
 namespace {
 
-using Row = std::vector<Variant>;
+// The cells as read, row after row in one block, with where each row ends. Rows of the common
+// equal width then already are the data array's storage (field fastest) and move into it whole.
+struct Table {
+  std::vector<Variant> cells;
+  std::vector<std::size_t> rowEnds;
+
+  std::size_t Rows() const { return rowEnds.size(); }
+  std::size_t RowStart(std::size_t r) const { return r == 0 ? 0 : rowEnds[r - 1]; }
+  std::size_t RowSize(std::size_t r) const { return rowEnds[r] - RowStart(r); }
+  // Cells added since the last row ended.
+  bool OpenRowEmpty() const { return cells.size() == (rowEnds.empty() ? 0 : rowEnds.back()); }
+  void AddCell(Variant&& cell) { cells.push_back(std::move(cell)); }
+  void EndRow() { rowEnds.push_back(cells.size()); }
+};
 
 [[noreturn]] void Fail(const std::string& name, std::size_t line, const std::string& message) {
   throw DataFileError(name + ":" + std::to_string(line) + ": " + message);
 }
 
-std::vector<Row> ParseCsv(const std::string& s, const std::string& name) {
-  std::vector<Row> rows;
-  Row row;
+Table ParseCsv(std::string_view s, const std::string& name) {
+  Table rows;
   std::string cell;
   bool quoted = false;     // inside a quoted field
   bool wasQuoted = false;  // the current field was quoted (text after its closing quote is kept)
   bool rowHasContent = false;
   std::size_t line = 1, quoteLine = 1;
   auto endCell = [&] {
-    row.push_back(Variant::FromText(cell));
+    rows.AddCell(Variant::FromText(cell));
     cell.clear();
     wasQuoted = false;
   };
   auto endRow = [&] {
     // A line with nothing on it is no row; a row of one empty quoted field is.
-    if (rowHasContent || !row.empty()) {
+    if (rowHasContent || !rows.OpenRowEmpty()) {
       endCell();
-      rows.push_back(std::move(row));
+      rows.EndRow();
     }
-    row.clear();
     cell.clear();
     wasQuoted = false;
     rowHasContent = false;
@@ -83,14 +98,13 @@ std::vector<Row> ParseCsv(const std::string& s, const std::string& name) {
   return rows;
 }
 
-std::vector<Row> ParseTsv(const std::string& s, const std::string& name) {
-  std::vector<Row> rows;
+Table ParseTsv(std::string_view s, const std::string& name) {
+  Table rows;
   std::size_t line = 0;
   for (std::string text : Split(s, "\n")) {
     ++line;
     if (!text.empty() && text.back() == '\r') text.pop_back();
     if (text.empty()) continue;
-    Row row;
     for (const std::string& raw : Split(text, "\t")) {
       std::string cell;
       for (std::size_t i = 0; i < raw.size(); ++i) {
@@ -106,23 +120,33 @@ std::vector<Row> ParseTsv(const std::string& s, const std::string& name) {
           default: Fail(name, line, std::string("unknown escape \\") + raw[i]);
         }
       }
-      row.push_back(Variant::FromText(cell));
+      rows.AddCell(Variant::FromText(std::move(cell)));
     }
-    rows.push_back(std::move(row));
+    rows.EndRow();
   }
   return rows;
 }
 
 class JsonReader {
- public:
-  JsonReader(const std::string& s, const std::string& name) : s_(s), name_(name) {}
+  static constexpr std::size_t kRowsForEstimate = 64;
 
-  std::vector<Row> Document() {
-    std::vector<Row> rows;
+ public:
+  JsonReader(std::string_view s, const std::string& name) : s_(s), name_(name) {}
+
+  Table Document() {
+    Table rows;
     Expect('[', "the data must be a JSON array of rows");
     if (!Consume(']')) {
       do {
-        rows.push_back(RowValue());
+        RowValue(rows);
+        // Room for all the cells at once, judged by the first rows, rather than moving them
+        // again and again as the table grows.
+        if (rows.Rows() == kRowsForEstimate && i_ < s_.size()) {
+          const double perByte = static_cast<double>(rows.cells.size()) / static_cast<double>(i_);
+          const double estimate = perByte * static_cast<double>(s_.size()) * 1.05 + 16;
+          rows.cells.reserve(estimate < static_cast<double>(kMaxDataCells) ? static_cast<std::size_t>(estimate)
+                                                                             : kMaxDataCells);
+        }
       } while (Consume(','));
       Expect(']', "expected ',' or ']' after a row");
     }
@@ -132,16 +156,15 @@ class JsonReader {
   }
 
  private:
-  Row RowValue() {
-    Row row;
+  void RowValue(Table& rows) {
     Expect('[', "each row must be an array of cells");
     if (!Consume(']')) {
       do {
-        row.push_back(Cell());
+        rows.AddCell(Cell());
       } while (Consume(','));
       Expect(']', "expected ',' or ']' after a cell");
     }
-    return row;
+    rows.EndRow();
   }
 
   Variant Cell() {
@@ -177,10 +200,25 @@ class JsonReader {
       if (i_ < s_.size() && (s_[i_] == '+' || s_[i_] == '-')) ++i_;
       if (!Digits()) Error("a number needs digits in its exponent");
     }
-    const std::string text = s_.substr(start, i_ - start);
-    errno = 0;
-    const double value = std::strtod(text.c_str(), nullptr);
-    if (errno == ERANGE && std::isinf(value)) Error("the number " + text + " is too large");
+    const std::string_view text = s_.substr(start, i_ - start);
+    const bool negative = text[0] == '-';
+    if (integral && text.size() - negative <= 18) {
+      // Exact in 64 bits; converting that to double rounds as reading the text would.
+      std::int64_t whole = 0;
+      for (std::size_t k = negative; k < text.size(); ++k) whole = whole * 10 + (text[k] - '0');
+      if (negative) whole = -whole;
+      if (whole >= INT32_MIN && whole <= INT32_MAX) return Variant::FromInt32(static_cast<std::int32_t>(whole));
+      return Variant::FromDouble(static_cast<double>(whole));
+    }
+    double value = 0;
+    const auto read = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (read.ec != std::errc() || read.ptr != text.data() + text.size()) {
+      // Out of range: too large fails, too small reads as the C library rounds it.
+      const std::string copy(text);
+      errno = 0;
+      value = std::strtod(copy.c_str(), nullptr);
+      if (errno == ERANGE && std::isinf(value)) Error("the number " + copy + " is too large");
+    }
     if (integral && value >= -2147483648.0 && value <= 2147483647.0)
       return Variant::FromInt32(static_cast<std::int32_t>(value));
     return Variant::FromDouble(value);
@@ -192,18 +230,40 @@ class JsonReader {
     return i_ > start;
   }
 
+  // Position of the first quote, backslash or control character from `from` on (or the end).
+  std::size_t PlainEnd(std::size_t from) const {
+    std::size_t end = from;
+    for (; s_.size() - end >= 8; end += 8) {
+      const std::uint64_t word = wordscan::Load(s_.data() + end);
+      const std::uint64_t flags = wordscan::Equal(word, '"') | wordscan::Equal(word, '\\') | wordscan::Below(word, 0x20);
+      if (flags) return end + wordscan::FirstFlagged(flags);
+    }
+    while (end < s_.size() && s_[end] != '"' && s_[end] != '\\' && static_cast<unsigned char>(s_[end]) >= 0x20) ++end;
+    return end;
+  }
+
   std::string String() {
     ++i_;  // the opening quote
+    // Most strings are one run of plain characters.
+    const std::size_t first = PlainEnd(i_);
+    if (first < s_.size() && s_[first] == '"') {
+      std::string whole(s_.data() + i_, first - i_);
+      i_ = first + 1;
+      return whole;
+    }
+    // Escapes only shorten the text: what lies before the closing quote is room enough.
     std::string out;
+    std::size_t close = first;
+    while (close < s_.size() && s_[close] == '\\') close = PlainEnd(close + 2 < s_.size() ? close + 2 : s_.size());
+    out.reserve(close - i_);
     while (true) {
+      const std::size_t end = PlainEnd(i_);
+      out.append(s_.substr(i_, end - i_));
+      i_ = end;
       if (i_ >= s_.size()) Error("a string is not closed");
       const char c = s_[i_++];
       if (c == '"') return out;
-      if (static_cast<unsigned char>(c) < 0x20) Error("a control character inside a string");
-      if (c != '\\') {
-        out += c;
-        continue;
-      }
+      if (c != '\\') Error("a control character inside a string");
       if (i_ >= s_.size()) Error("a string is not closed");
       const char e = s_[i_++];
       switch (e) {
@@ -249,10 +309,9 @@ class JsonReader {
     return first;
   }
 
-  bool Word(const char* word) {
-    const std::size_t n = std::strlen(word);
-    if (s_.compare(i_, n, word) != 0) return false;
-    i_ += n;
+  bool Word(std::string_view word) {
+    if (s_.substr(i_, word.size()) != word) return false;
+    i_ += word.size();
     return true;
   }
 
@@ -267,7 +326,8 @@ class JsonReader {
     }
     return false;
   }
-  void Expect(char c, const std::string& message) {
+  // The message is made into text only when it is needed: this runs for every row.
+  void Expect(char c, const char* message) {
     if (!Consume(c)) Error(message);
   }
 
@@ -278,7 +338,7 @@ class JsonReader {
     Fail(name_, line, message);
   }
 
-  const std::string& s_;
+  std::string_view s_;
   const std::string& name_;
   std::size_t i_ = 0;
 };
@@ -305,36 +365,67 @@ DataFormat GuessDataFormat(const std::string& fileName, const std::string& conte
 
 VariantArray ParseDataFile(const std::string& content, DataFormat format, bool skipHeader, const std::string& name) {
   // A UTF-8 byte-order mark is no part of the first cell.
-  const std::string text = content.compare(0, 3, "\xEF\xBB\xBF") == 0 ? content.substr(3) : content;
-  std::vector<Row> rows;
+  std::string_view text = content;
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  Table rows;
   switch (format) {
     case DataFormat::Csv: rows = ParseCsv(text, name); break;
     case DataFormat::Tsv: rows = ParseTsv(text, name); break;
     case DataFormat::Json: rows = JsonReader(text, name).Document(); break;
   }
-  if (skipHeader && !rows.empty()) rows.erase(rows.begin());
+  const std::size_t first = skipHeader && rows.Rows() > 0 ? 1 : 0;
+  const std::size_t rowCount = rows.Rows() - first;
   std::size_t fields = 0;
-  for (const Row& row : rows) fields = row.size() > fields ? row.size() : fields;
+  bool even = true;
+  for (std::size_t r = first; r < rows.Rows(); ++r) {
+    const std::size_t size = rows.RowSize(r);
+    if (r > first && size != fields) even = false;
+    fields = size > fields ? size : fields;
+  }
   // Short rows are padded to the widest one, so a few long lines among many short ones would
   // ask for far more cells than the file holds: the table has a ceiling.
-  if (fields > 0x7FFFFFFFu || rows.size() > 0x7FFFFFFFu || (fields > 0 && rows.size() > kMaxDataCells / fields))
-    throw DataFileError(name + ": too many cells (" + std::to_string(rows.size()) + " rows of up to " +
+  if (fields > 0x7FFFFFFFu || rowCount > 0x7FFFFFFFu || (fields > 0 && rowCount > kMaxDataCells / fields))
+    throw DataFileError(name + ": too many cells (" + std::to_string(rowCount) + " rows of up to " +
                         std::to_string(fields) + " fields; at most " + std::to_string(kMaxDataCells) + " cells)");
-  VariantArray data = VariantArray::TwoDimensional(static_cast<std::int32_t>(fields), static_cast<std::int32_t>(rows.size()));
-  for (std::size_t r = 0; r < rows.size(); ++r)
-    for (std::size_t f = 0; f < rows[r].size(); ++f)
-      data.At(static_cast<std::int32_t>(f), static_cast<std::int32_t>(r)) = std::move(rows[r][f]);
+  const auto fieldCount = static_cast<std::int32_t>(fields);
+  const auto rowTotal = static_cast<std::int32_t>(rowCount);
+  if (even && fields > 0) {
+    if (first > 0) rows.cells.erase(rows.cells.begin(), rows.cells.begin() + static_cast<std::ptrdiff_t>(rows.RowSize(0)));
+    return VariantArray::TwoDimensional(fieldCount, rowTotal, std::move(rows.cells));
+  }
+  VariantArray data = VariantArray::TwoDimensional(fieldCount, rowTotal);
+  for (std::size_t r = first; r < rows.Rows(); ++r) {
+    const std::size_t start = rows.RowStart(r);
+    for (std::size_t f = 0; f < rows.RowSize(r); ++f)
+      data.At(static_cast<std::int32_t>(f), static_cast<std::int32_t>(r - first)) = std::move(rows.cells[start + f]);
+  }
   return data;
 }
 
 VariantArray ReadDataFile(const std::string& path, bool skipHeader, const DataFormat* format) {
+  // Read in large blocks: a data file may hold many megabytes.
+  const auto readAll = [](std::istream& in, std::string* content) {
+    std::vector<char> block(std::size_t{1} << 16);
+    while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0)
+      content->append(block.data(), static_cast<std::size_t>(in.gcount()));
+  };
   std::string content;
   if (path == "-") {
-    content.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+    readAll(std::cin, &content);
   } else {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw DataFileError(path + ": cannot open the file: " + std::strerror(errno));
-    content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    // A file of known size is read in one piece; whatever else (a pipe, a growing file) in blocks.
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (size > 0 && in) {
+      content.resize(static_cast<std::size_t>(size));
+      in.read(&content[0], static_cast<std::streamsize>(size));
+      content.resize(static_cast<std::size_t>(in.gcount()));
+    }
+    in.clear(in.rdstate() & std::ios::badbit);
+    if (!in.bad()) readAll(in, &content);
     if (in.bad()) throw DataFileError(path + ": cannot read the file");
   }
   const std::string name = path == "-" ? "standard input" : path;

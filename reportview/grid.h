@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orlix {
@@ -44,6 +45,12 @@ class Grid {
   virtual int SubItemCount(int item) const = 0;
   // Text of column `column` of an item (0 is the item's own text).
   virtual std::string ItemText(int item, int column) const = 0;
+  // The same text without a copy where the grid holds it; otherwise it is put into `scratch`.
+  // The view lasts until the grid or `scratch` changes.
+  virtual std::string_view ItemTextView(int item, int column, std::string& scratch) const {
+    scratch = ItemText(item, column);
+    return scratch;
+  }
   virtual void RemoveAllItems() = 0;
   // Appends an item with `texts[0]` as its text and `texts[k]` as sub-item k; returns its index.
   // When the grid has fewer columns than the row needs, throws std::out_of_range and adds nothing.
@@ -56,6 +63,8 @@ class Grid {
     for (std::size_t k = 1; k < texts.size(); ++k) SetSubItem(item, static_cast<int>(k), texts[k]);
     return item;
   }
+  // Same, for texts the grid may keep: a grid that stores them moves them in.
+  virtual int AddRow(std::vector<std::string>&& texts) { return AddRow(static_cast<const std::vector<std::string>&>(texts)); }
 
   // Redraw lock around bulk changes (LockWindowUpdate on the ListView); Unlock must follow Lock
   // on every path, so callers use GridRedrawLock.

@@ -53,6 +53,7 @@ class ListViewGrid final : public Grid {
   int SubItemCount(int item) const override;
   std::string ItemText(int item, int column) const override;
   void RemoveAllItems() override;
+  using Grid::AddRow;
   int AddRow(const std::vector<std::string>& texts) override;
 
   // LockWindowUpdate on the list view. Only one window can be locked at a time: when another

@@ -4,16 +4,25 @@
 #include <stdexcept>
 
 #include "base/text.h"
+#include "base/word_scan.h"
 
 namespace orlix {
 
 namespace {
 
+// Continuation bytes (10xxxxxx) belong to the character before; counted a word at a time.
 std::size_t CountCodePoints(const std::string& text) {
-  std::size_t count = 0;
-  for (unsigned char c : text) {
-    if ((c & 0xC0) != 0x80) ++count;  // continuation bytes belong to the character before
-  }
+  const auto continuations = [](std::uint64_t word) -> std::size_t {
+    if ((word & wordscan::kHighs) == 0) return 0;  // ASCII
+    // Bit 7 set and bit 6 clear, moved to the low bit of each byte, then summed.
+    const std::uint64_t marks = ((word & ~(word << 1)) >> 7) & wordscan::kOnes;
+    return static_cast<std::size_t>((marks * wordscan::kOnes) >> 56);
+  };
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  std::size_t count = text.size();
+  for (; end - p >= 8; p += 8) count -= continuations(wordscan::Load(p));
+  if (p < end) count -= continuations(wordscan::LoadPartial(p, static_cast<std::size_t>(end - p)));
   return count;
 }
 
@@ -66,13 +75,8 @@ void MemoryGrid::AutoSizeColumn(int column) {
   Column& c = ColumnAt(column);
   std::size_t widest = 0;
   for (const Item& item : items_) {
-    const std::string* text = nullptr;
-    if (column == 0) {
-      text = &item.text;
-    } else if (static_cast<std::size_t>(column) <= item.subItems.size()) {
-      text = &item.subItems[static_cast<std::size_t>(column) - 1];
-    }
-    if (text) widest = std::max(widest, CountCodePoints(*text));
+    if (static_cast<std::size_t>(column) < item.texts.size())
+      widest = std::max(widest, CountCodePoints(item.texts[static_cast<std::size_t>(column)]));
   }
   c.width = static_cast<double>(widest) * kPixelsPerCharacter + kAutoSizePadding;
 }
@@ -102,13 +106,36 @@ void MemoryGrid::SetColumnOrder(const std::vector<int>& order) {
 void MemoryGrid::RemoveAllColumns() {
   columns_.clear();
   order_.clear();
-  for (Item& item : items_) item.subItems.clear();
+  for (Item& item : items_) item.texts.resize(1);
 }
 
 int MemoryGrid::ItemCount() const { return static_cast<int>(items_.size()); }
 
 int MemoryGrid::AddItem(const std::string& text) {
-  items_.push_back(Item{text, {}});
+  // Sub-items usually follow, one per column: room for them from the start.
+  Item item;
+  item.texts.reserve(columns_.size() > 1 ? columns_.size() : 1);
+  item.texts.push_back(text);
+  items_.push_back(std::move(item));
+  return ItemCount() - 1;
+}
+
+void MemoryGrid::CheckRow(const std::vector<std::string>& texts) const {
+  if (texts.size() > 1 && texts.size() > columns_.size())
+    throw std::out_of_range("a row of " + std::to_string(texts.size()) + " texts needs as many columns; the grid has " +
+                            std::to_string(ColumnCount()));
+}
+
+int MemoryGrid::AddRow(const std::vector<std::string>& texts) {
+  CheckRow(texts);
+  items_.push_back(Item{texts.empty() ? std::vector<std::string>(1) : texts});
+  return ItemCount() - 1;
+}
+
+int MemoryGrid::AddRow(std::vector<std::string>&& texts) {
+  CheckRow(texts);
+  if (texts.empty()) texts.resize(1);
+  items_.push_back(Item{std::move(texts)});
   return ItemCount() - 1;
 }
 
@@ -116,19 +143,26 @@ void MemoryGrid::SetSubItem(int item, int subItem, const std::string& text) {
   ItemAt(item);
   if (subItem < 1 || subItem >= ColumnCount())
     throw std::out_of_range("the grid has no column " + std::to_string(subItem) + " for a sub-item");
-  std::vector<std::string>& subItems = items_[static_cast<std::size_t>(item)].subItems;
-  if (subItems.size() < static_cast<std::size_t>(subItem)) subItems.resize(static_cast<std::size_t>(subItem));
-  subItems[static_cast<std::size_t>(subItem) - 1] = text;
+  std::vector<std::string>& texts = items_[static_cast<std::size_t>(item)].texts;
+  const auto k = static_cast<std::size_t>(subItem);
+  if (texts.size() <= k) texts.resize(k + 1);
+  texts[k] = text;
 }
 
-int MemoryGrid::SubItemCount(int item) const { return static_cast<int>(ItemAt(item).subItems.size()); }
+int MemoryGrid::SubItemCount(int item) const { return static_cast<int>(ItemAt(item).texts.size()) - 1; }
 
 std::string MemoryGrid::ItemText(int item, int column) const {
-  const Item& it = ItemAt(item);
-  if (column == 0) return it.text;
-  ColumnAt(column);
-  if (static_cast<std::size_t>(column) > it.subItems.size()) return std::string();
-  return it.subItems[static_cast<std::size_t>(column) - 1];
+  std::string scratch;
+  return std::string(ItemTextView(item, column, scratch));
+}
+
+std::string_view MemoryGrid::ItemTextView(int item, int column, std::string&) const {
+  // Read once per cell of a report: the checks of ItemAt and ColumnAt, failing only here.
+  if (item < 0 || static_cast<std::size_t>(item) >= items_.size()) ItemAt(item);
+  if (column != 0 && (column < 0 || static_cast<std::size_t>(column) >= columns_.size())) ColumnAt(column);
+  const Item& it = items_[static_cast<std::size_t>(item)];
+  if (static_cast<std::size_t>(column) >= it.texts.size()) return std::string_view();
+  return it.texts[static_cast<std::size_t>(column)];
 }
 
 void MemoryGrid::RemoveAllItems() { items_.clear(); }

@@ -43,7 +43,10 @@ class MemoryGrid final : public Grid {
   // Empty text for a column the item has no sub-item for; std::out_of_range for a column or
   // item the grid does not have.
   std::string ItemText(int item, int column) const override;
+  std::string_view ItemTextView(int item, int column, std::string& scratch) const override;
   void RemoveAllItems() override;
+  int AddRow(const std::vector<std::string>& texts) override;
+  int AddRow(std::vector<std::string>&& texts) override;
 
   // Not nested in a ListView (one window at a time); counted here so that tests can see that
   // every lock was released.
@@ -63,13 +66,14 @@ class MemoryGrid final : public Grid {
     ColumnAlignment alignment = ColumnAlignment::Left;
   };
   struct Item {
-    std::string text;
-    std::vector<std::string> subItems;  // subItems[k - 1] is sub-item k
+    std::vector<std::string> texts;  // texts[0] is the item's own text, texts[k] sub-item k
   };
 
   const Column& ColumnAt(int column) const;
   Column& ColumnAt(int column);
   const Item& ItemAt(int item) const;
+  // Checks a row of texts as Grid::AddRow does; the empty row stands for one empty text.
+  void CheckRow(const std::vector<std::string>& texts) const;
 
   std::vector<Column> columns_;
   std::vector<int> order_;

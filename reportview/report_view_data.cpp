@@ -36,11 +36,17 @@ void ReportViewData::LayOutAgain() {
 }
 
 void ReportViewData::StoreDataToShow(const Variant& vntData) {
+  mTakenData.reset();
   if (vntData.IsArray()) {
     mvntDataToShow = Variant::FromArray(std::make_shared<const VariantArray>(vntData.Array()));
   } else {
     mvntDataToShow = vntData;
   }
+}
+
+void ReportViewData::TakeDataToShow(VariantArray data) {
+  mTakenData = std::make_shared<VariantArray>(std::move(data));
+  mvntDataToShow = Variant::FromArray(mTakenData);
 }
 
 void ReportViewData::ApplyFieldMask(std::string strFieldMask) {
@@ -55,6 +61,27 @@ void ReportViewData::Generate() {
     BuildColumns();
   }
   PopulateRows();
+}
+
+void ReportViewData::GenerateFromTakenData() {
+  // Held by this object alone: here and in the data to show.
+  VariantArray* movable = mTakenData && mTakenData.use_count() == 2 ? mTakenData.get() : nullptr;
+  if (movable == nullptr) {
+    Generate();
+    return;
+  }
+  struct Release {
+    ReportViewData& view;
+    ~Release() {
+      view.mvntDataToShow = Variant();
+      view.mTakenData.reset();
+    }
+  } release{*this};
+  if (!mcolFields) {
+    ParseFieldMask();
+    BuildColumns();
+  }
+  Populate(movable);
 }
 
 void ReportViewData::ParseFieldMask() {
@@ -88,7 +115,9 @@ void ReportViewData::BuildColumns() {
   LayOutAgain();
 }
 
-void ReportViewData::PopulateRows() {
+void ReportViewData::PopulateRows() { Populate(nullptr); }
+
+void ReportViewData::Populate(VariantArray* movable) {
   GridRedrawLock lock(grid_);
 
   const VariantArray* data = nullptr;
@@ -129,20 +158,60 @@ void ReportViewData::PopulateRows() {
     // The alignment each column ends with is that of its last row; it is only sent on a change.
     std::vector<ColumnAlignment> alignment(fieldCount, ColumnAlignment::Left);
     for (std::size_t j = 1; j < fieldCount; ++j) alignment[j] = grid_.GetColumnAlignment(static_cast<int>(j));
-    std::vector<std::string> texts(fieldCount);
+    std::vector<std::string> texts;
     std::vector<bool> numeric(fieldCount);
+    // A field without translations or a format picture shows its cell as it is (a null cell
+    // as empty text): the cell is read in place rather than copied through TranslateValue.
+    std::vector<bool> direct(fieldCount);
+    for (std::size_t j = 0; j < fieldCount; ++j)
+      direct[j] = !fields[j]->HasTranslations() && fields[j]->FormatString().empty();
+    // A text may move out of the data only when no other entry reads its field.
+    std::vector<bool> moves(fieldCount);
+    for (std::size_t j = 0; movable != nullptr && j < fieldCount; ++j) {
+      std::size_t readers = 0;
+      for (std::size_t k = 0; k < fieldCount; ++k) readers += fields[k]->FieldNumber() == fields[j]->FieldNumber();
+      moves[j] = direct[j] && readers == 1;
+    }
+    const auto arrayCell = [&](std::size_t j, std::int32_t r) {
+      throw std::invalid_argument("the cell (" + std::to_string(fields[j]->FieldNumber()) + ", " + std::to_string(r) +
+                                  ") holds an array, which has no text to show");
+    };
 
     for (std::int64_t row = rows.lower; row <= rows.upper; ++row) {
       const auto r = static_cast<std::int32_t>(row);
+      // The grid takes the texts over: each row starts with fresh ones.
+      texts.resize(fieldCount);
       for (std::size_t j = 0; j < fieldCount; ++j) {
-        const Variant value = fields[j]->TranslateValue(data->At(fields[j]->FieldNumber(), r), locale);
-        if (value.IsArray())
-          throw std::invalid_argument("the cell (" + std::to_string(fields[j]->FieldNumber()) + ", " +
-                                      std::to_string(r) + ") holds an array, which has no text to show");
+        const Variant& cell = data->At(fields[j]->FieldNumber(), r);
+        if (direct[j] && cell.IsText()) {
+          const std::string& text = cell.Text();
+          numeric[j] = ParseNumberText(text, locale, nullptr);
+          if (numeric[j])
+            texts[j] = PadLeft(text, kNumberWidth);
+          else if (moves[j])
+            texts[j] = movable->At(fields[j]->FieldNumber(), r).ReleaseText();
+          else
+            texts[j] = text;
+          continue;
+        }
+        if (direct[j] && (cell.IsNull() || cell.IsEmpty())) {
+          numeric[j] = false;
+          texts[j].clear();
+          continue;
+        }
+        if (direct[j]) {
+          if (cell.IsArray()) arrayCell(j, r);
+          numeric[j] = cell.IsNumberType();
+          texts[j] = numeric[j] ? PadLeft(VariantToText(cell, locale), kNumberWidth) : VariantToText(cell, locale);
+          continue;
+        }
+        const Variant value = fields[j]->TranslateValue(cell, locale);
+        if (value.IsArray()) arrayCell(j, r);
         numeric[j] = IsNumericVariant(value, locale);
         texts[j] = numeric[j] ? PadLeft(VariantToText(value, locale), kNumberWidth) : VariantToText(value, locale);
       }
-      grid_.AddRow(texts);
+      grid_.AddRow(std::move(texts));
+      texts.clear();
       for (std::size_t j = 1; j < fieldCount; ++j) {
         const ColumnAlignment wanted = numeric[j] ? ColumnAlignment::Centre : ColumnAlignment::Left;
         if (wanted != alignment[j]) {

@@ -32,6 +32,8 @@ class ReportViewData {
   // Stores a copy of the data: an array is copied cell by cell, so later changes to the
   // caller's array do not reach the grid.
   void StoreDataToShow(const Variant& vntData);
+  // Stores `data` itself, without a copy: for an owner that hands its array over.
+  void TakeDataToShow(VariantArray data);
   const Variant& DataToShow() const { return mvntDataToShow; }
   // Result of the last population; false before the first.
   bool ViewIsEmpty() const { return mblnViewIsEmpty; }
@@ -46,6 +48,11 @@ class ReportViewData {
   //   Clear:               ClearView.
   void ApplyFieldMask(std::string strFieldMask);
   void Generate();
+  // Generate for a one-time report of data given by TakeDataToShow and needed no more: texts
+  // of cells that one field entry shows as they are move into the grid instead of being
+  // copied. The data to show is empty afterwards (also after a failure). Data that was stored
+  // otherwise, or that is shared, is generated as by Generate and kept.
+  void GenerateFromTakenData();
 
   // Rebuilds the field list from the mask. An entry that cannot be read (a field number beyond
   // 32 bits, a mask longer than the reader takes) ends the list; it stays in the list with what
@@ -73,6 +80,8 @@ class ReportViewData {
  private:
   const LocaleInfo& Locale() const;
   void LayOutAgain();
+  // PopulateRows, moving cell texts out of `movable` (the data to show) where it may.
+  void Populate(VariantArray* movable);
 
   Grid& grid_;
   const LocaleInfo* locale_;
@@ -81,6 +90,7 @@ class ReportViewData {
   std::string mstrFieldMask;
   std::shared_ptr<FieldList> mcolFields;
   Variant mvntDataToShow;
+  std::shared_ptr<VariantArray> mTakenData;  // the array of mvntDataToShow when it was handed over
   bool mblnViewIsEmpty = false;
 };
 

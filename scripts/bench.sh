@@ -14,6 +14,10 @@ for b in build/native-release/bench/bench_*; do
   echo "== native: $(basename "$b")"
   "$b"
 done
+if command -v valgrind >/dev/null; then
+  echo "== native: report path (instructions per row)"
+  ORLIXREPORT=build/native-release/cli/orlixreport sh scripts/report-path-bench.sh
+fi
 
 tree=$(orlix_wine_tree "$ORLIX_WINE_ARCH")
 cmake --preset "$tree" >/dev/null

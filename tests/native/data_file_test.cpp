@@ -92,6 +92,29 @@ TEST(DataFileJson, CellsKeepTheirTypes) {
   EXPECT_EQ(Parse("[]", DataFormat::Json).UpperBound(1), -1);
 }
 
+TEST(DataFileJson, StringsAndNumbersAcrossWordEdges) {
+  // Strings are scanned eight bytes at a time: a quote, escape or control character at any
+  // offset must still end the run there.
+  for (std::size_t at = 0; at < 18; ++at) {
+    const std::string head(at, 'h'), tail(17 - at, 't');
+    const VariantArray data = Parse("[[\"" + head + "\\\"" + tail + "\", \"" + head + "\"]]", DataFormat::Json);
+    EXPECT_EQ(data.At(0, 0).Text(), head + "\"" + tail) << at;
+    EXPECT_EQ(data.At(1, 0).Text(), head) << at;
+    EXPECT_EQ(ParseError("[\n[\"" + head + "\t\"]]", DataFormat::Json), "t:2: a control character inside a string")
+        << at;
+  }
+  const VariantArray numbers =
+      Parse("[[-0, 123456789012345678, 1234567890123456789012, -2147483648, 2147483647, 1e-400, -2.5E+2]]",
+            DataFormat::Json);
+  EXPECT_EQ(numbers.At(0, 0), Variant::FromInt32(0));
+  EXPECT_EQ(numbers.At(1, 0), Variant::FromDouble(123456789012345678.0));
+  EXPECT_EQ(numbers.At(2, 0), Variant::FromDouble(1234567890123456789012.0));
+  EXPECT_EQ(numbers.At(3, 0), Variant::FromInt32(INT32_MIN));
+  EXPECT_EQ(numbers.At(4, 0), Variant::FromInt32(INT32_MAX));
+  EXPECT_EQ(numbers.At(5, 0), Variant::FromDouble(0.0));
+  EXPECT_EQ(numbers.At(6, 0), Variant::FromDouble(-250.0));
+}
+
 TEST(DataFileJson, MalformedDocumentsNameTheLine) {
   EXPECT_EQ(ParseError("{}", DataFormat::Json), "t:1: the data must be a JSON array of rows");
   EXPECT_EQ(ParseError("[\n[1,\n{}]]", DataFormat::Json), "t:3: a cell must be a string, number, true, false or null");

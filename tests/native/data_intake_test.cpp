@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+
 #include "reportview/memory_grid.h"
 #include "reportview/report_view_data.h"
 #include "tests/shared/data_intake_cases.h"
@@ -56,6 +59,50 @@ TEST(ReportViewData, GenerateParsesOnlyTheFirstTime) {
   EXPECT_EQ(view.Fields(), fields);
   EXPECT_EQ(grid.ColumnHeader(0), "A");
   EXPECT_EQ(grid.ItemText(0, 1), "1/0");
+}
+
+TEST(ReportViewData, TakenDataMovesIntoTheGridOnlyWhenNothingElseReadsIt) {
+  const auto table = [] {
+    VariantArray data = VariantArray::TwoDimensional(3, 3);
+    for (std::int32_t r = 0; r < 3; ++r) {
+      data.At(0, r) = Variant::FromText("a long text of row " + std::to_string(r) + " that is no short string");
+      data.At(1, r) = Variant::FromText(r == 1 ? "12" : "another long text, row " + std::to_string(r));
+      data.At(2, r) = r == 2 ? Variant::Null() : Variant::FromInt32(r);
+    }
+    return data;
+  };
+  // Field 0 is shown twice, so its texts stay; the others may move.
+  const std::string mask = "0=\"A\",1=\"B\",2=\"C\",0=\"Again\"";
+  MemoryGrid expected;
+  ReportViewData reference(expected, &EnglishUnitedStates());
+  reference.ApplyFieldMask(mask);
+  reference.StoreDataToShow(Variant::FromArray(std::make_shared<const VariantArray>(table())));
+  reference.Generate();
+
+  const auto sameRows = [&expected](const MemoryGrid& grid) {
+    ASSERT_EQ(grid.ItemCount(), expected.ItemCount());
+    for (int r = 0; r < grid.ItemCount(); ++r)
+      for (int c = 0; c < 4; ++c) EXPECT_EQ(grid.ItemText(r, c), expected.ItemText(r, c)) << r << "," << c;
+    for (int c = 0; c < 4; ++c) EXPECT_EQ(grid.ColumnWidth(c), expected.ColumnWidth(c)) << c;
+  };
+  MemoryGrid grid;
+  ReportViewData view(grid, &EnglishUnitedStates());
+  view.ApplyFieldMask(mask);
+  view.TakeDataToShow(table());
+  view.GenerateFromTakenData();
+  sameRows(grid);
+  EXPECT_TRUE(view.DataToShow().IsEmpty());
+
+  // Data that someone else still holds is generated from and kept.
+  MemoryGrid shared;
+  ReportViewData sharing(shared, &EnglishUnitedStates());
+  sharing.ApplyFieldMask(mask);
+  sharing.TakeDataToShow(table());
+  const Variant held = sharing.DataToShow();
+  sharing.GenerateFromTakenData();
+  sameRows(shared);
+  ASSERT_TRUE(sharing.DataToShow().IsArray());
+  EXPECT_EQ(held.Array().At(1, 0).Text(), "another long text, row 0");
 }
 
 TEST(ReportViewData, PopulationHoldsOneRedrawLockForTheWholeRun) {

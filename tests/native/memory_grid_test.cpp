@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace orlix {
 namespace {
@@ -113,6 +115,35 @@ TEST(MemoryGrid, RemovingColumnsDropsSubItemsAndRemovingItemsKeepsColumns) {
   EXPECT_THROW(grid.SetSubItem(0, 1, "x"), std::out_of_range);  // Generate after Clear fails here
   grid.AddColumn("k", "B");  // the old key is free again
   EXPECT_EQ(grid.ColumnCount(), 1);
+}
+
+TEST(MemoryGrid, RowsMovedInAndReadInPlace) {
+  MemoryGrid grid;
+  grid.AddColumn("", "A");
+  grid.AddColumn("", "B");
+  std::vector<std::string> row = {"first cell, longer than any short string", "b"};
+  EXPECT_EQ(grid.AddRow(std::move(row)), 0);
+  EXPECT_EQ(grid.AddRow(std::vector<std::string>{}), 1);  // one empty text
+  EXPECT_THROW(grid.AddRow(std::vector<std::string>{"a", "b", "c"}), std::out_of_range);
+  EXPECT_EQ(grid.ItemCount(), 2);
+  std::string scratch = "untouched";
+  EXPECT_EQ(grid.ItemTextView(0, 0, scratch), "first cell, longer than any short string");
+  EXPECT_EQ(grid.ItemTextView(0, 1, scratch), "b");
+  EXPECT_EQ(grid.ItemTextView(1, 1, scratch), "");
+  EXPECT_EQ(scratch, "untouched");
+  EXPECT_EQ(grid.SubItemCount(1), 0);
+  EXPECT_THROW(grid.ItemTextView(2, 0, scratch), std::out_of_range);
+  EXPECT_THROW(grid.ItemTextView(0, 2, scratch), std::out_of_range);
+  EXPECT_THROW(grid.ItemTextView(0, -1, scratch), std::out_of_range);
+  grid.RemoveAllColumns();
+  EXPECT_EQ(grid.ItemText(0, 0), "first cell, longer than any short string");
+  EXPECT_EQ(grid.SubItemCount(0), 0);
+  // Code points, counted a word at a time: continuation bytes at every offset.
+  grid.AddColumn("", "A");
+  grid.RemoveAllItems();
+  grid.AddItem("\xC3\xA9t\xC3\xA9 \xE2\x82\xAC\xF0\x9F\x98\x80 abcdefgh\xC3\xA9");  // 16 characters
+  grid.AutoSizeColumn(0);
+  EXPECT_EQ(grid.ColumnWidth(0), 16 * MemoryGrid::kPixelsPerCharacter + MemoryGrid::kAutoSizePadding);
 }
 
 TEST(MemoryGrid, RedrawLockIsCountedAndReleasedByTheGuard) {

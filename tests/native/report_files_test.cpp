@@ -352,6 +352,16 @@ TEST(TextToFileBytes, MapsWhatTheCodePageHasAndMarksTheRest) {
   EXPECT_EQ(TextToFileBytes("\xED\xA0\x80z"), "???z");
 }
 
+TEST(TextToFileBytes, CharactersAmongLongAsciiRunsAtEveryOffset) {
+  // ASCII runs are copied a machine word at a time: whatever stands at a word's edge converts.
+  for (std::size_t at = 0; at < 20; ++at) {
+    const std::string before(at, 'x'), after(19 - at, 'y');
+    EXPECT_EQ(TextToFileBytes(before + "\xC3\xA9" + after), before + "\xE9" + after) << at;
+    EXPECT_EQ(TextToFileBytes(before + "\xE2\x82\xAC\xC3" + after), before + "\x80?" + after) << at;
+    EXPECT_EQ(TextToFileBytes(before + "\xE2\x82"), before + "??") << at;
+  }
+}
+
 TEST_F(ReportFilesTest, DeleteLocalFileRemovesOnlyExistingFiles) {
   report_.LocalFileName = folder_ + "/gone.html";
   EXPECT_FALSE(report_.DeleteLocalFile());

@@ -39,6 +39,29 @@ TEST(Variant, EqualityNeedsTheSameTypeAndValue) {
   EXPECT_EQ(Variant::FromArray(array), Variant::FromArray(array));
 }
 
+TEST(VariantArray, TwoIndicesAndCellsTakenWhole) {
+  // Two indices honour non-zero lower bounds, and need exactly two dimensions.
+  VariantArray shifted({{1, 2}, {-1, 0}});
+  shifted.At(2, -1) = Variant::FromInt32(5);
+  EXPECT_EQ(shifted.At({2, -1}).Integer(), 5);
+  EXPECT_TRUE(shifted.At(1, 0).IsEmpty());
+  EXPECT_THROW(shifted.At(0, 0), std::out_of_range);
+  EXPECT_THROW(shifted.At(1, 1), std::out_of_range);
+  VariantArray three({{0, 1}, {0, 1}, {0, 1}});
+  EXPECT_THROW(three.At(0, 0), std::out_of_range);
+
+  std::vector<Variant> cells;
+  for (int k = 0; k < 6; ++k) cells.push_back(Variant::FromText("cell " + std::to_string(k)));
+  const VariantArray taken = VariantArray::TwoDimensional(3, 2, cells);
+  EXPECT_EQ(taken.UpperBound(0), 2);
+  EXPECT_EQ(taken.UpperBound(1), 1);
+  EXPECT_EQ(taken.At(1, 0).Text(), "cell 1");  // field fastest
+  EXPECT_EQ(taken.At(0, 1).Text(), "cell 3");
+  EXPECT_EQ(VariantArray::TwoDimensional(0, 4, {}).CellCount(), 0u);
+  EXPECT_THROW(VariantArray::TwoDimensional(2, 2, cells), std::invalid_argument);
+  EXPECT_THROW(VariantArray::TwoDimensional(-1, 0, {}), std::invalid_argument);
+}
+
 TEST(VariantArray, BoundsAndIndexing) {
   VariantArray a = VariantArray::TwoDimensional(5, 3);
   EXPECT_EQ(a.Dimensions(), 2);

@@ -1,0 +1,44 @@
+// Scanning text a machine word (8 bytes) at a time: which bytes of a word equal a value or lie
+// below one. Each test is non-zero exactly when some byte of the word qualifies; only the
+// lowest flagged byte is exact, so a caller finds the byte itself by looking at the word's bytes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace orlix::wordscan {
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+
+inline std::uint64_t Load(const char* p) {
+  std::uint64_t word;
+  std::memcpy(&word, p, sizeof word);
+  return word;
+}
+
+// The `count` (below 8) bytes at `p` as a word, the rest zero bytes.
+inline std::uint64_t LoadPartial(const char* p, std::size_t count) {
+  std::uint64_t word = 0;
+  for (std::size_t k = count; k > 0; --k) word = (word << 8) | static_cast<unsigned char>(p[k - 1]);
+  return word;
+}
+
+// Some byte equals `byte`.
+inline std::uint64_t Equal(std::uint64_t word, unsigned char byte) {
+  const std::uint64_t x = word ^ (kOnes * byte);
+  return (x - kOnes) & ~x & kHighs;
+}
+
+// Some byte is below `limit` (at most 0x80).
+inline std::uint64_t Below(std::uint64_t word, unsigned char limit) { return (word - kOnes * limit) & ~word & kHighs; }
+
+// Index (0 to 7) of the first byte in memory order that a non-zero result of the tests above
+// (or of several, or-ed) flags. Words are loaded little-endian, as on every target.
+inline unsigned FirstFlagged(std::uint64_t flags) {
+  const std::uint64_t lowest = (flags & (~flags + 1)) >> 7;  // 1 << (8 * index)
+  return static_cast<unsigned>((lowest * 0x0001020304050607ull) >> 56);
+}
+
+}  // namespace orlix::wordscan

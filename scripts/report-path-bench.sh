@@ -49,7 +49,7 @@ step() {
   ir=$(grep -E "$2" "$work/annotate.txt" | head -n 1 | awk '{ gsub(",", "", $1); print $1 }')
   echo "${ir:-0} $rows $total" | awk -v name="$1" '{ printf "  %-44s %14d  %9.0f per row  %5.1f%%\n", name, $1, $1 / $2, 100 * $1 / $3 }'
 }
-step "reading the data file" "orlix::cli::ReadDataFile\\("
+step "reading the data file" "orlix::ReadDataFile\\("
 step "populating the grid" "orlix::ReportViewData::(Generate|GenerateFromTakenData)\\(\\)"
 step "rendering" "orlix::cReport::Generate\\(\\)"
 step "converting to the ANSI code page" "orlix::TextToFileBytes\\("

@@ -95,46 +95,20 @@ std::string TextToFileBytes(const std::string& utf8) {
   if (ascii == utf8.size()) return utf8;
   std::string out;
   out.reserve(utf8.size());
-  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
-  const auto* end = p + utf8.size();
+  const char* const begin = utf8.data();
+  const char* p = begin;
+  const char* const end = begin + utf8.size();
   while (p < end) {
     if (ascii > 0) {
-      out.append(reinterpret_cast<const char*>(p), ascii);
+      out.append(p, ascii);
       p += ascii;
       if (p == end) break;
     }
-    const unsigned char lead = *p;
-    int extra = 0;
-    char32_t c = lead;
-    if (lead >= 0xF0 && lead <= 0xF4) {
-      extra = 3;
-      c = lead & 0x07;
-    } else if (lead >= 0xE0) {
-      extra = lead <= 0xEF ? 2 : -1;
-      c = lead & 0x0F;
-    } else if (lead >= 0xC2) {
-      extra = 1;
-      c = lead & 0x1F;
-    } else if (lead >= 0x80) {
-      extra = -1;  // a continuation byte or an overlong lead where a character should start
-    }
-    bool valid = extra >= 0 && end - p > extra;
-    for (int i = 1; valid && i <= extra; ++i) {
-      if ((p[i] & 0xC0) != 0x80) {
-        valid = false;
-        break;
-      }
-      c = (c << 6) | (p[i] & 0x3F);
-    }
-    const bool overlong = (extra == 2 && c < 0x800) || (extra == 3 && (c < 0x10000 || c > 0x10FFFF));
-    if (!valid || overlong || (c >= 0xD800 && c <= 0xDFFF)) {
-      out += '?';
-      ++p;
-    } else {
-      out += UnicodeToCp1252(c);
-      p += extra + 1;
-    }
-    ascii = AsciiPrefixLength(std::string_view(reinterpret_cast<const char*>(p), static_cast<std::size_t>(end - p)));
+    std::size_t pos = static_cast<std::size_t>(p - begin);
+    char32_t c = 0;
+    out += DecodeUtf8(utf8, &pos, &c) ? UnicodeToCp1252(c) : '?';
+    p = begin + pos;
+    ascii = AsciiPrefixLength(std::string_view(p, static_cast<std::size_t>(end - p)));
   }
   return out;
 }

@@ -92,8 +92,6 @@ class cReport {
   static std::string EscapeHtml(const std::string& text);
 
  private:
-  bool RenderStyled();
-  bool RenderCsv();
   std::string ExtensionForType() const;
 
   std::string GetOpenCommand();

@@ -31,6 +31,7 @@
 #include "report/csv_progress.h"
 #include "report/library.h"
 #include "report/report.h"
+#include "report/report_render.h"
 #include "reportview/grid.h"
 
 namespace orlix {
@@ -514,29 +515,35 @@ void cReport::ExtraParameters(std::shared_ptr<ReportParameters> objParameters) {
 }
 
 bool cReport::Generate() {
-  switch (ReportType) {
-    case kReportRtf:
-    case kReportHtml:
-      return RenderStyled();
-    case kReportCsv:
-      return RenderCsv();
-    default:
-      return false;
-  }
+  if (ReportType != kReportRtf && ReportType != kReportHtml && ReportType != kReportCsv) return false;
+  RenderRequest request;
+  request.type = ReportType;
+  request.style = &mStyle;
+  request.grid = mobjListView;
+  request.columnOrder = mlngColumnOrder;
+  request.parameters = mcolExtraParameters.get();
+  request.progress = CurrentStatus;
+  ReportContents = RenderReport(request);
+  Generated = true;
+  return true;
 }
 
-std::string cReport::GetParameter(const std::string& tag) const {
-  if (!mcolExtraParameters || !KeyExists(tag, *mcolExtraParameters)) return std::string();
-  std::string value = mcolExtraParameters->Item(tag)->Value;
+std::string ReportParameterValue(const ReportParameters* parameters, const std::string& tag) {
+  if (parameters == nullptr || !KeyExists(tag, *parameters)) return std::string();
+  std::string value = parameters->Item(tag)->Value;
   for (std::string_view nested : kNestedTags) {
     const std::string key(nested);
-    if (KeyExists(key, *mcolExtraParameters)) value = ReplaceExact(value, nested, mcolExtraParameters->Item(key)->Value);
+    if (KeyExists(key, *parameters)) value = ReplaceExact(value, nested, parameters->Item(key)->Value);
   }
   return value;
 }
 
-void cReport::ComputeCellWidths(std::vector<std::int32_t>* htmlWidths, std::vector<std::int32_t>* rtfWidths) const {
-  const int n = mobjListView != nullptr ? mobjListView->ColumnCount() : 0;
+std::string cReport::GetParameter(const std::string& tag) const {
+  return ReportParameterValue(mcolExtraParameters.get(), tag);
+}
+
+void ComputeCellWidths(const Grid* grid, std::vector<std::int32_t>* htmlWidths, std::vector<std::int32_t>* rtfWidths) {
+  const int n = grid != nullptr ? grid->ColumnCount() : 0;
   if (n <= 0) {
     *htmlWidths = {100};
     *rtfWidths = {12000};
@@ -545,7 +552,7 @@ void cReport::ComputeCellWidths(std::vector<std::int32_t>* htmlWidths, std::vect
   std::vector<double> widths(static_cast<std::size_t>(n));
   std::int64_t total = 0;
   for (int c = 0; c < n; ++c) {
-    widths[static_cast<std::size_t>(c)] = mobjListView->ColumnWidth(c);
+    widths[static_cast<std::size_t>(c)] = grid->ColumnWidth(c);
     total = RoundHalfEven(static_cast<double>(total) + widths[static_cast<std::size_t>(c)]);
   }
   htmlWidths->assign(static_cast<std::size_t>(n), 0);
@@ -562,6 +569,10 @@ void cReport::ComputeCellWidths(std::vector<std::int32_t>* htmlWidths, std::vect
   }
 }
 
+void cReport::ComputeCellWidths(std::vector<std::int32_t>* htmlWidths, std::vector<std::int32_t>* rtfWidths) const {
+  orlix::ComputeCellWidths(mobjListView, htmlWidths, rtfWidths);
+}
+
 std::string cReport::EscapeRtf(const std::string& text) {
   std::string out;
   EscapeRtfInto(text, &out);
@@ -574,40 +585,40 @@ std::string cReport::EscapeHtml(const std::string& text) {
   return out;
 }
 
-bool cReport::RenderStyled() {
-  const std::string& mstrTable = mStyle.table;
-  const std::string& mstrHeaderRow = mStyle.headerRow;
-  const std::string& mstrHeaderCellFormatting = mStyle.headerCellFormatting;
-  const std::string& mstrHeaderCellData = mStyle.headerCellData;
-  const std::string& mstrBodyRow = mStyle.bodyRow;
-  const std::string& mstrBodyCellFormatting = mStyle.bodyCellFormatting;
-  const std::string& mstrBodyCellData = mStyle.bodyCellData;
+namespace {
+
+std::string RenderStyledReport(const RenderRequest& request) {
+  const ReportStyle& style = *request.style;
+  const std::vector<std::int32_t>& columnOrder = request.columnOrder;
+  const std::string& mstrTable = style.table;
+  const std::string& mstrHeaderRow = style.headerRow;
+  const std::string& mstrHeaderCellFormatting = style.headerCellFormatting;
+  const std::string& mstrHeaderCellData = style.headerCellData;
+  const std::string& mstrBodyRow = style.bodyRow;
+  const std::string& mstrBodyCellFormatting = style.bodyCellFormatting;
+  const std::string& mstrBodyCellData = style.bodyCellData;
   MarkedText marked({&mstrTable, &mstrHeaderRow, &mstrHeaderCellFormatting, &mstrHeaderCellData, &mstrBodyRow,
                      &mstrBodyCellFormatting, &mstrBodyCellData});
 
-  std::string doc = ReplaceExact(mstrTable, kContentTitle, marked.Atom(GetParameter(std::string(kReportTitleTag))));
-  doc = ReplaceExact(doc, kContentDescription, marked.Atom(GetParameter(std::string(kReportSubTitleTag))));
+  std::string doc = ReplaceExact(mstrTable, kContentTitle, marked.Atom(ReportParameterValue(request.parameters, std::string(kReportTitleTag))));
+  doc = ReplaceExact(doc, kContentDescription, marked.Atom(ReportParameterValue(request.parameters, std::string(kReportSubTitleTag))));
 
-  if (mobjListView == nullptr) {
-    ReportContents = marked.Expand(doc);
-    Generated = true;
-    return true;
-  }
-  Grid& grid = *mobjListView;
-  const std::int32_t type = ReportType;
+  if (request.grid == nullptr) return marked.Expand(doc);
+  const Grid& grid = *request.grid;
+  const std::int32_t type = request.type;
 
   std::vector<std::int32_t> htmlWidths, rtfWidths;
-  ComputeCellWidths(&htmlWidths, &rtfWidths);
+  ComputeCellWidths(request.grid, &htmlWidths, &rtfWidths);
 
   // Header row.
   const RowTemplates header{&mstrHeaderRow, &mstrHeaderCellFormatting, &mstrHeaderCellData,
                             kHeaderCellFormatting, kHeaderCellData, kHeader};
   const auto columns = static_cast<std::size_t>(std::max(grid.ColumnCount(), 0));
   const std::vector<CellFragments> headerFragments =
-      BuildFragments(header, mlngColumnOrder, columns, htmlWidths, rtfWidths);
+      BuildFragments(header, columnOrder, columns, htmlWidths, rtfWidths);
   std::vector<std::string> headerAtoms;
   for (std::size_t p = 0; p < columns; ++p)
-    headerAtoms.push_back(marked.Atom(" " + grid.ColumnHeader(mlngColumnOrder.at(p))));
+    headerAtoms.push_back(marked.Atom(" " + grid.ColumnHeader(columnOrder.at(p))));
   const auto headerAtom = [&](std::size_t k) { return std::string_view(headerAtoms[k]); };
 
   const RowShape headerShape = CutRow(header);
@@ -628,11 +639,11 @@ bool cReport::RenderStyled() {
   const RowTemplates body{&mstrBodyRow, &mstrBodyCellFormatting, &mstrBodyCellData,
                           kBodyCellFormatting, kBodyCellData, kBody};
   std::size_t positions = 0;
-  while (positions < mlngColumnOrder.size() && mlngColumnOrder[positions] >= 0 &&
-         static_cast<std::size_t>(mlngColumnOrder[positions]) < htmlWidths.size())
+  while (positions < columnOrder.size() && columnOrder[positions] >= 0 &&
+         static_cast<std::size_t>(columnOrder[positions]) < htmlWidths.size())
     ++positions;
   const std::vector<CellFragments> bodyFragments =
-      BuildFragments(body, mlngColumnOrder, positions, htmlWidths, rtfWidths);
+      BuildFragments(body, columnOrder, positions, htmlWidths, rtfWidths);
   const RowShape bodyShape = CutRow(body);
 
   const auto cellCount = [&](int r) {
@@ -649,7 +660,7 @@ bool cReport::RenderStyled() {
     for (std::size_t k = 0; k < cells; ++k) {
       std::string& cell = cellTexts[k];
       cell.assign(1, ' ');
-      const std::string_view text = grid.ItemTextView(r, mlngColumnOrder[k], scratch);
+      const std::string_view text = grid.ItemTextView(r, columnOrder[k], scratch);
       if (type == kReportRtf)
         EscapeRtfInto(text, &cell);
       else
@@ -664,7 +675,7 @@ bool cReport::RenderStyled() {
       cellViews.resize(cells);
       cellScratch.resize(cells);
     }
-    for (std::size_t k = 0; k < cells; ++k) cellViews[k] = grid.ItemTextView(r, mlngColumnOrder[k], cellScratch[k]);
+    for (std::size_t k = 0; k < cells; ++k) cellViews[k] = grid.ItemTextView(r, columnOrder[k], cellScratch[k]);
   };
 
   // Slots for rows: every body-row placeholder left in the document.
@@ -720,7 +731,7 @@ bool cReport::RenderStyled() {
     // Straight to the output, the cells are escaped right into it.
     const bool escapeInPlace = direct && !keepBlock && !slots.empty();
     for (int r = 0; r < grid.ItemCount(); ++r) {
-      if (CurrentStatus) CurrentStatus(r + 1, grid.ItemCount());
+      if (request.progress) request.progress(r + 1, grid.ItemCount());
       const std::size_t cells = cellCount(r);
       if (escapeInPlace) {
         viewCells(r, cells);
@@ -771,7 +782,7 @@ bool cReport::RenderStyled() {
   } else {
     // Literal fill: each row goes in front of every slot by a replacement over the whole text.
     for (int r = 0; r < grid.ItemCount(); ++r) {
-      if (CurrentStatus) CurrentStatus(r + 1, grid.ItemCount());
+      if (request.progress) request.progress(r + 1, grid.ItemCount());
       const std::size_t cells = cellCount(r);
       fetchCells(r, cells);
       std::vector<std::string> atoms;
@@ -788,14 +799,13 @@ bool cReport::RenderStyled() {
     out = marked.Expand(doc);
   }
 
-  ReportContents = std::move(out);
-  Generated = true;
-  return true;
+  return out;
 }
 
-bool cReport::RenderCsv() {
-  if (mobjListView == nullptr) throw std::logic_error("a comma-separated report needs a bound grid");
-  Grid& grid = *mobjListView;
+std::string RenderCsvReport(const RenderRequest& request) {
+  if (request.grid == nullptr) throw std::logic_error("a comma-separated report needs a bound grid");
+  const Grid& grid = *request.grid;
+  const std::vector<std::int32_t>& columnOrder = request.columnOrder;
   const auto quote = [](std::string* doc, std::string_view text) {
     *doc += '"';
     const std::size_t start = doc->size();
@@ -808,21 +818,27 @@ bool cReport::RenderCsv() {
   const int columns = grid.ColumnCount();
   for (int p = 0; p < columns; ++p) {
     if (p > 0) doc += ',';
-    quote(&doc, grid.ColumnHeader(mlngColumnOrder.at(static_cast<std::size_t>(p))));
+    quote(&doc, grid.ColumnHeader(columnOrder.at(static_cast<std::size_t>(p))));
   }
   doc += kCrLf;
   for (int r = 0; r < grid.ItemCount(); ++r) {
     const int subItems = grid.SubItemCount(r);
     for (int k = 0; k <= subItems && k < columns; ++k) {
       if (k > 0) doc += ',';
-      quote(&doc, grid.ItemTextView(r, mlngColumnOrder.at(static_cast<std::size_t>(k)), scratch));
+      quote(&doc, grid.ItemTextView(r, columnOrder.at(static_cast<std::size_t>(k)), scratch));
     }
     doc += kCrLf;
-    if (CurrentStatus && kCsvRaisesProgress) CurrentStatus(r + 1, grid.ItemCount());
+    if (request.progress && kCsvRaisesProgress) request.progress(r + 1, grid.ItemCount());
   }
-  ReportContents = std::move(doc);
-  Generated = true;
-  return true;
+  return doc;
+}
+
+}  // namespace
+
+std::string RenderReport(const RenderRequest& request) {
+  if (request.type == kReportCsv) return RenderCsvReport(request);
+  if (request.style == nullptr) throw std::logic_error("a styled report needs its style");
+  return RenderStyledReport(request);
 }
 
 }  // namespace orlix

@@ -1,26 +1,24 @@
 // Connection points of the control: one per outgoing interface, each a list of advised sinks.
-// The container owns the points and hands out references to them; a point keeps its container
-// alive while a host holds it.
+// The container owns the points and hands out references to them; a point's references are the
+// container's, so a point keeps its container alive while a host holds it.
 #pragma once
 
 #include <windows.h>
 #include <ocidl.h>
 #include <wrl/client.h>
 
-#include <atomic>
 #include <functional>
 #include <vector>
 
+#include "controllib/com_object.h"
+
 namespace orlix {
 
-class ConnectionPoint final : public IConnectionPoint {
+class ConnectionPoint final : public ComObject<ConnectionPoint, IConnectionPoint> {
  public:
-  ConnectionPoint(IConnectionPointContainer* container, const IID& iid);
+  ConnectionPoint(IConnectionPointContainer* container, const IID& iid) noexcept;
+  static InterfaceTable<ConnectionPoint> Interfaces() noexcept;
 
-  // IUnknown: references go to the container.
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
   // IConnectionPoint
   HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* piid) override;
   HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** ppCPC) override;
@@ -28,10 +26,11 @@ class ConnectionPoint final : public IConnectionPoint {
   HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override;
   HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** ppEnum) override;
 
-  const IID& Iid() const { return iid_; }
-  // Calls `call` with every advised sink, in the order of advising; failures are ignored.
+  [[nodiscard]] const IID& Iid() const noexcept { return iid_; }
+  // Calls `call` with every advised sink, in the order of advising; failures are ignored. A sink
+  // may unadvise, or release the container, from inside the call.
   void ForEachSink(const std::function<void(IUnknown*)>& call);
-  void UnadviseAll() { sinks_.clear(); }
+  void UnadviseAll() noexcept { sinks_.clear(); }
 
  private:
   struct Sink {
@@ -44,7 +43,7 @@ class ConnectionPoint final : public IConnectionPoint {
   std::vector<Sink> sinks_;
 };
 
-// IEnumConnectionPoints over a fixed list of points (each enumerated point is AddRef'ed).
+// IEnumConnectionPoints over a fixed list of points.
 HRESULT CreateConnectionPointEnumerator(const std::vector<IConnectionPoint*>& points, IEnumConnectionPoints** out);
 
 }  // namespace orlix

@@ -10,6 +10,7 @@
 #include "controllib/guids.h"
 #include "controllib/registration.h"
 #include "controllib/report_view_control.h"
+#include "platform/com_boundary_win.h"
 
 namespace orlix {
 namespace {
@@ -38,9 +39,9 @@ std::wstring ModulePath() {
   }
 }
 
-void ModuleAddRef() { ++gCount; }
-void ModuleRelease() { --gCount; }
-long ModuleCount() { return gCount.load(); }
+void ModuleAddRef() noexcept { ++gCount; }
+void ModuleRelease() noexcept { --gCount; }
+long ModuleCount() noexcept { return gCount.load(); }
 
 }  // namespace orlix
 
@@ -56,16 +57,32 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
   return TRUE;
 }
 
-extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return orlix::ModuleCount() == 0 ? S_OK : S_FALSE; }
+namespace orlix {
+namespace {
+
+constexpr ComErrorSource kModuleSource{kProgIdReportViewW, nullptr};
+
+}  // namespace
+}  // namespace orlix
+
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
+  return orlix::ComBoundary(orlix::kModuleSource, []() -> HRESULT { return orlix::ModuleCount() == 0 ? S_OK : S_FALSE; });
+}
 
 extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv) {
-  return orlix::GetClassObjectFromTable(orlix::kClasses, std::size(orlix::kClasses), rclsid, riid, ppv);
+  return orlix::ComBoundary(orlix::kModuleSource, [&]() -> HRESULT {
+    return orlix::GetClassObjectFromTable(orlix::kClasses, std::size(orlix::kClasses), rclsid, riid, ppv);
+  });
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
-  const std::wstring path = orlix::ModulePath();
-  if (path.empty()) return SELFREG_E_CLASS;
-  return orlix::RegisterLibrary(path);
+  return orlix::ComBoundary(orlix::kModuleSource, []() -> HRESULT {
+    const std::wstring path = orlix::ModulePath();
+    if (path.empty()) return SELFREG_E_CLASS;
+    return orlix::RegisterLibrary(path);
+  });
 }
 
-extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() { return orlix::UnregisterLibrary(); }
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
+  return orlix::ComBoundary(orlix::kModuleSource, [] { return orlix::UnregisterLibrary(); });
+}

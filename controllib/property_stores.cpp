@@ -48,10 +48,15 @@ void WriteText(IStream* stream, const std::string& utf8) {
 
 std::string PropertyBagStore::ReadProperty(const std::string& name, const std::string& defaultValue) {
   const std::wstring wideName = Utf8ToWide(name);
-  UniqueVariant value;
-  V_VT(value.get()) = VT_BSTR;
-  const HRESULT hr = bag_->Read(wideName.c_str(), value.get(), log_);
+  // The bag owns nothing it returns with a failure: whatever a failed Read leaves in the
+  // VARIANT (the BSTR pointer of a type-only VariantInit, on Windows) is not ours to free.
+  VARIANT read{};
+  V_VT(&read) = VT_BSTR;
+  V_BSTR(&read) = nullptr;
+  const HRESULT hr = bag_->Read(wideName.c_str(), &read, log_);
   if (FAILED(hr)) return defaultValue;  // absent (E_INVALIDARG) or unreadable: the default
+  UniqueVariant value;
+  *value.get() = read;
   if (V_VT(value.get()) != VT_BSTR) {
     UniqueVariant text;
     if (FAILED(::VariantChangeType(text.get(), value.get(), 0, VT_BSTR))) return defaultValue;

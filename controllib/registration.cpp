@@ -3,6 +3,7 @@
 #include <oleauto.h>
 #include <wrl/client.h>
 
+#include "base/scope_exit.h"
 #include "controllib/guids.h"
 #include "platform/unique_handle_win.h"
 
@@ -81,15 +82,25 @@ std::vector<RegistryEntry> ClassRegistryEntries(const std::wstring& modulePath) 
 }
 
 HRESULT RegisterLibrary(const std::wstring& modulePath) {
+  // A failure code or an exception half-way leaves no half registration behind.
+  ScopeExit undo([]() noexcept {
+    try {
+      UnregisterLibrary();
+    } catch (...) {
+      // out of memory again: what is left is removed by the next unregistration
+    }
+  });
   Microsoft::WRL::ComPtr<ITypeLib> library;
   HRESULT hr = ::LoadTypeLibEx(modulePath.c_str(), REGKIND_NONE, &library);
   std::wstring path = modulePath;  // RegisterTypeLib takes a non-const path
   if (SUCCEEDED(hr)) hr = ::RegisterTypeLib(library.Get(), &path[0], nullptr);
-  for (const RegistryEntry& entry : ClassRegistryEntries(modulePath)) {
-    if (FAILED(hr)) break;
-    hr = WriteEntry(entry);
+  if (SUCCEEDED(hr)) {
+    for (const RegistryEntry& entry : ClassRegistryEntries(modulePath)) {
+      hr = WriteEntry(entry);
+      if (FAILED(hr)) break;
+    }
   }
-  if (FAILED(hr)) UnregisterLibrary();  // leave no half registration behind
+  if (SUCCEEDED(hr)) undo.Dismiss();
   return hr;
 }
 

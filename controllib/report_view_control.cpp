@@ -2,9 +2,10 @@
 
 #include <olectl.h>
 
-#include <new>
+#include <iterator>
 #include <stdexcept>
 
+#include "base/scope_exit.h"
 #include "controllib/guids.h"
 #include "controllib/property_stores.h"
 #include "platform/ansi_win.h"
@@ -64,48 +65,39 @@ DISPID DispidOfProperty(const std::string& name) {
   return DISPID_UNKNOWN;
 }
 
-// QueryInterface from a table: each entry names an interface and how this object answers it.
-struct InterfaceEntry {
-  const IID* iid;
-  IUnknown* (*cast)(ReportViewControl*);
-};
-
-template <typename Interface>
-IUnknown* As(ReportViewControl* control) {
-  return static_cast<Interface*>(control);
-}
-
-const InterfaceEntry kInterfaces[] = {
-    {&IID_IUnknown, &As<IReportView>},
-    {&IID_IDispatch, &As<IReportView>},
-    {&kIidReportView, &As<IReportView>},
-    {&IID_IProvideClassInfo, &As<IProvideClassInfo2>},
-    {&IID_IProvideClassInfo2, &As<IProvideClassInfo2>},
-    {&IID_ISupportErrorInfo, &As<ISupportErrorInfo>},
-    {&IID_IOleObject, &As<IOleObject>},
-    {&IID_IOleWindow, &As<IOleInPlaceObject>},
-    {&IID_IOleInPlaceObject, &As<IOleInPlaceObject>},
-    {&IID_IOleInPlaceActiveObject, &As<IOleInPlaceActiveObject>},
-    {&IID_IOleControl, &As<IOleControl>},
-    {&IID_IViewObject, &As<IViewObject2>},
-    {&IID_IViewObject2, &As<IViewObject2>},
-    {&IID_IPersist, &As<IPersistStreamInit>},
-    {&IID_IPersistStreamInit, &As<IPersistStreamInit>},
-    {&IID_IPersistPropertyBag, &As<IPersistPropertyBag>},
-    {&IID_IPersistStorage, &As<IPersistStorage>},
-    {&IID_IConnectionPointContainer, &As<IConnectionPointContainer>},
-    {&IID_IQuickActivate, &As<IQuickActivate>},
-};
-
 }  // namespace
 
 HRESULT CreateReportViewControl(REFIID riid, void** ppv) {
-  ReportViewControl* control = new (std::nothrow) ReportViewControl();
-  if (control == nullptr) return E_OUTOFMEMORY;
-  HRESULT hr = ComBoundary(ComErrorSource{kProgIdReportViewW, &IID_IClassFactory}, [control] { control->LoadTypeInfo(); });
-  if (SUCCEEDED(hr)) hr = control->QueryInterface(riid, ppv);
-  control->Release();
-  return hr;
+  return ComBoundary(ComErrorSource{kProgIdReportViewW, &IID_IClassFactory}, [&]() -> HRESULT {
+    const ComPtr<ReportViewControl> control = MakeComObject<ReportViewControl>();
+    control->LoadTypeInfo();
+    return control->QueryInterface(riid, ppv);
+  });
+}
+
+InterfaceTable<ReportViewControl> ReportViewControl::Interfaces() noexcept {
+  using C = ReportViewControl;
+  static const InterfaceEntry<C> entries[] = {
+      {&kIidReportView, &AsInterface<IReportView, C>},
+      {&IID_IDispatch, &AsInterface<IReportView, C>},
+      {&IID_IProvideClassInfo, &AsInterface<IProvideClassInfo2, C>},
+      {&IID_IProvideClassInfo2, &AsInterface<IProvideClassInfo2, C>},
+      {&IID_ISupportErrorInfo, &AsInterface<ISupportErrorInfo, C>},
+      {&IID_IOleObject, &AsInterface<IOleObject, C>},
+      {&IID_IOleWindow, &AsInterface<IOleInPlaceObject, C>},
+      {&IID_IOleInPlaceObject, &AsInterface<IOleInPlaceObject, C>},
+      {&IID_IOleInPlaceActiveObject, &AsInterface<IOleInPlaceActiveObject, C>},
+      {&IID_IOleControl, &AsInterface<IOleControl, C>},
+      {&IID_IViewObject, &AsInterface<IViewObject2, C>},
+      {&IID_IViewObject2, &AsInterface<IViewObject2, C>},
+      {&IID_IPersist, &AsInterface<IPersistStreamInit, C>},
+      {&IID_IPersistStreamInit, &AsInterface<IPersistStreamInit, C>},
+      {&IID_IPersistPropertyBag, &AsInterface<IPersistPropertyBag, C>},
+      {&IID_IPersistStorage, &AsInterface<IPersistStorage, C>},
+      {&IID_IConnectionPointContainer, &AsInterface<IConnectionPointContainer, C>},
+      {&IID_IQuickActivate, &AsInterface<IQuickActivate, C>},
+  };
+  return {entries, std::size(entries)};
 }
 
 ReportViewControl::ReportViewControl()
@@ -126,30 +118,6 @@ void ReportViewControl::LoadTypeInfo() {
   HREFTYPE vtable = 0;
   ThrowIfFailed(dispatchInfo_->GetRefTypeOfImplType(-1, &vtable), "_ReportView is not dual");
   ThrowIfFailed(dispatchInfo_->GetRefTypeInfo(vtable, &vtableInfo_), "_ReportView is not dual");
-}
-
-// --- IUnknown ---
-
-HRESULT ReportViewControl::QueryInterface(REFIID riid, void** ppv) {
-  if (ppv == nullptr) return E_POINTER;
-  for (const InterfaceEntry& entry : kInterfaces) {
-    if (IsEqualIID(riid, *entry.iid)) {
-      IUnknown* found = entry.cast(this);
-      found->AddRef();
-      *ppv = found;
-      return S_OK;
-    }
-  }
-  *ppv = nullptr;
-  return E_NOINTERFACE;
-}
-
-ULONG ReportViewControl::AddRef() { return ++references_; }
-
-ULONG ReportViewControl::Release() {
-  const ULONG left = --references_;
-  if (left == 0) delete this;
-  return left;
 }
 
 // --- IDispatch, answered by the type library ---
@@ -257,13 +225,13 @@ HRESULT ReportViewControl::Generate() {
 
 HRESULT ReportViewControl::Export() {
   return Boundary(kIidReportView, [&] {
-    if (frame_) frame_->EnableModeless(FALSE);
-    struct Modeless {  // the container's own modeless windows are off while the dialog runs
-      IOleInPlaceFrame* frame;
-      ~Modeless() {
-        if (frame) frame->EnableModeless(TRUE);
-      }
-    } restore{frame_.Get()};
+    // The container's own modeless windows are off while the dialog runs. The frame is held
+    // here: the container may deactivate the control while the dialog runs.
+    const ComPtr<IOleInPlaceFrame> frame = frame_;
+    if (frame) frame->EnableModeless(FALSE);
+    const ScopeExit restore([&frame]() noexcept {
+      if (frame) frame->EnableModeless(TRUE);
+    });
     view_.Export(ContainerWindow());
   });
 }
@@ -441,17 +409,17 @@ void ReportViewControl::ActivateInPlace(bool uiActivate) {
     ThrowIfFailed(clientSite_.As(&site), "The container offers no in-place site");
     if (site->CanInPlaceActivate() != S_OK) throw ComError(E_FAIL, "The container refuses in-place activation");
     ThrowIfFailed(site->OnInPlaceActivate(), "OnInPlaceActivate");
-    inPlaceSite_ = site;
-    inPlaceActive_ = true;
+    // Until the window stands in its place, any failure tells the site that activation ended
+    // and leaves the control as it was.
+    ScopeExit undo([&site]() noexcept { site->OnInPlaceDeactivate(); });
     HWND parent = nullptr;
     RECT position{}, clip{};
     OLEINPLACEFRAMEINFO frameInfo{};
     frameInfo.cb = sizeof(frameInfo);
-    frame_.Reset();
-    documentWindow_.Reset();
-    if (FAILED(site->GetWindow(&parent)) ||
-        FAILED(site->GetWindowContext(&frame_, &documentWindow_, &position, &clip, &frameInfo))) {
-      DeactivateInPlace();
+    ComPtr<IOleInPlaceFrame> frame;
+    ComPtr<IOleInPlaceUIWindow> documentWindow;
+    if (FAILED(site->GetWindow(&parent)) || !::IsWindow(parent) ||
+        FAILED(site->GetWindowContext(&frame, &documentWindow, &position, &clip, &frameInfo))) {
       throw ComError(E_FAIL, "The container gives no window to activate in");
     }
     HWND existing = view_.Window();
@@ -463,6 +431,11 @@ void ReportViewControl::ActivateInPlace(bool uiActivate) {
     } else {
       view_.Create(parent, position, kControlId, true);  // new, or the hidden window of unsited use
     }
+    undo.Dismiss();
+    inPlaceSite_ = std::move(site);
+    frame_ = std::move(frame);
+    documentWindow_ = std::move(documentWindow);
+    inPlaceActive_ = true;
   }
   if (HWND window = view_.Window()) ::ShowWindow(window, SW_SHOWNA);
   if (uiActivate && !uiActive_) {
@@ -743,11 +716,17 @@ HRESULT ReportViewControl::Save(IPropertyBag* pPropBag, BOOL fClearDirty, BOOL) 
 
 // --- connection points ---
 
-void ReportViewControl::PropertyChanged(const std::string& name) {
+// Notifications are advisory: one that cannot be sent (no memory for the list of sinks) does not
+// undo the change it reports.
+void ReportViewControl::PropertyChanged(const std::string& name) noexcept {
   dirty_ = true;
   const DISPID dispid = DispidOfProperty(name);
-  notifyPoint_.ForEachSink([dispid](IUnknown* sink) { static_cast<IPropertyNotifySink*>(sink)->OnChanged(dispid); });
-  if (viewSink_ && (viewAspects_ & DVASPECT_CONTENT)) viewSink_->OnViewChange(DVASPECT_CONTENT, -1);
+  try {
+    notifyPoint_.ForEachSink([dispid](IUnknown* sink) { static_cast<IPropertyNotifySink*>(sink)->OnChanged(dispid); });
+  } catch (...) {
+  }
+  const ComPtr<IAdviseSink> viewSink = viewSink_;  // a sink may replace itself in the call
+  if (viewSink && (viewAspects_ & DVASPECT_CONTENT)) viewSink->OnViewChange(DVASPECT_CONTENT, -1);
 }
 
 HRESULT ReportViewControl::EnumConnectionPoints(IEnumConnectionPoints** ppEnum) {

@@ -8,10 +8,10 @@
 #include <oleidl.h>
 #include <wrl/client.h>
 
-#include <atomic>
 #include <string>
 #include <utility>
 
+#include "controllib/com_object.h"
 #include "controllib/connection_points.h"
 #include "controllib/guids.h"
 #include "controllib/module.h"
@@ -24,28 +24,15 @@ namespace orlix {
 // The class factory's creation function for CLSID ReportView.
 HRESULT CreateReportViewControl(REFIID riid, void** ppv);
 
-class ReportViewControl final : public IReportView,
-                                public IProvideClassInfo2,
-                                public ISupportErrorInfo,
-                                public IOleObject,
-                                public IOleInPlaceObject,
-                                public IOleInPlaceActiveObject,
-                                public IOleControl,
-                                public IViewObject2,
-                                public IPersistStreamInit,
-                                public IPersistPropertyBag,
-                                public IPersistStorage,
-                                public IConnectionPointContainer,
-                                public IQuickActivate {
+class ReportViewControl final
+    : public ComObject<ReportViewControl, IReportView, IProvideClassInfo2, ISupportErrorInfo, IOleObject,
+                       IOleInPlaceObject, IOleInPlaceActiveObject, IOleControl, IViewObject2, IPersistStreamInit,
+                       IPersistPropertyBag, IPersistStorage, IConnectionPointContainer, IQuickActivate> {
  public:
   ReportViewControl();
-  ~ReportViewControl();
+  ~ReportViewControl() override;
   void LoadTypeInfo();  // throws ComError when the embedded type library cannot be read
-
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
+  static InterfaceTable<ReportViewControl> Interfaces() noexcept;
 
   // IDispatch
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* pctinfo) override;
@@ -159,20 +146,21 @@ class ReportViewControl final : public IReportView,
   HRESULT STDMETHODCALLTYPE GetContentExtent(LPSIZEL pSizel) override;
 
  private:
+  // Every method runs through the COM boundary holding a reference of its own: a host or a sink
+  // may release its last one while the method still runs (in the modal dialog, in a callback).
   template <typename Body>
-  HRESULT Boundary(const IID& iid, Body&& body) {
+  HRESULT Boundary(const IID& iid, Body&& body) noexcept {
+    const Microsoft::WRL::ComPtr<IReportView> alive(this);
     return ComBoundary(ComErrorSource{kProgIdReportViewW, &iid}, std::forward<Body>(body));
   }
 
   void ActivateInPlace(bool uiActivate);
   void DeactivateInPlace();
-  void PropertyChanged(const std::string& name);
+  void PropertyChanged(const std::string& name) noexcept;
   void LoadFromStream(IStream* stream);
   void SaveToStream(IStream* stream, bool clearDirty);
   HWND ContainerWindow() const;
 
-  std::atomic<ULONG> references_{1};
-  ModuleReference module_;
   ReportView view_;
 
   Microsoft::WRL::ComPtr<ITypeInfo> dispatchInfo_;  // _ReportView as the host sees it

@@ -1,7 +1,8 @@
-// The one place where C++ exceptions become COM results. Every COM method runs its body through
-// ComBoundary: success is S_OK (or the HRESULT the body returns), any exception becomes a failure
-// code with an IErrorInfo (source, UTF-16 description, interface) set for the caller. Nothing
-// thrown ever leaves a COM method.
+// The one place where C++ exceptions meet what Windows calls. Every COM-callable function runs
+// its body through ComBoundary: success is S_OK (or the HRESULT the body returns), any exception
+// becomes a failure code with an IErrorInfo (source, UTF-16 description, interface) set for the
+// caller. Every window and dialog procedure runs through WindowBoundary. Nothing thrown ever
+// leaves either.
 #pragma once
 
 #include <windows.h>
@@ -18,7 +19,7 @@ namespace orlix {
 class ComError : public std::runtime_error {
  public:
   ComError(HRESULT code, const std::string& message) : std::runtime_error(message), code_(code) {}
-  HRESULT code() const { return code_; }
+  [[nodiscard]] HRESULT code() const noexcept { return code_; }
 
  private:
   HRESULT code_;
@@ -40,7 +41,7 @@ HRESULT ReportComError(const ComErrorSource& where, HRESULT code, const char* ut
 
 // Runs `body` (returning void or HRESULT); see the header comment.
 template <typename Body>
-HRESULT ComBoundary(const ComErrorSource& where, Body&& body) noexcept {
+[[nodiscard]] HRESULT ComBoundary(const ComErrorSource& where, Body&& body) noexcept {
   try {
     if constexpr (std::is_same_v<decltype(body()), HRESULT>) {
       return body();
@@ -60,6 +61,18 @@ HRESULT ComBoundary(const ComErrorSource& where, Body&& body) noexcept {
     return ReportComError(where, E_FAIL, e.what());
   } catch (...) {
     return ReportComError(where, E_UNEXPECTED, "Unexpected failure");
+  }
+}
+
+// Runs a window or dialog procedure's `body`; an exception becomes `failed`, the answer that
+// makes Windows carry on without the message (0, FALSE, or -1 for a WM_CREATE that must fail).
+// What the body changed before it threw is its own to put right.
+template <typename Result, typename Body>
+[[nodiscard]] Result WindowBoundary(Result failed, Body&& body) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    return failed;
   }
 }
 

@@ -15,9 +15,9 @@ std::string SystemErrorDescription(unsigned long code) {
   const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                      FORMAT_MESSAGE_IGNORE_INSERTS,
                                  nullptr, code, 0, reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
+  const UniqueHlocal owned(buffer);
   std::string text;
   if (n != 0 && buffer) text.assign(buffer, n);
-  if (buffer) LocalFree(buffer);
   while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) text.pop_back();
   if (text.empty()) return "Error " + std::to_string(code);
   return AnsiToUtf8(text);

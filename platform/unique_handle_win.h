@@ -1,5 +1,6 @@
 // Ownership of Win32 handles: one move-only template that releases exactly once, with a named
-// instance per handle kind, and scope guards for paired calls (window locks, selections).
+// instance per handle kind, and guards for paired calls (window locks, selections, window DCs).
+// Other paired calls use ScopeExit (base/scope_exit.h).
 // Interface pointers are owned by Microsoft::WRL::ComPtr (<wrl/client.h>).
 #pragma once
 
@@ -17,8 +18,8 @@ class BasicUniqueHandle {
  public:
   using Handle = typename Traits::Handle;
 
-  BasicUniqueHandle() = default;
-  explicit BasicUniqueHandle(Handle h) : handle_(h) {}
+  BasicUniqueHandle() noexcept = default;
+  explicit BasicUniqueHandle(Handle h) noexcept : handle_(h) {}
   BasicUniqueHandle(const BasicUniqueHandle&) = delete;
   BasicUniqueHandle& operator=(const BasicUniqueHandle&) = delete;
   BasicUniqueHandle(BasicUniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, Traits::Invalid())) {}
@@ -28,103 +29,96 @@ class BasicUniqueHandle {
   }
   ~BasicUniqueHandle() { reset(); }
 
-  Handle get() const { return handle_; }
+  [[nodiscard]] Handle get() const noexcept { return handle_; }
   // For functions that return a handle through an out-parameter; releases the current one.
-  Handle* put() {
+  [[nodiscard]] Handle* put() noexcept {
     reset();
     return &handle_;
   }
-  Handle release() { return std::exchange(handle_, Traits::Invalid()); }
-  void reset(Handle h = Traits::Invalid()) {
+  [[nodiscard]] Handle release() noexcept { return std::exchange(handle_, Traits::Invalid()); }
+  void reset(Handle h = Traits::Invalid()) noexcept {
     if (Traits::IsValid(handle_)) Traits::Close(handle_);
     handle_ = h;
   }
-  explicit operator bool() const { return Traits::IsValid(handle_); }
+  explicit operator bool() const noexcept { return Traits::IsValid(handle_); }
 
  private:
   Handle handle_ = Traits::Invalid();
 };
 
-// Handles released by one function, with one empty value (null unless given).
-template <typename H, typename Result, Result(WINAPI* Release)(H), H Empty = H()>
-struct ReleasedBy {
+// Handles released by one function (given as a template value, whatever its return type and
+// however its parameter is typed: DeleteObject takes any GDI handle), with one empty value.
+template <typename H, auto CloseFunction, H Empty = H()>
+struct ClosedBy {
   using Handle = H;
-  static Handle Invalid() { return Empty; }
-  static bool IsValid(Handle h) { return h != Empty; }
-  static void Close(Handle h) { Release(h); }
+  static Handle Invalid() noexcept { return Empty; }
+  static bool IsValid(Handle h) noexcept { return h != Empty; }
+  static void Close(Handle h) noexcept { CloseFunction(h); }
 };
 
-template <typename Handle, typename Result, Result(WINAPI* Release)(Handle), Handle Invalid = Handle()>
-using UniqueHandle = BasicUniqueHandle<ReleasedBy<Handle, Result, Release, Invalid>>;
+template <typename Handle, auto CloseFunction, Handle Invalid = Handle()>
+using UniqueHandle = BasicUniqueHandle<ClosedBy<Handle, CloseFunction, Invalid>>;
 
 // File handles: CreateFile reports failure as INVALID_HANDLE_VALUE, other calls as null.
 struct FileHandleTraits {
   using Handle = HANDLE;
-  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-  static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
-  static void Close(Handle h) { ::CloseHandle(h); }
+  static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(Handle h) noexcept { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+  static void Close(Handle h) noexcept { ::CloseHandle(h); }
 };
 
-inline BOOL WINAPI DeleteGdiObject(HGDIOBJ object) { return ::DeleteObject(object); }
-inline BOOL WINAPI DeleteFontObject(HFONT font) { return ::DeleteObject(font); }
-inline BOOL WINAPI DestroyImageList(HIMAGELIST list) { return ::ImageList_Destroy(list); }
-inline void WINAPI FreeBstr(BSTR text) { ::SysFreeString(text); }
-
-using UniqueHkey = UniqueHandle<HKEY, LSTATUS, ::RegCloseKey>;
+using UniqueHkey = UniqueHandle<HKEY, ::RegCloseKey>;
 using UniqueFile = BasicUniqueHandle<FileHandleTraits>;
-using UniqueKernelHandle = UniqueHandle<HANDLE, BOOL, ::CloseHandle>;  // processes, threads, events
-using UniqueHicon = UniqueHandle<HICON, BOOL, ::DestroyIcon>;
-using UniqueGdiObject = UniqueHandle<HGDIOBJ, BOOL, DeleteGdiObject>;
-using UniqueHfont = UniqueHandle<HFONT, BOOL, DeleteFontObject>;
-using UniqueHmodule = UniqueHandle<HMODULE, BOOL, ::FreeLibrary>;
-using UniqueHimagelist = UniqueHandle<HIMAGELIST, BOOL, DestroyImageList>;
-using UniqueHdc = UniqueHandle<HDC, BOOL, ::DeleteDC>;  // memory device contexts
-using UniqueHwnd = UniqueHandle<HWND, BOOL, ::DestroyWindow>;
-using UniqueBstr = UniqueHandle<BSTR, void, FreeBstr>;
-using UniqueSafeArray = UniqueHandle<SAFEARRAY*, HRESULT, ::SafeArrayDestroy>;
-inline BOOL WINAPI DeleteBitmapObject(HBITMAP bitmap) { return ::DeleteObject(bitmap); }
-using UniqueHbitmap = UniqueHandle<HBITMAP, BOOL, DeleteBitmapObject>;
-using UniqueHdc = UniqueHandle<HDC, BOOL, ::DeleteDC>;  // memory device contexts
-using UniqueHwnd = UniqueHandle<HWND, BOOL, ::DestroyWindow>;
-using UniqueImageList = UniqueHimagelist;
+using UniqueKernelHandle = UniqueHandle<HANDLE, ::CloseHandle>;  // processes, threads, events
+using UniqueHicon = UniqueHandle<HICON, ::DestroyIcon>;
+using UniqueGdiObject = UniqueHandle<HGDIOBJ, ::DeleteObject>;
+using UniqueHfont = UniqueHandle<HFONT, ::DeleteObject>;
+using UniqueHbitmap = UniqueHandle<HBITMAP, ::DeleteObject>;
+using UniqueHmodule = UniqueHandle<HMODULE, ::FreeLibrary>;
+using UniqueHimagelist = UniqueHandle<HIMAGELIST, ::ImageList_Destroy>;
+using UniqueHdc = UniqueHandle<HDC, ::DeleteDC>;  // memory device contexts (window DCs: WindowDc)
+using UniqueHwnd = UniqueHandle<HWND, ::DestroyWindow>;
+using UniqueHlocal = UniqueHandle<HLOCAL, ::LocalFree>;  // buffers the system allocates for the caller
+using UniqueBstr = UniqueHandle<BSTR, ::SysFreeString>;
+using UniqueSafeArray = UniqueHandle<SAFEARRAY*, ::SafeArrayDestroy>;
 
-// Runs `undo` when the scope ends, unless dismissed.
-template <typename Undo>
-class ScopeGuard {
+// A window's device context (GetDC), given back to that window (ReleaseDC).
+class [[nodiscard]] WindowDc {
  public:
-  explicit ScopeGuard(Undo undo) : undo_(std::move(undo)) {}
-  ScopeGuard(const ScopeGuard&) = delete;
-  ScopeGuard& operator=(const ScopeGuard&) = delete;
-  ~ScopeGuard() {
-    if (active_) undo_();
+  explicit WindowDc(HWND window) noexcept : window_(window), dc_(::GetDC(window)) {}
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  ~WindowDc() {
+    if (dc_) ::ReleaseDC(window_, dc_);
   }
-  void Dismiss() { active_ = false; }
+  [[nodiscard]] HDC get() const noexcept { return dc_; }
+  explicit operator bool() const noexcept { return dc_ != nullptr; }
 
  private:
-  Undo undo_;
-  bool active_ = true;
+  HWND window_;
+  HDC dc_;
 };
 
 // LockWindowUpdate for a scope. Only one window can be locked at a time: locked() is false when
 // another window holds the lock, and then nothing is undone.
-class WindowUpdateLock {
+class [[nodiscard]] WindowUpdateLock {
  public:
-  explicit WindowUpdateLock(HWND hwnd) : locked_(hwnd != nullptr && ::LockWindowUpdate(hwnd) != FALSE) {}
+  explicit WindowUpdateLock(HWND hwnd) noexcept : locked_(hwnd != nullptr && ::LockWindowUpdate(hwnd) != FALSE) {}
   WindowUpdateLock(const WindowUpdateLock&) = delete;
   WindowUpdateLock& operator=(const WindowUpdateLock&) = delete;
   ~WindowUpdateLock() {
     if (locked_) ::LockWindowUpdate(nullptr);
   }
-  bool locked() const { return locked_; }
+  [[nodiscard]] bool locked() const noexcept { return locked_; }
 
  private:
   bool locked_;
 };
 
 // WM_SETREDRAW off for a scope; on again (and the window repainted) at its end.
-class WindowRedrawLock {
+class [[nodiscard]] WindowRedrawLock {
  public:
-  explicit WindowRedrawLock(HWND hwnd) : hwnd_(hwnd) {
+  explicit WindowRedrawLock(HWND hwnd) noexcept : hwnd_(hwnd) {
     if (hwnd_) ::SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
   }
   WindowRedrawLock(const WindowRedrawLock&) = delete;
@@ -140,9 +134,9 @@ class WindowRedrawLock {
 };
 
 // SelectObject into a device context for a scope; the previous object is selected back.
-class SelectedObject {
+class [[nodiscard]] SelectedObject {
  public:
-  SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(::SelectObject(dc, object)) {}
+  SelectedObject(HDC dc, HGDIOBJ object) noexcept : dc_(dc), previous_(::SelectObject(dc, object)) {}
   SelectedObject(const SelectedObject&) = delete;
   SelectedObject& operator=(const SelectedObject&) = delete;
   ~SelectedObject() {

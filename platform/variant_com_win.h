@@ -17,7 +17,9 @@ namespace orlix {
 // A VARIANT cleared exactly once.
 class UniqueVariant {
  public:
-  UniqueVariant() { ::VariantInit(&value_); }
+  // The whole VARIANT is zeroed: VariantInit sets only the type, and a value stored by type
+  // alone (V_VT) must not leave a stale pointer for reset() to free.
+  UniqueVariant() noexcept : value_{} { ::VariantInit(&value_); }
   UniqueVariant(const UniqueVariant&) = delete;
   UniqueVariant& operator=(const UniqueVariant&) = delete;
   UniqueVariant(UniqueVariant&& other) noexcept : value_(other.value_) { ::VariantInit(&other.value_); }

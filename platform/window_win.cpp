@@ -1,5 +1,7 @@
 #include "platform/window_win.h"
 
+#include "platform/unique_handle_win.h"
+
 namespace orlix {
 
 HINSTANCE CodeModule() {
@@ -17,9 +19,8 @@ int WindowDpi(HWND window) {
     const UINT dpi = getDpiForWindow(window);
     if (dpi > 0) return static_cast<int>(dpi);
   }
-  HDC screen = ::GetDC(nullptr);
-  const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSX) : 96;
-  if (screen) ::ReleaseDC(nullptr, screen);
+  const WindowDc screen(nullptr);
+  const int dpi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
   return dpi > 0 ? dpi : 96;
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/format.h"
+#include "base/scope_exit.h"
 #include "base/text.h"
 #include "platform/current_locale.h"
 
@@ -70,13 +71,10 @@ void ReportViewData::GenerateFromTakenData() {
     Generate();
     return;
   }
-  struct Release {
-    ReportViewData& view;
-    ~Release() {
-      view.mvntDataToShow = Variant();
-      view.mTakenData.reset();
-    }
-  } release{*this};
+  const ScopeExit release([this]() noexcept {
+    mvntDataToShow = Variant();
+    mTakenData.reset();
+  });
   if (!mcolFields) {
     ParseFieldMask();
     BuildColumns();

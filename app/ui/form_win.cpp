@@ -36,9 +36,8 @@ bool FontFamilyInstalled(const char* face) {
   wanted.lfCharSet = DEFAULT_CHARSET;
   lstrcpynA(wanted.lfFaceName, face, LF_FACESIZE);
   bool found = false;
-  const HDC screen = ::GetDC(nullptr);
-  ::EnumFontFamiliesExA(screen, &wanted, NoteFontFamily, reinterpret_cast<LPARAM>(&found), 0);
-  ::ReleaseDC(nullptr, screen);
+  const WindowDc screen(nullptr);
+  ::EnumFontFamiliesExA(screen.get(), &wanted, NoteFontFamily, reinterpret_cast<LPARAM>(&found), 0);
   return found;
 }
 

@@ -15,17 +15,19 @@
 
 namespace orlix::test {
 
-// The library built beside the tests (ORLIX_OCX_PATH, a path of the build machine).
-inline std::wstring OcxPath() {
+// A path of the build machine as this process sees it.
+inline std::wstring FullPath(const std::wstring& path) {
   wchar_t full[MAX_PATH] = {};
-  const std::wstring unixPath = std::wstring(ORLIX_OCX_PATH, ORLIX_OCX_PATH + sizeof(ORLIX_OCX_PATH) - 1);
-  ::GetFullPathNameW(unixPath.c_str(), MAX_PATH, full, nullptr);
+  ::GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
   return full;
 }
 
+// The library built beside the tests (ORLIX_OCX_PATH).
+inline std::wstring OcxPath() { return FullPath(ORLIX_OCX_PATH); }
+
 class OcxLibrary {
  public:
-  OcxLibrary() : module_(::LoadLibraryW(OcxPath().c_str())) {}
+  explicit OcxLibrary(const std::wstring& path = OcxPath()) : module_(::LoadLibraryW(path.c_str())) {}
   ~OcxLibrary() {
     if (module_) ::FreeLibrary(module_);
   }

@@ -12,9 +12,11 @@
 #include <vector>
 
 #include "base/locale_info.h"
+#include "base/scope_exit.h"
 #include "platform/current_locale.h"
 #include "base/text.h"
 #include "platform/ansi_win.h"
+#include "platform/com_boundary_win.h"
 #include "platform/file_system.h"
 #include "platform/message_box_prompt_win.h"
 #include "platform/process_launcher.h"
@@ -268,14 +270,13 @@ struct ReportForm::State {
   static int TextWidth(HWND control, HFONT font) {
     char text[256] = {};
     ::GetWindowTextA(control, text, sizeof text);
-    HDC dc = ::GetDC(control);
+    const WindowDc dc(control);
     if (!dc) return 0;
     RECT measured{0, 0, 0, 0};
     {
-      SelectedObject withFont(dc, font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
-      ::DrawTextA(dc, text, -1, &measured, DT_CALCRECT | DT_SINGLELINE | DT_LEFT);
+      SelectedObject withFont(dc.get(), font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
+      ::DrawTextA(dc.get(), text, -1, &measured, DT_CALCRECT | DT_SINGLELINE | DT_LEFT);
     }
-    ::ReleaseDC(control, dc);
     return measured.right - measured.left + 1;
   }
 
@@ -294,11 +295,14 @@ struct ReportForm::State {
   // Draws an icon on the window colour at the image size, as the picture surface does, and adds
   // the drawing to the image list. A null icon leaves a plain page. Returns the image's index.
   int AddIconImage(HICON icon) {
-    HDC screen = ::GetDC(dialog);
-    if (!screen) throw std::runtime_error("no device context for the style icon");
-    UniqueHdc surface(::CreateCompatibleDC(screen));
-    UniqueGdiObject bitmap(::CreateCompatibleBitmap(screen, imageSize, imageSize));
-    ::ReleaseDC(dialog, screen);
+    UniqueHdc surface;
+    UniqueGdiObject bitmap;
+    {
+      const WindowDc screen(dialog);
+      if (!screen) throw std::runtime_error("no device context for the style icon");
+      surface.reset(::CreateCompatibleDC(screen.get()));
+      bitmap.reset(::CreateCompatibleBitmap(screen.get(), imageSize, imageSize));
+    }
     if (!surface || !bitmap) throw std::runtime_error("no drawing surface for the style icon");
     {
       SelectedObject drawing(surface.get(), bitmap.get());
@@ -435,22 +439,17 @@ struct ReportForm::State {
     if (!job) return;
 
     // Progress reaches the dialog only while this job is produced.
-    struct CurrentReport {
-      State& state;
-      cReport& job;
-      CurrentReport(State& s, cReport& j) : state(s), job(j) {
-        state.mobjCurrentReport = &job;
-        state.lastProgressPercent = -1;
-        state.progressMaximum = -1;
-        job.CurrentStatus = [this](std::int32_t current, std::int32_t total) {
-          state.mobjCurrentReport_CurrentStatus(current, total);
-        };
-      }
-      ~CurrentReport() {
-        job.CurrentStatus = nullptr;
-        state.mobjCurrentReport = nullptr;
-      }
-    } current(*this, *job);
+    cReport& current = *job;
+    const ScopeExit stopProgress([this, &current]() noexcept {
+      current.CurrentStatus = nullptr;
+      mobjCurrentReport = nullptr;
+    });
+    mobjCurrentReport = &current;
+    lastProgressPercent = -1;
+    progressMaximum = -1;
+    current.CurrentStatus = [this](std::int32_t lngCurrent, std::int32_t lngTotal) {
+      mobjCurrentReport_CurrentStatus(lngCurrent, lngTotal);
+    };
 
     job->Generate();
     if (blnSave) {
@@ -616,7 +615,7 @@ struct ReportForm::State {
     }
     auto* state = reinterpret_cast<State*>(::GetWindowLongPtrA(window, DWLP_USER));
     if (!state) return FALSE;
-    return state->HandleMessage(message, wParam, lParam);
+    return WindowBoundary(INT_PTR{FALSE}, [&] { return state->HandleMessage(message, wParam, lParam); });
   }
 };
 

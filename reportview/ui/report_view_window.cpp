@@ -12,6 +12,7 @@
 #include "platform/current_locale.h"
 #include "base/text.h"
 #include "platform/ansi_win.h"
+#include "platform/com_boundary_win.h"
 #include "platform/unique_handle_win.h"
 #include "platform/window_win.h"
 #include "report/report_files.h"
@@ -305,7 +306,16 @@ struct ReportView::State {
     auto* state = reinterpret_cast<State*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (!state) return ::DefWindowProcA(hwnd, message, wParam, lParam);
     if (message == WM_NCDESTROY) ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-    return state->HandleMessage(hwnd, message, wParam, lParam);
+    const LRESULT result =
+        WindowBoundary(LRESULT{0}, [&] { return state->HandleMessage(hwnd, message, wParam, lParam); });
+    if (message == WM_NCDESTROY && state->window == hwnd) {
+      // Keeping the host's values failed: the window's parts go with it all the same.
+      state->data.reset();
+      state->grid.reset();
+      state->window = nullptr;
+      state->listView = nullptr;
+    }
+    return result;
   }
 };
 

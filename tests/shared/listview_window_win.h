@@ -12,8 +12,6 @@
 
 namespace orlix {
 
-using UniqueHwnd = UniqueHandle<HWND, BOOL, ::DestroyWindow>;
-
 class TestListViewWindow {
  public:
   TestListViewWindow() {

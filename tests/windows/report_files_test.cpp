@@ -8,6 +8,7 @@
 #include <atomic>
 #include <fstream>
 #include <memory>
+#include <new>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -22,6 +23,7 @@
 #include "platform/unique_handle_win.h"
 #include "report/report.h"
 #include "report/report_files.h"
+#include "tests/support/allocation_failure.h"
 #include "tests/support/scripted_prompt.h"
 
 namespace orlix {
@@ -284,6 +286,35 @@ TEST_F(ReportFilesWin, WritingIntoAMissingFolderGivesTheSystemsReason) {
   EXPECT_EQ(prompt_.History()[0].text,
             "Error writing file '" + target + "':\r\n\r\n" + SystemErrorDescription(ERROR_PATH_NOT_FOUND));
   EXPECT_NE(SystemErrorDescription(ERROR_PATH_NOT_FOUND).rfind("Error ", 0), 0u);
+}
+
+size_t ProcessHeapBlocksInUse() {
+  const HANDLE heap = GetProcessHeap();
+  size_t busy = 0;
+  HeapLock(heap);
+  PROCESS_HEAP_ENTRY entry{};
+  while (HeapWalk(heap, &entry)) {
+    if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) ++busy;
+  }
+  HeapUnlock(heap);
+  return busy;
+}
+
+// The message buffer the system allocates is freed also when copying the text out of it fails.
+TEST(LocalFileSystemWin, ErrorTextFreesTheSystemBufferWhenCopyingFails) {
+  (void)SystemErrorDescription(ERROR_PATH_NOT_FOUND);  // the message table found once
+  const size_t before = ProcessHeapBlocksInUse();
+  long n = 1;
+  for (;; ++n) {
+    OrlixFailAllocation(n);
+    try {
+      (void)SystemErrorDescription(ERROR_PATH_NOT_FOUND);
+    } catch (const std::bad_alloc&) {
+    }
+    if (OrlixFailAllocation(0) != 0) break;
+  }
+  EXPECT_GT(n, 1);
+  EXPECT_EQ(ProcessHeapBlocksInUse(), before);
 }
 
 TEST(LocalFileSystemWin, FolderBuffersEndInATerminator) {

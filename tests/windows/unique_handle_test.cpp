@@ -5,6 +5,8 @@
 #include <string>
 #include <utility>
 
+#include "base/scope_exit.h"
+
 namespace orlix {
 namespace {
 
@@ -52,13 +54,13 @@ TEST(UniqueHandle, WindowLockIsHeldForItsScopeOnly) {
   EXPECT_TRUE(again.locked());
 }
 
-TEST(UniqueHandle, ScopeGuardRunsUnlessDismissed) {
+TEST(UniqueHandle, ScopeExitRunsUnlessDismissed) {
   int undone = 0;
   {
-    ScopeGuard guard([&] { ++undone; });
+    const ScopeExit guard([&]() noexcept { ++undone; });
   }
   {
-    ScopeGuard guard([&] { ++undone; });
+    ScopeExit guard([&]() noexcept { ++undone; });
     guard.Dismiss();
   }
   EXPECT_EQ(undone, 1);

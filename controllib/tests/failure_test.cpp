@@ -1,0 +1,514 @@
+// Failure injection at the library's COM boundary, against the test build of the library whose
+// allocator can be made to fail: hosts that fail, streams cut short, a site without a window,
+// hosts that let go of the control while it calls them, and the Nth allocation failing. Every
+// call answers with an HRESULT, leaves no object alive (DllCanUnloadNow) and the control usable.
+#include <olectl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "controllib/tests/ocx_support.h"
+#include "platform/variant_com_win.h"
+
+namespace orlix::test {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+class FaultyOcx : public OcxLibrary {
+ public:
+  FaultyOcx() : OcxLibrary(FullPath(ORLIX_FAULTS_OCX_PATH)) {}
+  // Arms the Nth allocation of the library to fail (0 disarms); see allocation_failure.h.
+  long FailAllocation(long n) const { return Export<long (*)(long)>("OrlixFailAllocation")(n); }
+};
+
+// A 2-D array of VARIANT (field x row) with a text and a number per row.
+UniqueSafeArray MakeData(LONG rows) {
+  SAFEARRAYBOUND bounds[2] = {{2, 0}, {static_cast<ULONG>(rows), 0}};
+  UniqueSafeArray array(SafeArrayCreate(VT_VARIANT, 2, bounds));
+  for (LONG row = 0; row < rows; ++row) {
+    UniqueVariant name, size;
+    V_VT(name.get()) = VT_BSTR;
+    V_BSTR(name.get()) = SysAllocString((L"item" + std::to_wstring(row)).c_str());
+    V_VT(size.get()) = VT_I4;
+    V_I4(size.get()) = row * 10;
+    LONG index[2] = {0, row};
+    SafeArrayPutElement(array.get(), index, name.get());
+    index[0] = 1;
+    SafeArrayPutElement(array.get(), index, size.get());
+  }
+  return array;
+}
+
+std::wstring Title(IReportView* control) {
+  UniqueBstr text;
+  EXPECT_EQ(control->get_ReportTitle(text.put()), S_OK);
+  return Bstr(text.get());
+}
+
+// The control still takes a mask and data and shows them.
+void ExpectUsable(IReportView* control) {
+  UniqueBstr mask(SysAllocString(L"0=\"Name\",1=\"Size\""));
+  ASSERT_EQ(control->put_FieldMask(mask.get()), S_OK);
+  UniqueSafeArray data = MakeData(3);
+  VARIANT holder;
+  V_VT(&holder) = VT_ARRAY | VT_VARIANT;
+  V_ARRAY(&holder) = data.get();
+  ASSERT_EQ(control->put_DataToShow(&holder), S_OK);
+  ASSERT_EQ(control->Generate(), S_OK);
+  VARIANT_BOOL empty = VARIANT_TRUE;
+  ASSERT_EQ(control->get_ViewIsEmpty(&empty), S_OK);
+  EXPECT_EQ(empty, VARIANT_FALSE);
+}
+
+// Host objects of the tests count their references for the test, which owns their memory; a
+// call after the last reference is gone is counted as a use after release.
+class CountedHostObject {
+ protected:
+  ULONG Count(LONG delta) {
+    references += delta;
+    return static_cast<ULONG>(references);
+  }
+  void Use() {
+    if (references <= 0) ++usedAfterRelease;
+  }
+
+ public:
+  LONG references = 1;  // the test's own
+  int usedAfterRelease = 0;
+};
+
+// A container's site, in-place site and frame in one object.
+class HostSite final : public CountedHostObject, public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame {
+ public:
+  HWND window = nullptr;
+  int activated = 0, deactivated = 0, modelessOff = 0, modelessOn = 0;
+  std::function<void()> onModelessOff;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    Use();
+    *ppv = nullptr;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IOleClientSite)) {
+      *ppv = static_cast<IOleClientSite*>(this);
+    } else if (IsEqualIID(riid, IID_IOleWindow) || IsEqualIID(riid, IID_IOleInPlaceSite)) {
+      *ppv = static_cast<IOleInPlaceSite*>(this);
+    } else if (IsEqualIID(riid, IID_IOleInPlaceUIWindow) || IsEqualIID(riid, IID_IOleInPlaceFrame)) {
+      *ppv = static_cast<IOleInPlaceFrame*>(this);
+    } else {
+      return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return Count(1); }
+  ULONG STDMETHODCALLTYPE Release() override { return Count(-1); }
+  // IOleClientSite
+  HRESULT STDMETHODCALLTYPE SaveObject() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** out) override {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
+  // IOleWindow, of the site and of the frame
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND* out) override {
+    Use();
+    *out = window;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+  // IOleInPlaceSite
+  HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override {
+    ++activated;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE OnUIActivate() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
+                                             LPRECT clip, LPOLEINPLACEFRAMEINFO) override {
+    *frame = this;
+    AddRef();
+    *document = nullptr;
+    *position = *clip = RECT{0, 0, 300, 200};
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override {
+    ++deactivated;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) override { return S_OK; }
+  // IOleInPlaceUIWindow, IOleInPlaceFrame
+  HRESULT STDMETHODCALLTYPE GetBorder(LPRECT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE RequestBorderSpace(LPCBORDERWIDTHS) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetBorderSpace(LPCBORDERWIDTHS) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE RemoveMenus(HMENU) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE SetStatusText(LPCOLESTR) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE EnableModeless(BOOL enable) override {
+    Use();
+    if (enable) {
+      ++modelessOn;
+    } else if (++modelessOff, onModelessOff) {
+      onModelessOff();
+    }
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
+};
+
+class NotifySink final : public CountedHostObject, public IPropertyNotifySink {
+ public:
+  std::function<void()> onChanged;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    *ppv = nullptr;
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IPropertyNotifySink)) return E_NOINTERFACE;
+    *ppv = static_cast<IPropertyNotifySink*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return Count(1); }
+  ULONG STDMETHODCALLTYPE Release() override { return Count(-1); }
+  HRESULT STDMETHODCALLTYPE OnChanged(DISPID) override {
+    Use();
+    if (onChanged) onChanged();
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) override { return S_OK; }
+};
+
+// A bag that has nothing: every read fails without storing a value, leaving the BSTR pointer
+// as garbage, as a VariantInit that sets only the type leaves it on Windows.
+class EmptyPropertyBag final : public IPropertyBag {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    *ppv = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyBag) ? this : nullptr;
+    return *ppv ? S_OK : E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE Read(LPCOLESTR, VARIANT* value, IErrorLog*) override {
+    V_BSTR(value) = reinterpret_cast<BSTR>(static_cast<ULONG_PTR>(0xBAD0BAD0u));
+    return E_INVALIDARG;
+  }
+  HRESULT STDMETHODCALLTYPE Write(LPCOLESTR, VARIANT*) override { return S_OK; }
+};
+
+HWND MakeTopWindow() {
+  return CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+}
+
+TEST(ControlFailures, AnEmptyPropertyBagLeavesTheDefaults) {
+  OleApartment com;
+  FaultyOcx ocx;
+  {
+    ComPtr<IReportView> control = ocx.NewControl();
+    ASSERT_TRUE(control);
+    ComPtr<IPersistPropertyBag> persist;
+    ASSERT_EQ(control.As(&persist), S_OK);
+    EmptyPropertyBag bag;
+    ASSERT_EQ(persist->Load(&bag, nullptr), S_OK);
+    EXPECT_EQ(Title(control.Get()), L"Report");
+    ExpectUsable(control.Get());
+  }
+  EXPECT_EQ(ocx.CanUnloadNow(), S_OK);
+}
+
+TEST(ControlFailures, AStreamCutShortAtAnyLengthIsRefusedAndChangesNothing) {
+  OleApartment com;
+  FaultyOcx ocx;
+  ComPtr<IStream> saved;
+  ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &saved), S_OK);
+  {
+    ComPtr<IReportView> source = ocx.NewControl();
+    UniqueBstr title(SysAllocString(L"Saved title"));
+    ASSERT_EQ(source->put_ReportTitle(title.get()), S_OK);
+    UniqueBstr mask(SysAllocString(L"0=\"Saved\""));
+    ASSERT_EQ(source->put_FieldMask(mask.get()), S_OK);
+    ComPtr<IPersistStreamInit> persist;
+    ASSERT_EQ(source.As(&persist), S_OK);
+    ASSERT_EQ(persist->Save(saved.Get(), TRUE), S_OK);
+  }
+  STATSTG stat{};
+  ASSERT_EQ(saved->Stat(&stat, STATFLAG_NONAME), S_OK);
+  std::vector<char> bytes(static_cast<size_t>(stat.cbSize.QuadPart));
+  ASSERT_EQ(saved->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), S_OK);
+  ASSERT_EQ(saved->Read(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr), S_OK);
+
+  ComPtr<IReportView> control = ocx.NewControl();
+  UniqueBstr kept(SysAllocString(L"Kept"));
+  ASSERT_EQ(control->put_ReportTitle(kept.get()), S_OK);
+  ComPtr<IPersistStreamInit> persist;
+  ASSERT_EQ(control.As(&persist), S_OK);
+  for (size_t length = 0; length < bytes.size(); ++length) {
+    ComPtr<IStream> cut;
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &cut), S_OK);
+    ASSERT_EQ(cut->Write(bytes.data(), static_cast<ULONG>(length), nullptr), S_OK);
+    ASSERT_EQ(cut->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), S_OK);
+    EXPECT_TRUE(FAILED(persist->Load(cut.Get()))) << length;
+    EXPECT_EQ(Title(control.Get()), L"Kept") << length;
+  }
+  ExpectUsable(control.Get());
+  persist.Reset();
+  control.Reset();
+  EXPECT_EQ(ocx.CanUnloadNow(), S_OK);
+}
+
+TEST(ControlFailures, ASiteWhoseWindowDoesNotExistGetsItsActivationUndone) {
+  OleApartment com;
+  FaultyOcx ocx;
+  HWND gone = MakeTopWindow();
+  DestroyWindow(gone);
+  HWND host = MakeTopWindow();
+  for (const bool usedBeforeSiting : {false, true}) {
+    SCOPED_TRACE(usedBeforeSiting ? "used before siting" : "new");
+    HostSite site;
+    site.window = gone;
+    {
+      ComPtr<IReportView> control = ocx.NewControl();
+      if (usedBeforeSiting) ExpectUsable(control.Get());  // the control makes a hidden window of its own
+      ComPtr<IOleObject> object;
+      ComPtr<IOleInPlaceObject> inPlace;
+      ASSERT_EQ(control.As(&object), S_OK);
+      ASSERT_EQ(control.As(&inPlace), S_OK);
+      ASSERT_EQ(object->SetClientSite(&site), S_OK);
+      EXPECT_TRUE(FAILED(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, nullptr, nullptr)));
+      EXPECT_EQ(site.activated, 1);
+      EXPECT_EQ(site.deactivated, 1);
+      HWND window = nullptr;
+      EXPECT_EQ(inPlace->GetWindow(&window), E_FAIL);  // not in-place active
+      ExpectUsable(control.Get());
+
+      // The same control activates once the site has a window.
+      site.window = host;
+      ASSERT_EQ(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, nullptr, nullptr), S_OK);
+      ASSERT_EQ(inPlace->GetWindow(&window), S_OK);
+      EXPECT_EQ(GetParent(window), host);
+      EXPECT_EQ(object->Close(OLECLOSE_NOSAVE), S_OK);
+      EXPECT_EQ(object->SetClientSite(nullptr), S_OK);
+    }
+    EXPECT_EQ(site.activated, site.deactivated);
+    EXPECT_EQ(site.references, 1);
+    EXPECT_EQ(ocx.CanUnloadNow(), S_OK);
+  }
+  DestroyWindow(host);
+}
+
+BOOL CALLBACK CancelDialog(HWND window, LPARAM) {
+  wchar_t name[16] = {};
+  GetClassNameW(window, name, 16);
+  if (IsWindowVisible(window) && wcscmp(name, L"#32770") == 0) {
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  }
+  return TRUE;
+}
+
+void CALLBACK CloseOwnDialogs(HWND, UINT, UINT_PTR, DWORD) { EnumThreadWindows(GetCurrentThreadId(), CancelDialog, 0); }
+
+TEST(ControlFailures, AHostLettingGoDuringTheDialogOrANotificationLeavesTheCallWhole) {
+  OleApartment com;
+  FaultyOcx ocx;
+  HWND host = MakeTopWindow();
+  HostSite site;
+  site.window = host;
+  {
+    ComPtr<IReportView> control = ocx.NewControl();
+    ExpectUsable(control.Get());
+    ComPtr<IOleObject> object;
+    ASSERT_EQ(control.As(&object), S_OK);
+    ASSERT_EQ(object->SetClientSite(&site), S_OK);
+    ASSERT_EQ(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, nullptr, nullptr), S_OK);
+    object.Reset();
+    site.Release();  // the control holds the site and the frame now
+    // As the dialog opens, the container deactivates the control and lets go of it.
+    site.onModelessOff = [&control] {
+      ComPtr<IOleInPlaceObject> inPlace;
+      ComPtr<IOleObject> closing;
+      control.As(&inPlace);
+      control.As(&closing);
+      inPlace->InPlaceDeactivate();
+      closing->SetClientSite(nullptr);
+      control.Reset();
+    };
+    IReportView* raw = control.Get();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, CloseOwnDialogs);
+    EXPECT_EQ(raw->Export(), S_OK);
+    KillTimer(nullptr, timer);
+    EXPECT_FALSE(control);
+  }
+  EXPECT_EQ(site.modelessOff, 1);
+  EXPECT_EQ(site.modelessOn, 1);
+  EXPECT_EQ(site.usedAfterRelease, 0);
+  EXPECT_EQ(site.references, 0);
+  EXPECT_EQ(ocx.CanUnloadNow(), S_OK);
+  DestroyWindow(host);
+
+  // A property-change sink that releases the control's last reference.
+  NotifySink sink;
+  HRESULT unloadDuringCall = S_OK;
+  ComPtr<IReportView> control = ocx.NewControl();
+  {
+    ComPtr<IConnectionPointContainer> points;
+    ComPtr<IConnectionPoint> point;
+    ASSERT_EQ(control.As(&points), S_OK);
+    ASSERT_EQ(points->FindConnectionPoint(IID_IPropertyNotifySink, &point), S_OK);
+    DWORD cookie = 0;
+    ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
+  }
+  sink.onChanged = [&] {
+    control.Reset();
+    unloadDuringCall = ocx.CanUnloadNow();
+  };
+  IReportView* raw = control.Get();
+  UniqueBstr title(SysAllocString(L"Changed"));
+  EXPECT_EQ(raw->put_ReportTitle(title.get()), S_OK);
+  EXPECT_EQ(unloadDuringCall, S_FALSE);  // the control lived on until the call returned
+  EXPECT_EQ(ocx.CanUnloadNow(), S_OK);
+  EXPECT_EQ(sink.references, 1);
+}
+
+// What each call of the allocation-failure table finds ready, made with every allocation working.
+struct Prepared {
+  NotifySink sink;  // first: it outlives the control that holds it
+  ComPtr<IClassFactory> factory;
+  ComPtr<IReportView> control;
+  ComPtr<IConnectionPoint> point;
+  ComPtr<IEnumConnectionPoints> points;
+  UniqueSafeArray data = MakeData(5);
+  VARIANT holder{};
+
+  explicit Prepared(const OcxLibrary& ocx) {
+    EXPECT_EQ(ocx.GetClassObject(kClsidReportView, IID_IClassFactory, reinterpret_cast<void**>(factory.GetAddressOf())), S_OK);
+    control = ocx.NewControl();
+    ExpectUsable(control.Get());
+    ComPtr<IConnectionPointContainer> container;
+    EXPECT_EQ(control.As(&container), S_OK);
+    EXPECT_EQ(container->FindConnectionPoint(IID_IPropertyNotifySink, &point), S_OK);
+    DWORD cookie = 0;
+    EXPECT_EQ(point->Advise(&sink, &cookie), S_OK);
+    EXPECT_EQ(container->EnumConnectionPoints(&points), S_OK);
+    V_VT(&holder) = VT_ARRAY | VT_VARIANT;
+    V_ARRAY(&holder) = data.get();
+  }
+};
+
+TEST(ControlFailures, EachAllocationFailingInTurnLeavesNoObjectAndAUsableControl) {
+  OleApartment com;
+  FaultyOcx ocx;
+  using Call = std::function<HRESULT(Prepared&, ComPtr<IUnknown>& made)>;
+  const struct {
+    const char* name;
+    Call call;
+  } calls[] = {
+      {"CreateInstance",
+       [](Prepared& p, ComPtr<IUnknown>& made) {
+         return p.factory->CreateInstance(nullptr, kIidReportView, reinterpret_cast<void**>(made.GetAddressOf()));
+       }},
+      {"Advise",
+       [](Prepared& p, ComPtr<IUnknown>&) {
+         DWORD cookie = 0;
+         return p.point->Advise(&p.sink, &cookie);
+       }},
+      {"EnumConnections",
+       [](Prepared& p, ComPtr<IUnknown>& made) {
+         return p.point->EnumConnections(reinterpret_cast<IEnumConnections**>(made.GetAddressOf()));
+       }},
+      {"Clone",
+       [](Prepared& p, ComPtr<IUnknown>& made) {
+         return p.points->Clone(reinterpret_cast<IEnumConnectionPoints**>(made.GetAddressOf()));
+       }},
+      {"Generate", [](Prepared& p, ComPtr<IUnknown>&) { return p.control->Generate(); }},
+      {"put_DataToShow", [](Prepared& p, ComPtr<IUnknown>&) { return p.control->put_DataToShow(&p.holder); }},
+      // Closing destroys the grid window, whose last message keeps the mask and the data.
+      {"Close",
+       [](Prepared& p, ComPtr<IUnknown>&) {
+         ComPtr<IOleObject> object;
+         p.control.As(&object);
+         return object->Close(OLECLOSE_NOSAVE);
+       }},
+  };
+  for (const auto& c : calls) {
+    long n = 1;
+    for (;; ++n) {
+      SCOPED_TRACE(std::string(c.name) + ", allocation " + std::to_string(n));
+      {
+        Prepared prepared(ocx);
+        ComPtr<IUnknown> made;
+        ocx.FailAllocation(n);
+        const HRESULT hr = c.call(prepared, made);
+        const bool reached = ocx.FailAllocation(0) == 0;
+        EXPECT_TRUE(hr == S_OK || hr == E_OUTOFMEMORY) << std::hex << hr;
+        if (hr != S_OK) {
+          EXPECT_FALSE(made);
+        }
+        ExpectUsable(prepared.control.Get());
+        if (!reached) break;
+      }
+      ASSERT_EQ(ocx.CanUnloadNow(), S_OK);
+    }
+    EXPECT_GT(n, 1) << c.name << " allocates";
+    EXPECT_EQ(ocx.CanUnloadNow(), S_OK);
+  }
+}
+
+TEST(ControlFailures, RegistrationWithEachAllocationFailingInTurnLeavesNothingBehind) {
+  OleApartment com;
+  FaultyOcx ocx;
+  // For this process, the class root is a key of the test's own.
+  const wchar_t* const kRoot = L"Software\\OrlixOcxFailureTestRoot";
+  RegDeleteTreeW(HKEY_CURRENT_USER, kRoot);
+  UniqueHkey root;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kRoot, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, root.put(), nullptr),
+            ERROR_SUCCESS);
+  // The keys of this library (the folders that hold them, such as CLSID, may stay).
+  const auto guid = [](const GUID& id) {
+    wchar_t text[40] = {};
+    StringFromGUID2(id, text, 40);
+    return std::wstring(text);
+  };
+  const std::wstring ownKeys[] = {L"CLSID\\" + guid(kClsidReportView), kProgIdReportViewW,
+                                  L"TypeLib\\" + guid(kLibidReportView), L"Interface\\" + guid(kIidReportView),
+                                  L"Interface\\" + guid(kIidReportViewEvents)};
+  const auto subkeys = [&] {
+    unsigned count = 0;
+    for (const std::wstring& key : ownKeys) {
+      UniqueHkey opened;
+      if (RegOpenKeyExW(root.get(), key.c_str(), 0, KEY_READ, opened.put()) == ERROR_SUCCESS) ++count;
+    }
+    return count;
+  };
+  ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, root.get()), ERROR_SUCCESS);
+  for (long n = 1;; ++n) {
+    SCOPED_TRACE("allocation " + std::to_string(n));
+    ocx.FailAllocation(n);
+    const HRESULT hr = ocx.Register();
+    const bool reached = ocx.FailAllocation(0) == 0;
+    if (!reached) {
+      EXPECT_EQ(hr, S_OK);
+      EXPECT_GT(subkeys(), 0u);
+      EXPECT_EQ(ocx.Unregister(), S_OK);
+    } else {
+      EXPECT_TRUE(hr == S_OK || hr == E_OUTOFMEMORY) << std::hex << hr;
+      if (hr == S_OK) {
+        EXPECT_EQ(ocx.Unregister(), S_OK);
+      }
+    }
+    EXPECT_EQ(subkeys(), 0u);
+    if (!reached || n > 10000) break;
+  }
+  RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+  root.reset();
+  RegDeleteTreeW(HKEY_CURRENT_USER, kRoot);
+  EXPECT_EQ(ocx.CanUnloadNow(), S_OK);
+}
+
+}  // namespace
+}  // namespace orlix::test

@@ -195,11 +195,50 @@ class EmptyPropertyBag final : public IPropertyBag {
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
   ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  static inline wchar_t* const kGarbage = reinterpret_cast<wchar_t*>(static_cast<ULONG_PTR>(0xBAD0BAD0u));
   HRESULT STDMETHODCALLTYPE Read(LPCOLESTR, VARIANT* value, IErrorLog*) override {
-    V_BSTR(value) = reinterpret_cast<BSTR>(static_cast<ULONG_PTR>(0xBAD0BAD0u));
+    V_BSTR(value) = kGarbage;
     return E_INVALIDARG;
   }
   HRESULT STDMETHODCALLTYPE Write(LPCOLESTR, VARIANT*) override { return S_OK; }
+};
+
+// Watches the task allocator, which BSTRs come from: counts every request to size or free a
+// block within a few bytes before `watched` (where a BSTR's allocation starts).
+class AllocatorSpy final : public IMallocSpy {
+ public:
+  explicit AllocatorSpy(const void* watched) : watched_(static_cast<const char*>(watched)) {}
+  int touched = 0;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    *ppv = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IMallocSpy) ? this : nullptr;
+    return *ppv ? S_OK : E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T size) override { return size; }
+  void* STDMETHODCALLTYPE PostAlloc(void* actual) override { return actual; }
+  void* STDMETHODCALLTYPE PreFree(void* request, BOOL) override { return Watch(request); }
+  void STDMETHODCALLTYPE PostFree(BOOL) override {}
+  SIZE_T STDMETHODCALLTYPE PreRealloc(void* request, SIZE_T size, void** newRequest, BOOL) override {
+    *newRequest = Watch(request);
+    return size;
+  }
+  void* STDMETHODCALLTYPE PostRealloc(void* actual, BOOL) override { return actual; }
+  void* STDMETHODCALLTYPE PreGetSize(void* request, BOOL) override { return Watch(request); }
+  SIZE_T STDMETHODCALLTYPE PostGetSize(SIZE_T actual, BOOL) override { return actual; }
+  void* STDMETHODCALLTYPE PreDidAlloc(void* request, BOOL) override { return request; }
+  int STDMETHODCALLTYPE PostDidAlloc(void*, BOOL, int actual) override { return actual; }
+  void STDMETHODCALLTYPE PreHeapMinimize() override {}
+  void STDMETHODCALLTYPE PostHeapMinimize() override {}
+
+ private:
+  void* Watch(void* request) {
+    const char* block = static_cast<const char*>(request);
+    if (block != nullptr && block <= watched_ && watched_ - block <= 16) ++touched;
+    return request;
+  }
+  const char* watched_;
 };
 
 HWND MakeTopWindow() {
@@ -215,7 +254,12 @@ TEST(ControlFailures, AnEmptyPropertyBagLeavesTheDefaults) {
     ComPtr<IPersistPropertyBag> persist;
     ASSERT_EQ(control.As(&persist), S_OK);
     EmptyPropertyBag bag;
-    ASSERT_EQ(persist->Load(&bag, nullptr), S_OK);
+    AllocatorSpy spy(EmptyPropertyBag::kGarbage);
+    ASSERT_EQ(CoRegisterMallocSpy(&spy), S_OK);
+    const HRESULT hr = persist->Load(&bag, nullptr);
+    CoRevokeMallocSpy();
+    EXPECT_EQ(spy.touched, 0) << "the garbage pointer was freed";
+    ASSERT_EQ(hr, S_OK);
     EXPECT_EQ(Title(control.Get()), L"Report");
     ExpectUsable(control.Get());
   }

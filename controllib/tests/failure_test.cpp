@@ -494,6 +494,12 @@ TEST(ControlFailures, EachAllocationFailingInTurnLeavesNoObjectAndAUsableControl
           EXPECT_FALSE(made);
         }
         ExpectUsable(prepared.control.Get());
+        // Nothing holds a reference that it took on the way: the sink is back to its own.
+        made.Reset();
+        prepared.points.Reset();
+        prepared.point.Reset();
+        prepared.control.Reset();
+        EXPECT_EQ(prepared.sink.references, 1);
         if (!reached) break;
       }
       ASSERT_EQ(ocx.CanUnloadNow(), S_OK);

@@ -40,10 +40,10 @@ for arch in win32 win64; do
   runner=build/$(orlix_wine_tree "$ORLIX_WINE_ARCH")
   sh cmake/wine-run.sh "$ORLIX_WINE_ARCH" "$root/$runner/wineprefix" "$runner/packaging/orlix_registry_harvest.exe" \
      "Z:$root/$stage/files/rvxReportView.ocx" "Z:$root/$stage/registry.wxi" </dev/null
+  cp "build/$tree/OrlixObject-$arch.wxs" "$stage/OrlixObject.wxs"
   if [ "$arch" = win64 ]; then wixl_arch=x64; else wixl_arch=x86; fi
-  wixl -a "$wixl_arch" -D ProductVersion="$version" -D StageDir="$root/$stage/files" \
-       -D RegistryInclude="$root/$stage/registry.wxi" -o "dist/OrlixObject-$version-$arch.msi" \
-       "build/$tree/OrlixObject-$arch.wxs"
+  (cd "$stage" && wixl -a "$wixl_arch" -D ProductVersion="$version" -o "$root/dist/OrlixObject-$version-$arch.msi" \
+     OrlixObject.wxs)
 done
 
 (cd build/native-release && cpack -G DEB >/dev/null)

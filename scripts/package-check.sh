@@ -1,0 +1,142 @@
+#!/bin/sh
+# Installs the packages in dist/ (scripts/package.sh) as users would, and removes them again.
+#   MSI, in a fresh Wine prefix of each architecture this machine runs (always 64-bit; 32-bit
+#   too where the 32-bit loader starts): an older build and then this one install with
+#   msiexec /i /qn and leave one product; the files are under Program Files and the shortcut in
+#   the Start menu; cscript creates the control by its ProgID; the installed program shows its
+#   About window; msiexec /x /qn leaves no file, shortcut or registry entry behind.
+#   Debian package, on this machine (as root): dpkg -i, orlixreport styles, man -w, dpkg -r.
+# Windows need a display: without one, the script runs itself under xvfb-run.
+set -e
+cd "$(dirname "$0")/.."
+if [ -z "$DISPLAY" ]; then
+  exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" sh "$0" "$@"
+fi
+. cmake/wine-env.sh
+root=$PWD
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/native-release/CMakeCache.txt)
+older=0.9.0
+work=build/package-check
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+
+# A Wine registry file as one line per key and one per value (with its key), without key times.
+registry_lines() {
+  awk '/^\[/ { key = $0; sub(/ [0-9]+$/, "", key); print key; next }
+       /^(@|")/ { print key " " $0 }' "$1" | sort -u
+}
+
+# Everything under drive_c, less the temporary folders Wine itself writes to.
+prefix_files() {
+  (cd "$1/drive_c" && find . -path './users/*/Temp' -prune -o -path './windows/temp' -prune -o -print | sort)
+}
+
+# What the run may leave that is not ours: the Windows Installer's own empty containers, made on
+# its first install, and Wine's own state (console settings, debugger settings, display driver).
+not_ours='^(system: \[Software\\\\Classes\\\\Installer\\\\(Features|Products|UpgradeCodes)\]|system: \[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Installer\\\\(UpgradeCodes|UserData\\\\S-1-5-18\\\\(Components|Products))\]|files: \./windows/Installer|user: \[Console\].*|user: \[Software\\\\Wine\\\\WineDbg\]|system: \[System\\\\CurrentControlSet\\\\Control\\\\Class\\\\[^]]*\] "DriverDateData"=.*)$'
+ours='rvxReportView|Orlix|D14C6D01-4342-4073|C655B738-C5CD-47B0|52225A57-A8D1-45C8|118DDE67-473E-4055'
+
+check_msi() {
+  arch=$1
+  if [ "$arch" = win64 ]; then product="Orlix Ravelin (64-bit)"; wixl_arch=x64; else product="Orlix Ravelin"; wixl_arch=x86; fi
+  wine=$(orlix_wine_loader "$arch")
+  prefix=$root/$work/$arch-prefix
+  msi=$root/dist/OrlixObject-$version-$arch.msi
+  old_msi=$root/$work/OrlixObject-$older-$arch.msi
+  echo "MSI $arch: $(basename "$msi") in a fresh $arch prefix"
+  # The older build: this build's payload under an older version, as a released package was.
+  (cd "build/package/$arch" && wixl -a "$wixl_arch" -D ProductVersion="$older" -o "$old_msi" OrlixObject.wxs)
+
+  rm -rf "$prefix"
+  # No menu entries on this machine for the shortcuts made inside the prefix.
+  export WINEPREFIX="$prefix" WINEARCH="$arch" WINEDEBUG=-all WINEDLLOVERRIDES="winemenubuilder.exe=d"
+  orlix_make_prefix "$arch" "$prefix"
+  wineserver -p10 >/dev/null 2>&1 </dev/null || true
+  "$wine" cmd /c exit >/dev/null 2>&1 </dev/null || true
+  # Wine's first script host run registers its own type library and console settings.
+  printf 'WScript.Quit 0\r\n' > "$prefix/drive_c/warm.vbs"
+  "$wine" cscript //nologo 'C:\warm.vbs' </dev/null >/dev/null 2>&1 || true
+  rm -f "$prefix/drive_c/warm.vbs"
+  wineserver -k; wineserver -w
+  registry_lines "$prefix/system.reg" > "$work/$arch-system.before"
+  registry_lines "$prefix/user.reg" > "$work/$arch-user.before"
+  prefix_files "$prefix" > "$work/$arch-files.before"
+
+  if "$wine" msiexec /i "$(winepath_of "$old_msi")" /qn </dev/null >/dev/null 2>&1; then pass "the older build installs"; else fail "msiexec /i of the older build"; fi
+  if "$wine" msiexec /i "$(winepath_of "$msi")" /qn </dev/null >/dev/null 2>&1; then pass "msiexec /i succeeds over it"; else fail "msiexec /i"; fi
+  wineserver -w
+  products=$(grep -c "^\"DisplayName\"=\"$product\"\$" "$prefix/system.reg" || true)
+  if [ "$products" = 1 ] && grep -q "^\"DisplayVersion\"=\"$version\"\$" "$prefix/system.reg"; then
+    pass "one product, version $version"
+  else
+    fail "$products products named $product after the upgrade"
+  fi
+
+  folder="$prefix/drive_c/Program Files/Orlix Ravelin"
+  for file in OrlixObject.exe orlixreport.exe rvxReportView.ocx README.txt LICENSE.txt; do
+    [ -f "$folder/$file" ] || fail "$file is not in Program Files"
+  done
+  [ -f "$folder/OrlixObject.exe" ] && pass "the files are in Program Files"
+  link="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/$product.lnk"
+  if [ -f "$link" ]; then pass "the Start menu holds the shortcut"; else fail "no shortcut $link"; fi
+
+  script=$prefix/drive_c/create.vbs
+  printf '%s\r\n' 'On Error Resume Next' 'Set rv = CreateObject("rvxReportView.ReportView")' \
+    'If Err.Number <> 0 Then WScript.Echo "CreateObject failed: " & Err.Description : WScript.Quit 1' \
+    'rv.FieldMask = "0=""Name"""' 'If rv.ViewIsEmpty Then WScript.Echo "created" Else WScript.Quit 2' \
+    'WScript.Quit 0' > "$script"
+  created=$("$wine" cscript //nologo 'C:\create.vbs' </dev/null 2>/dev/null | tr -d '\r' || true)
+  rm -f "$script"
+  if [ "$created" = created ]; then pass "cscript creates rvxReportView.ReportView"; else fail "cscript: $created"; fi
+
+  "$wine" "C:\\Program Files\\Orlix Ravelin\\OrlixObject.exe" </dev/null >/dev/null 2>&1 &
+  program=$!
+  window=""
+  for _ in $(seq 60); do
+    window=$(xdotool search --name '^Orlix Ravelin$' 2>/dev/null | head -1 || true)
+    [ -n "$window" ] && break
+    sleep 0.5
+  done
+  if [ -n "$window" ]; then pass "the installed program shows its About window"; else fail "no About window"; fi
+  kill "$program" 2>/dev/null || true
+  wait "$program" 2>/dev/null || true
+
+  if "$wine" msiexec /x "$(winepath_of "$msi")" /qn </dev/null >/dev/null 2>&1; then pass "msiexec /x succeeds"; else fail "msiexec /x"; fi
+  wineserver -k; wineserver -w
+  registry_lines "$prefix/system.reg" > "$work/$arch-system.after"
+  registry_lines "$prefix/user.reg" > "$work/$arch-user.after"
+  prefix_files "$prefix" > "$work/$arch-files.after"
+  left=$( (for part in system user files; do
+             comm -13 "$work/$arch-$part.before" "$work/$arch-$part.after" | sed "s|^|$part: |"
+           done; grep -i -E -h "$ours" "$prefix/system.reg" "$prefix/user.reg") | grep -v -E "$not_ours" || true)
+  if [ -z "$left" ]; then pass "nothing of ours is left"; else fail "left behind after uninstall:"; printf "%s\n" "$left" | head -40; fi
+  unset WINEPREFIX WINEARCH WINEDLLOVERRIDES
+}
+
+winepath_of() { echo "Z:$1" | tr / '\\'; }
+
+check_deb() {
+  deb=$(ls dist/orlixreport_"$version"_*.deb)
+  echo "Debian package: $(basename "$deb") on this machine"
+  if [ "$(id -u)" != 0 ]; then echo "skipped: installing a Debian package needs root"; return; fi
+  if dpkg -i "$deb" >/dev/null; then pass "dpkg -i"; else fail "dpkg -i"; return; fi
+  if /usr/bin/orlixreport styles | grep -q '^REPORT1	'; then pass "orlixreport styles"; else fail "orlixreport styles"; fi
+  if man -w orlixreport | grep -q '/usr/share/man/man1/orlixreport.1.gz'; then pass "man -w orlixreport"; else fail "man -w orlixreport"; fi
+  if dpkg -r orlixreport >/dev/null && [ ! -e /usr/bin/orlixreport ] && [ ! -e /usr/share/man/man1/orlixreport.1.gz ]; then
+    pass "dpkg -r removes it"
+  else
+    fail "dpkg -r"
+  fi
+}
+
+mkdir -p "$work"
+check_msi win64
+if orlix_can_run_32bit && [ "${ORLIX_WINE_ARCH:-}" != win64 ]; then
+  check_msi win32
+else
+  echo "MSI win32: not installed here, this machine cannot run 32-bit x86 code"
+fi
+check_deb
+[ "$failures" = 0 ] || { echo "$failures package checks failed"; exit 1; }
+echo "All package checks passed."

@@ -65,12 +65,13 @@ check_msi() {
 
   if "$wine" msiexec /i "$(winepath_of "$old_msi")" /qn </dev/null >/dev/null 2>&1; then pass "the older build installs"; else fail "msiexec /i of the older build"; fi
   if "$wine" msiexec /i "$(winepath_of "$msi")" /qn </dev/null >/dev/null 2>&1; then pass "msiexec /i succeeds over it"; else fail "msiexec /i"; fi
-  wineserver -w
-  products=$(grep -c "^\"DisplayName\"=\"$product\"\$" "$prefix/system.reg" || true)
-  if [ "$products" = 1 ] && grep -q "^\"DisplayVersion\"=\"$version\"\$" "$prefix/system.reg"; then
+  products=$("$wine" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s </dev/null 2>/dev/null |
+             tr -d '\r' | grep -A1 -E "^ +DisplayName +REG_SZ +$(printf '%s' "$product" | sed 's/[][().*^$]/\\&/g')\$" || true)
+  if [ "$(printf '%s\n' "$products" | grep -c DisplayName)" = 1 ] &&
+     printf '%s\n' "$products" | grep -q -E "DisplayVersion +REG_SZ +$version\$"; then
     pass "one product, version $version"
   else
-    fail "$products products named $product after the upgrade"
+    fail "not one product named $product at $version after the upgrade:"; printf '%s\n' "$products"
   fi
 
   folder="$prefix/drive_c/Program Files/Orlix Ravelin"
@@ -78,14 +79,19 @@ check_msi() {
     [ -f "$folder/$file" ] || fail "$file is not in Program Files"
   done
   [ -f "$folder/OrlixObject.exe" ] && pass "the files are in Program Files"
-  link="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/$product.lnk"
-  if [ -f "$link" ]; then pass "the Start menu holds the shortcut"; else fail "no shortcut $link"; fi
+  # The all-users Start menu on Windows; Wine's installer puts a per-machine package's shortcuts
+  # into the installing user's.
+  link=$(find "$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs" \
+              "$prefix/drive_c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs" \
+              -name "$product.lnk" 2>/dev/null | head -1)
+  if [ -n "$link" ]; then pass "the Start menu holds the shortcut"; else fail "no shortcut $product.lnk in the Start menu"; fi
 
+  # The control is created by its ProgID and takes a property (its grid window needs the display).
   script=$prefix/drive_c/create.vbs
   printf '%s\r\n' 'On Error Resume Next' 'Set rv = CreateObject("rvxReportView.ReportView")' \
     'If Err.Number <> 0 Then WScript.Echo "CreateObject failed: " & Err.Description : WScript.Quit 1' \
-    'rv.FieldMask = "0=""Name"""' 'If rv.ViewIsEmpty Then WScript.Echo "created" Else WScript.Quit 2' \
-    'WScript.Quit 0' > "$script"
+    'rv.FieldMask = "0=""Name"""' 'If Err.Number <> 0 Then WScript.Echo "FieldMask failed: " & Err.Description : WScript.Quit 2' \
+    'WScript.Echo "created"' 'WScript.Quit 0' > "$script"
   created=$("$wine" cscript //nologo 'C:\create.vbs' </dev/null 2>/dev/null | tr -d '\r' || true)
   rm -f "$script"
   if [ "$created" = created ]; then pass "cscript creates rvxReportView.ReportView"; else fail "cscript: $created"; fi

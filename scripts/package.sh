@@ -32,7 +32,7 @@ for arch in win32 win64; do
   tree=$(orlix_wine_tree "$arch")
   stage=build/package/$arch
   rm -rf "$stage"
-  cmake --install "build/$tree" --prefix "$stage/files" >/dev/null
+  cmake --install "build/$tree" --prefix "$stage/files" --strip >/dev/null
   (cd "build/$tree" && cpack -G ZIP >/dev/null)
   cp "build/$tree/packages/OrlixObject-$version-$arch.zip" dist/
 

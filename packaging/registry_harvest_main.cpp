@@ -136,6 +136,7 @@ int wmain(int argc, wchar_t** argv) {
   scratch = orlix::UniqueHkey();
   ::RegDeleteTreeW(HKEY_CURRENT_USER, kScratchKey);
   ::RegDeleteKeyW(HKEY_CURRENT_USER, kScratchKey);
+  ::RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Orlix");  // only when nothing else is in it
   if (FAILED(registered)) return Fail("the library's registration failed");
   if (entries.empty()) return Fail("the registration wrote nothing");
   std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {

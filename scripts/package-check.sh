@@ -37,6 +37,15 @@ prefix_files() {
 not_ours='^(system: \[Software\\\\Classes\\\\Installer\\\\(Features|Products|UpgradeCodes)\]|system: \[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Installer\\\\(UpgradeCodes|UserData\\\\S-1-5-18\\\\(Components|Products))\]|files: \./windows/Installer|user: \[Console\].*|user: \[Software\\\\Wine\\\\WineDbg\]|system: \[System\\\\CurrentControlSet\\\\Control\\\\Class\\\\[^]]*\] "DriverDateData"=.*)$'
 ours='rvxReportView|Orlix|D14C6D01-4342-4073|C655B738-C5CD-47B0|52225A57-A8D1-45C8|118DDE67-473E-4055'
 
+# The file version (VS_FIXEDFILEINFO) of a Windows binary, as a.b.c.d.
+file_version() {
+  python3 -c 'import struct, sys
+data = open(sys.argv[1], "rb").read()
+at = data.find(struct.pack("<I", 0xFEEF04BD))
+ms, ls = struct.unpack_from("<II", data, at + 8) if at >= 0 else (0, 0)
+print("%d.%d.%d.%d" % (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF))' "$1"
+}
+
 check_msi() {
   arch=$1
   if [ "$arch" = win64 ]; then product="Orlix Ravelin (64-bit)"; wixl_arch=x64; else product="Orlix Ravelin"; wixl_arch=x86; fi
@@ -79,6 +88,13 @@ check_msi() {
     [ -f "$folder/$file" ] || fail "$file is not in Program Files"
   done
   [ -f "$folder/OrlixObject.exe" ] && pass "the files are in Program Files"
+  # Both programs carry the release's version; the control library its own fixed 1.0.0.6.
+  for pair in "OrlixObject.exe $version.0" "orlixreport.exe $version.0" "rvxReportView.ocx 1.0.0.6"; do
+    file=${pair% *} expected=${pair#* }
+    found=$(file_version "$folder/$file")
+    [ "$found" = "$expected" ] || fail "$file has the version $found, not $expected"
+  done
+  pass "the installed files carry their versions"
   # The all-users Start menu on Windows; Wine's installer puts a per-machine package's shortcuts
   # into the installing user's.
   link=$(find "$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs" \
@@ -117,7 +133,9 @@ check_msi() {
              comm -13 "$work/$arch-$part.before" "$work/$arch-$part.after" | sed "s|^|$part: |"
            done; grep -i -E -h "$ours" "$prefix/system.reg" "$prefix/user.reg") | grep -v -E "$not_ours" || true)
   if [ -z "$left" ]; then pass "nothing of ours is left"; else fail "left behind after uninstall:"; printf "%s\n" "$left" | head -40; fi
+  wineserver -k 2>/dev/null || true
   unset WINEPREFIX WINEARCH WINEDLLOVERRIDES
+  [ "$failures" != 0 ] || rm -rf "$prefix"  # kept only to look into a failure
 }
 
 winepath_of() { echo "Z:$1" | tr / '\\'; }

@@ -2,9 +2,9 @@
 # Installs the packages in dist/ (scripts/package.sh) as users would, and removes them again.
 #   MSI, in a fresh Wine prefix of each architecture this machine runs (always 64-bit; 32-bit
 #   too where the 32-bit loader starts): an older build and then this one install with
-#   msiexec /i /qn and leave one product; the files are under Program Files and the shortcut in
-#   the Start menu; cscript creates the control by its ProgID; the installed program shows its
-#   About window; msiexec /x /qn leaves no file, shortcut or registry entry behind.
+#   msiexec /i /qn and leave one product; the files, with their versions, are under Program
+#   Files and the shortcut in the Start menu; cscript creates the control by its ProgID; the
+#   installed program shows its About window; msiexec /x /qn leaves nothing of ours behind.
 #   Debian package, on this machine (as root): dpkg -i, orlixreport styles, man -w, dpkg -r.
 # Windows need a display: without one, the script runs itself under xvfb-run.
 set -e

@@ -33,8 +33,8 @@ prefix_files() {
 }
 
 # What the run may leave that is not ours: the Windows Installer's own empty containers, made on
-# its first install, and Wine's own state (console settings, debugger settings, display driver).
-not_ours='^(system: \[Software\\\\Classes\\\\Installer\\\\(Features|Products|UpgradeCodes)\]|system: \[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Installer\\\\(UpgradeCodes|UserData\\\\S-1-5-18\\\\(Components|Products))\]|files: \./windows/Installer|user: \[Console\].*|user: \[Software\\\\Wine\\\\WineDbg\]|system: \[System\\\\CurrentControlSet\\\\Control\\\\Class\\\\[^]]*\] "DriverDateData"=.*)$'
+# its first install, and the date Wine's display driver records when a window first opens.
+not_ours='^(system: \[Software\\\\Classes\\\\Installer\\\\(Features|Products|UpgradeCodes)\]|system: \[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Installer\\\\(UpgradeCodes|UserData\\\\S-1-5-18\\\\(Components|Products))\]|files: \./windows/Installer|system: \[System\\\\CurrentControlSet\\\\Control\\\\Class\\\\[^]]*\] "DriverDateData"=.*)$'
 ours='rvxReportView|Orlix|D14C6D01-4342-4073|C655B738-C5CD-47B0|52225A57-A8D1-45C8|118DDE67-473E-4055'
 
 # The file version (VS_FIXEDFILEINFO) of a Windows binary, as a.b.c.d.

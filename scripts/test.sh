@@ -28,3 +28,9 @@ else
 fi
 
 sh scripts/scan-check.sh
+
+# The release packages, built and then installed and removed as users would.
+packages_start=$(date +%s)
+sh scripts/package.sh
+sh scripts/package-check.sh
+echo "Packages built and checked in $(( $(date +%s) - packages_start )) s"

@@ -5,12 +5,12 @@ usage() {
   cat <<'EOF'
 Usage: sh scripts/mutation-check.sh [--windows] [--no-baseline] [--list] [ID|FIRST-LAST]...
 
-  (default)      the native set: build/mutation (Debug, -O0, no sanitizers), every native
+  (default)      the native set: build/mutation (-O1 with assertions, no sanitizers), every native
                  test except the external consumers (render_consumer_*: LibreOffice, tidy,
                  Chromium, csv), ctest -j2
-  --windows      the Windows set (IDs W1, W2, ...): build/mutation-mingw64 (or -mingw where
-                 this machine runs 32-bit code), each mutant's own Windows tests under Wine on
-                 a private Xvfb display
+  --windows      the Windows set (IDs W1, W2, ...): each mutant's own Windows tests under Wine
+                 on a private Xvfb display, in build/mutation-mingw where this machine runs
+                 32-bit code, else build/mutation-mingw64 (ORLIX_WINE_ARCH=win64 forces it)
   --no-baseline  skip the run of the unmutated tree (it must pass, or no mutant can be judged)
   --list         list the selected mutants and stop
   ID, FIRST-LAST mutants to run (e.g. 3 10-14, or W2-W5 with --windows); default: the whole set
@@ -56,7 +56,7 @@ if [ "$set_name" = native ]; then
     linker=""
     command -v ld.lld >/dev/null 2>&1 && linker="-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld"
     nice -n 19 cmake -S "$root" -B "$dir" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Debug \
-      -DCMAKE_CXX_FLAGS_DEBUG=-O0 -DCMAKE_C_FLAGS_DEBUG=-O0 $linker \
+      -DCMAKE_CXX_FLAGS_DEBUG=-O1 -DCMAKE_C_FLAGS_DEBUG=-O1 $linker \
       -DORLIX_SANITIZE=OFF -DORLIX_BUILD_BENCH=OFF
   }
   run_tests() {  # $1: ctest -R expression (unused: the whole native suite runs)

@@ -86,7 +86,7 @@ build() { nice -n 19 cmake --build "$dir" -j "$jobs"; }
 # The failing tests of a ctest log, one line.
 failed_tests() {
   sed -n '/tests FAILED:/,$p' "$1" | sed -n 's/^[[:space:]]*[0-9][0-9]* - \([^ ]*\) (\(.*\))$/\1 (\2)/p' |
-    grep -v '(Not Run)' | tr '\n' ' '
+    grep -v '(Not Run)' | tr '\n' ' ' | sed 's/ $//'
 }
 
 logs="$dir/mutation-logs"

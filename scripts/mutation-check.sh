@@ -49,6 +49,26 @@ if [ "$list" = 1 ]; then
   exit 0
 fi
 
+# --- restoring the tree, whatever happens ---------------------------------------------------
+# One run per source tree: a second one would build the first one's mutant.
+lock="$root/build/mutation-check.running"
+mkdir -p "$root/build"
+if ! mkdir "$lock" 2>/dev/null; then
+  echo "mutation-check.sh: another run holds $lock (remove it if none is running)" >&2
+  exit 2
+fi
+saved=$(mktemp -d)
+applied=""
+restore() {
+  if [ -n "$applied" ]; then
+    # A fresh time stamp, so that the next build compiles the original again.
+    cmp -s "$saved/original" "$root/$applied" || cp "$saved/original" "$root/$applied"
+    applied=""
+  fi
+}
+trap 'restore; rm -rf "$saved" "$lock"' EXIT
+trap 'restore; echo "mutation-check.sh: interrupted, the tree is restored" >&2; exit 130' INT TERM HUP
+
 # --- the build tree -------------------------------------------------------------------------
 if [ "$set_name" = native ]; then
   dir="$root/build/mutation"
@@ -96,19 +116,6 @@ if [ ! -f "$dir/CMakeCache.txt" ]; then
   echo "Configuring $dir"
   configure >"$logs/configure.log" 2>&1 || { echo "configuring failed: $logs/configure.log" >&2; exit 1; }
 fi
-
-# --- restoring the tree, whatever happens ---------------------------------------------------
-saved=$(mktemp -d)
-applied=""
-restore() {
-  if [ -n "$applied" ]; then
-    # A fresh time stamp, so that the next build compiles the original again.
-    cmp -s "$saved/original" "$root/$applied" || cp "$saved/original" "$root/$applied"
-    applied=""
-  fi
-}
-trap 'restore; rm -rf "$saved"' EXIT
-trap 'restore; echo "mutation-check.sh: interrupted, the tree is restored" >&2; exit 130' INT TERM HUP
 
 # The Windows set runs only each mutant's own tests; the baseline runs all of them.
 selection() { python3 "$helper" info "$1" | cut -f3; }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/scan_diff.h"
 #include "cli/command.h"
 #include "tests/support/tool_run.h"
 
@@ -245,6 +246,25 @@ TEST_F(OrlixreportDetails, DiffTroubleIsOneLineAndStatusTwo) {
     EXPECT_EQ(run.status, 2) << args.back();
     EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
   }
+}
+
+TEST(ScanDiff, MatchesProgIdWithoutCaseByViewAndRepeatsInOrder) {
+  auto row = [](const std::string& progId, const std::string& version, const std::string& view) {
+    DetailedRow r;
+    r[0] = progId;
+    r[2] = version;
+    r[detailed_column::kView] = view;
+    return r;
+  };
+  const std::vector<DetailedRow> before = {row("A.B", "1", "32"), row("Twice.X", "1", "32"), row("Twice.X", "2", "32"),
+                                           row("A.B", "1", "64")};
+  const std::vector<DetailedRow> after = {row("a.b", "1", "32"), row("Twice.X", "1", "32"), row("A.B", "1", "64"),
+                                          row("Twice.X", "2", "64")};
+  std::vector<std::string> seen;
+  for (const ScanDifference& d : DiffScans(before, after))
+    seen.push_back(ScanChangeMark(d.change) + (*d.row)[0] + (*d.row)[2] + (*d.row)[detailed_column::kView]);
+  // The case of a ProgID is a column like any other; the second Twice.X of view 32 is gone.
+  EXPECT_EQ(seen, (std::vector<std::string>{"~a.b132", "-Twice.X232", "+Twice.X264"}));
 }
 
 }  // namespace

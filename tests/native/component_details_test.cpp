@@ -174,3 +174,63 @@ TEST_F(DetailsPrefix, OwnViewIsThePlainScan) {
 
 }  // namespace
 }  // namespace orlix
+
+namespace orlix {
+namespace {
+
+class PresentFiles : public FileProbe {
+ public:
+  explicit PresentFiles(std::set<std::string> present) : present_(std::move(present)) {}
+  FileState Probe(const std::string& path) override {
+    if (path.compare(0, 2, "\\\\") == 0) return FileState::kUnknown;
+    return present_.count(ToLowerAscii(path)) ? FileState::kPresent : FileState::kMissing;
+  }
+
+ private:
+  std::set<std::string> present_;
+};
+
+TEST(ResolveServerFile, CommandLinesAndReferences) {
+  SystemFacts facts;
+  facts.twoViews = true;
+  facts.environment["SystemRoot"] = "C:\\windows";
+  facts.environment["Path"] = "C:\\windows\\system32;C:\\tools\\;relative";
+  PresentFiles files({"c:\\program files\\app\\app.exe", "c:\\tools\\tool.exe", "c:\\windows\\system32\\drivers\\etc\\x.dll",
+                      "c:\\app.exe"});
+  struct Case {
+    const char* server;
+    const char* value;
+    RegistryView view;
+    const char* resolved;
+    FileState file;
+  } cases[] = {
+      // CreateProcess tries "C:\Program" (.exe) first, then the longer runs of words.
+      {"LocalServer32", "C:\\Program Files\\App\\app.exe /Automation", RegistryView::k64,
+       "C:\\Program Files\\App\\app.exe", FileState::kPresent},
+      {"LocalServer32", "C:\\Program Files\\App\\app /Automation", RegistryView::k64,
+       "C:\\Program Files\\App\\app.exe", FileState::kPresent},
+      {"LocalServer32", "C:\\app.exe -Embedding", RegistryView::k64, "C:\\app.exe", FileState::kPresent},
+      {"LocalServer32", "C:\\Gone Away\\gone.exe /x", RegistryView::k64, "C:\\Gone Away\\gone.exe", FileState::kMissing},
+      {"LocalServer32", "tool -Embedding", RegistryView::k64, "C:\\tools\\tool.exe", FileState::kPresent},
+      // An unclosed quote runs to the end; an unknown reference stays as written.
+      {"InprocServer32", "\"C:\\Program Files\\App\\app.exe", RegistryView::k64, "C:\\Program Files\\App\\app.exe",
+       FileState::kPresent},
+      {"InprocServer32", "%NoSuchVariable%\\x.dll", RegistryView::k64, "%NoSuchVariable%\\x.dll", FileState::kUnknown},
+      {"InprocServer32", "\\app.exe", RegistryView::k64, "C:\\app.exe", FileState::kPresent},
+      {"InprocServer32", "\\\\server\\share\\x.dll", RegistryView::k64, "\\\\server\\share\\x.dll", FileState::kUnknown},
+      // WOW64 leaves drivers\etc where it is.
+      {"InprocServer32", "%SystemRoot%\\System32\\drivers\\etc\\x.dll", RegistryView::k32,
+       "C:\\windows\\System32\\drivers\\etc\\x.dll", FileState::kPresent},
+      {"RemoteServerName", "server01", RegistryView::k64, "", FileState::kUnknown},
+      {"InprocServer32", "", RegistryView::k64, "", FileState::kUnknown},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value);
+    const ResolvedFile resolved = ResolveServerFile(c.server, c.value, c.view, facts, files);
+    EXPECT_EQ(resolved.path, c.resolved);
+    EXPECT_STREQ(FileStateText(resolved.file), FileStateText(c.file));
+  }
+}
+
+}  // namespace
+}  // namespace orlix

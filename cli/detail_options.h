@@ -1,7 +1,8 @@
 // The options that ask for the component details, shared by scan and report:
 //   --details           the five detail columns after the five fields
 //   --broken            only the components whose file is missing (with the detail columns)
-//   --view 32|64|both   the registry view(s) to scan (default: the program's own)
+//   --view 32|64|both   the registry view(s) to scan (default: the program's own); report, where
+//                       --view opens the viewer, names it --registry-view
 #pragma once
 
 #include <cstddef>
@@ -23,15 +24,19 @@ struct DetailOptions {
   bool DetailColumns() const { return details || broken; }
 };
 
-// As TakeSourceOption: args[*index] taken into *options when it is one of the options above.
+constexpr char kViewOption[] = "--view";
+constexpr char kRegistryViewOption[] = "--registry-view";
+
+// As TakeSourceOption: args[*index] taken into *options when it is one of the options above, the
+// view under the name `viewOption`.
 OptionResult TakeDetailOption(const std::vector<std::string>& args, std::size_t* index, DetailOptions* options,
-                              std::string* error);
+                              std::string* error, const std::string& viewOption = kViewOption);
 
 // "32", "64" or "both"; false for any other text.
 bool ParseViewChoice(const std::string& text, ViewChoice* view);
 
-// Help lines: all three, or only --view.
-std::string DetailOptionsHelp();
-const char* ViewOptionHelp();
+// Help lines: all three, or only the view, under the name `viewOption`.
+std::string DetailOptionsHelp(const std::string& viewOption = kViewOption);
+std::string ViewOptionHelp(const std::string& viewOption = kViewOption);
 
 }  // namespace orlix::cli

@@ -29,7 +29,7 @@ void WriteDiffHelp(std::ostream& out) {
          "Exit status: 0 no differences, 1 differences, 2 trouble.\n\n"
          "Options:\n"
       << ViewOptionHelp()
-      << "                      (a JSON file keeps its rows; a named view keeps only that view's)\n"
+      << "                      (a JSON file keeps its rows, only that view's when one is named)\n"
          "  --help              show this help\n";
 }
 

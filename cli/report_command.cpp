@@ -59,7 +59,7 @@ void WriteReportHelp(std::ostream& out) {
          "  --mask MASK         field mask of the data, e.g. 0=\"Name\",1=\"Size\"\n"
          "  --data FILE         the data: CSV, TSV or JSON (by extension or content; - is stdin)\n"
          "  --data-header       the data's first line holds column names: skip it\n"
-      << DetailOptionsHelp() << SourceOptionsHelp() << "  --help              show this help\n";
+      << DetailOptionsHelp(kRegistryViewOption) << SourceOptionsHelp() << "  --help              show this help\n";
 }
 
 struct ReportOptions {
@@ -141,7 +141,7 @@ void CheckOptions(const ReportOptions& o) {
   if (!o.dataFile.empty() && (!o.source.registryFile.empty() || !o.source.winePrefix.empty()))
     throw UsageError("--data replaces the class root; --registry and --wine-prefix do not apply");
   if (!o.dataFile.empty() && o.detail.Any())
-    throw UsageError("--data replaces the class root; --details, --broken and --view do not apply");
+    throw UsageError("--data replaces the class root; --details, --broken and --registry-view do not apply");
 }
 
 // The complete options; none after the help was written. Throws UsageError.
@@ -157,7 +157,7 @@ std::optional<ReportOptions> ParseOptions(const std::vector<std::string>& args, 
     const OptionResult source = TakeSourceOption(args, &i, &o.source, &error);
     if (source == OptionResult::Error) throw UsageError(error);
     const OptionResult detail =
-        source == OptionResult::Taken ? source : TakeDetailOption(args, &i, &o.detail, &error);
+        source == OptionResult::Taken ? source : TakeDetailOption(args, &i, &o.detail, &error, kRegistryViewOption);
     if (detail == OptionResult::Error) throw UsageError(error);
     if (detail == OptionResult::Taken) {
       --i;  // the option was passed already

@@ -104,11 +104,11 @@ class FileSystemScan : public ScannedSystem {
  public:
   using StoreLoader = std::function<std::shared_ptr<RegistrySource>()>;
 
-  FileSystemScan(OpenedClassRoot merged, SystemFacts facts, std::unique_ptr<FileProbe> files, StoreLoader user,
-                 StoreLoader machine)
-      : merged_(std::move(merged)), facts_(std::move(facts)), files_(std::move(files)),
+  FileSystemScan(OpenedClassRoot merged, SystemFacts facts, Wow64Layout layout, std::unique_ptr<FileProbe> files,
+                 StoreLoader user, StoreLoader machine)
+      : merged_(std::move(merged)), facts_(std::move(facts)), layout_(layout), files_(std::move(files)),
         user_(std::move(user)), machine_(std::move(machine)) {
-    if (facts_.twoViews) merged32_ = std::make_unique<Wow64ClassView>(*merged_.source);
+    if (facts_.twoViews) merged32_ = std::make_unique<Wow64ClassView>(*merged_.source, layout_);
   }
 
   const SystemFacts& Facts() const override { return facts_; }
@@ -118,8 +118,8 @@ class FileSystemScan : public ScannedSystem {
     if (view == RegistryView::k32 && merged32_) return *merged32_;
     throw ClassRootError("the registry source is a 32-bit system: it has no 64-bit registry view");
   }
-  RegistrySource* UserClasses(RegistryView view) override { return user_.Get(view, facts_.twoViews); }
-  RegistrySource* MachineClasses(RegistryView view) override { return machine_.Get(view, facts_.twoViews); }
+  RegistrySource* UserClasses(RegistryView view) override { return user_.Get(view, facts_.twoViews, layout_); }
+  RegistrySource* MachineClasses(RegistryView view) override { return machine_.Get(view, facts_.twoViews, layout_); }
   FileProbe& Files() override { return *files_; }
   std::string Warning() const override { return merged_.warning; }
 
@@ -129,11 +129,11 @@ class FileSystemScan : public ScannedSystem {
   class Store {
    public:
     explicit Store(StoreLoader loader) : loader_(std::move(loader)) {}
-    RegistrySource* Get(RegistryView view, bool twoViews) {
+    RegistrySource* Get(RegistryView view, bool twoViews, Wow64Layout layout) {
       if (loader_) {
         store_ = loader_();
         loader_ = nullptr;
-        if (store_ && twoViews) view32_ = std::make_unique<Wow64ClassView>(*store_);
+        if (store_ && twoViews) view32_ = std::make_unique<Wow64ClassView>(*store_, layout);
       }
       return view == RegistryView::k32 && view32_ ? view32_.get() : store_.get();
     }
@@ -147,6 +147,7 @@ class FileSystemScan : public ScannedSystem {
   OpenedClassRoot merged_;
   std::unique_ptr<Wow64ClassView> merged32_;
   SystemFacts facts_;
+  Wow64Layout layout_;
   std::unique_ptr<FileProbe> files_;
   Store user_;
   Store machine_;
@@ -191,7 +192,7 @@ std::unique_ptr<ScannedSystem> OpenWinePrefixSystem(const std::string& dir) {
     return [file] { return std::shared_ptr<RegistrySource>(LoadWineHive(file.u8string())); };
   };
   return std::make_unique<FileSystemScan>(std::move(merged), FactsFrom(&machineValues, &userValues, twoViews),
-                                          std::make_unique<WinePrefixFiles>(dir), loader(user), loader(system));
+                                          Wow64Layout::kWine, std::make_unique<WinePrefixFiles>(dir), loader(user), loader(system));
 }
 
 std::unique_ptr<ScannedSystem> OpenRegistryFileSystem(const std::string& path) {
@@ -217,7 +218,9 @@ std::unique_ptr<ScannedSystem> OpenRegistryFileSystem(const std::string& path) {
   SystemFacts facts = FactsFrom(hive && !values.userHive ? &values : nullptr, hive && values.userHive ? &values : nullptr,
                                 twoViews);
   FileSystemScan::StoreLoader none = [] { return std::shared_ptr<RegistrySource>(); };
-  return std::make_unique<FileSystemScan>(std::move(merged), std::move(facts), std::make_unique<NoFiles>(),
+  // An export comes from Windows, a hive from Wine: each keeps its 32-bit view its own way.
+  return std::make_unique<FileSystemScan>(std::move(merged), std::move(facts),
+                                          hive ? Wow64Layout::kWine : Wow64Layout::kWindows, std::make_unique<NoFiles>(),
                                           values.userHive ? same : none, values.userHive ? none : same);
 }
 

@@ -78,7 +78,12 @@ class LiveSystem : public ScannedSystem {
 
   RegistrySource& ClassRoot(RegistryView view) override {
     Views& v = Get(view);
-    if (!v.classRoot) v.classRoot = std::make_unique<Win32Registry>(HKEY_CLASSES_ROOT, Flag(view));
+    if (!v.classRoot) {
+      // The other view's class root is opened in that view, so that enumerating it lists that
+      // view's names (Wine keeps them all apart, Windows shares most).
+      if (Flag(view) != 0) v.classRoot = Win32Registry::OpenSubtree(HKEY_CLASSES_ROOT, "", Flag(view), nullptr);
+      if (!v.classRoot) v.classRoot = std::make_unique<Win32Registry>(HKEY_CLASSES_ROOT, Flag(view));
+    }
     return *v.classRoot;
   }
   RegistrySource* UserClasses(RegistryView view) override {

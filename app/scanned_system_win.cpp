@@ -86,21 +86,21 @@ class LiveSystem : public ScannedSystem {
     }
     return *v.classRoot;
   }
-  RegistrySource* UserClasses(RegistryView view) override {
+  bool UserDefines(RegistryView view, const std::string& progId, const std::string& clsid) override {
     Views& v = Get(view);
     if (!v.userOpened) {
       v.user = Win32Registry::OpenSubtree(HKEY_CURRENT_USER, "Software\\Classes", Flag(view), nullptr);
       v.userOpened = true;
     }
-    return v.user.get();
+    return StoreDefines(v.user.get(), progId, clsid);
   }
-  RegistrySource* MachineClasses(RegistryView view) override {
+  bool MachineDefines(RegistryView view, const std::string& progId, const std::string& clsid) override {
     Views& v = Get(view);
     if (!v.machineOpened) {
       v.machine = Win32Registry::OpenSubtree(HKEY_LOCAL_MACHINE, "Software\\Classes", Flag(view), nullptr);
       v.machineOpened = true;
     }
-    return v.machine.get();
+    return StoreDefines(v.machine.get(), progId, clsid);
   }
   FileProbe& Files() override { return files_; }
   std::string Warning() const override { return std::string(); }

@@ -236,3 +236,26 @@ TEST(ResolveServerFile, CommandLinesAndReferences) {
 
 }  // namespace
 }  // namespace orlix
+
+namespace orlix {
+namespace {
+
+// A registry export given alone: a 32-bit system whose files are not there to look at.
+TEST(ComponentDetails, RegistryExportAlone) {
+  const fs::path file = fs::temp_directory_path() / "orlix-details-export.reg";
+  std::ofstream(file) << "REGEDIT4\r\n\r\n[HKEY_CLASSES_ROOT\\Orlix.Exported\\Clsid]\r\n@=\"{0C000000-0000-0000-0000-000000000001}\"\r\n\r\n"
+                         "[HKEY_CLASSES_ROOT\\CLSID\\{0C000000-0000-0000-0000-000000000001}\\InprocServer32]\r\n"
+                         "@=\"%SystemRoot%\\\\System32\\\\exported.dll\"\r\n";
+  ClassRootChoice choice;
+  choice.registryFile = file.string();
+  const ComponentScan scan = ScanComponentsWithDetails(choice, ViewChoice::kBoth);
+  ASSERT_EQ(scan.details.size(), 1u);
+  EXPECT_EQ(scan.details[0].resolvedPath, "C:\\Windows\\System32\\exported.dll");
+  EXPECT_EQ(scan.details[0].file, FileState::kUnknown);
+  EXPECT_EQ(scan.details[0].view, RegistryView::k32);
+  EXPECT_THROW(ScanComponentsWithDetails(choice, ViewChoice::k64), ClassRootError);
+  fs::remove(file);
+}
+
+}  // namespace
+}  // namespace orlix

@@ -26,14 +26,15 @@ struct ClassEntry {
   std::string server;  // empty: no server key
   std::string value;
   bool expand = false;
+  std::string root = "Software\\Classes\\";
 };
+const char kWow64Root[] = "Software\\Classes\\Wow6432Node\\";
 
 std::string HiveText(const std::string& relativeTo, const std::vector<ClassEntry>& entries, const std::string& more) {
   std::string text = "WINE REGISTRY Version 2\n;; All keys relative to " + relativeTo + "\n\n#arch=win64\n\n";
   for (const ClassEntry& e : entries) {
-    if (!e.progId.empty())
-      text += "[Software\\\\Classes\\\\" + e.progId + "\\\\Clsid] 1\n@=\"" + e.clsid + "\"\n\n";
-    const std::string cls = "[Software\\\\Classes\\\\" + Hive(e.clsid.substr(0, 1) == "W" ? e.clsid : "CLSID\\" + e.clsid);
+    if (!e.progId.empty()) text += "[" + Hive(e.root + e.progId) + "\\\\Clsid] 1\n@=\"" + e.clsid + "\"\n\n";
+    const std::string cls = "[" + Hive(e.root + "CLSID\\" + e.clsid);
     text += cls + "\\\\Programmable] 1\n\n";
     if (!e.server.empty())
       text += cls + "\\\\" + e.server + "] 1\n@=" + (e.expand ? "str(2):" : "") + "\"" + Hive(e.value) + "\"\n\n";
@@ -80,8 +81,8 @@ class DetailsPrefix : public ::testing::Test {
         {"Orlix.Shadowed", "{0A000000-0000-0000-0000-00000000000B}", "InprocServer32", "C:\\windows\\system32\\orlixpresent.dll"},
         {"Orlix.ZDrive", "{0A000000-0000-0000-0000-00000000000C}", "InprocServer32", zPath},
         // The 32-bit view's own registrations.
-        {"", "Wow6432Node\\CLSID\\{0A000000-0000-0000-0000-000000000001}", "InprocServer32", "C:\\windows\\system32\\orlixpresent.dll"},
-        {"", "Wow6432Node\\CLSID\\{0A000000-0000-0000-0000-000000000003}", "InprocServer32", "%ProgramFiles%\\Orlix\\expand.dll", true},
+        {"Orlix.Present", "{0A000000-0000-0000-0000-000000000001}", "InprocServer32", "C:\\windows\\system32\\orlixpresent.dll", false, kWow64Root},
+        {"Orlix.Expand", "{0A000000-0000-0000-0000-000000000003}", "InprocServer32", "%ProgramFiles%\\Orlix\\expand.dll", true, kWow64Root},
     };
     const std::string environment =
         "[System\\\\CurrentControlSet\\\\Control\\\\Session Manager\\\\Environment] 1\n"
@@ -137,7 +138,6 @@ TEST_F(DetailsPrefix, EveryCaseInBothViews) {
       // The 32-bit view: its own class registrations, its own system and Program Files folders.
       {"Orlix.Present", V::k32, "InprocServer32", "C:\\windows\\SysWOW64\\orlixpresent.dll", F::kMissing, S::kMachine},
       {"Orlix.Expand", V::k32, "InprocServer32", "C:\\Program Files (x86)\\Orlix\\expand.dll", F::kPresent, S::kMachine},
-      {"Orlix.Missing", V::k32, "", "", F::kUnknown, S::kMachine},
   };
   const ComponentScan scan = ScanComponentsWithDetails(Prefix(), ViewChoice::kBoth);
   ASSERT_EQ(scan.details.size(), static_cast<std::size_t>(scan.data.UpperBound(1) + 1));
@@ -156,8 +156,10 @@ TEST_F(DetailsPrefix, EveryCaseInBothViews) {
     }
     EXPECT_TRUE(found);
   }
-  // The 32-bit view's rows come first.
-  EXPECT_EQ(scan.details.front().view, RegistryView::k32);
+  // The 32-bit view's rows come first, and they are its own.
+  ASSERT_GE(scan.details.size(), 2u);
+  EXPECT_EQ(scan.details[1].view, RegistryView::k32);
+  EXPECT_EQ(scan.details[2].view, RegistryView::k64);
   EXPECT_EQ(scan.details.back().view, RegistryView::k64);
 }
 
@@ -230,6 +232,29 @@ TEST(ResolveServerFile, CommandLinesAndReferences) {
     EXPECT_EQ(resolved.path, c.resolved);
     EXPECT_STREQ(FileStateText(resolved.file), FileStateText(c.file));
   }
+}
+
+}  // namespace
+}  // namespace orlix
+
+namespace orlix {
+namespace {
+
+// A registry export given alone: a 32-bit system whose files are not there to look at.
+TEST(ComponentDetails, RegistryExportAlone) {
+  const fs::path file = fs::temp_directory_path() / "orlix-details-export.reg";
+  std::ofstream(file) << "REGEDIT4\r\n\r\n[HKEY_CLASSES_ROOT\\Orlix.Exported\\Clsid]\r\n@=\"{0C000000-0000-0000-0000-000000000001}\"\r\n\r\n"
+                         "[HKEY_CLASSES_ROOT\\CLSID\\{0C000000-0000-0000-0000-000000000001}\\InprocServer32]\r\n"
+                         "@=\"%SystemRoot%\\\\System32\\\\exported.dll\"\r\n";
+  ClassRootChoice choice;
+  choice.registryFile = file.string();
+  const ComponentScan scan = ScanComponentsWithDetails(choice, ViewChoice::kBoth);
+  ASSERT_EQ(scan.details.size(), 1u);
+  EXPECT_EQ(scan.details[0].resolvedPath, "C:\\Windows\\System32\\exported.dll");
+  EXPECT_EQ(scan.details[0].file, FileState::kUnknown);
+  EXPECT_EQ(scan.details[0].view, RegistryView::k32);
+  EXPECT_THROW(ScanComponentsWithDetails(choice, ViewChoice::k64), ClassRootError);
+  fs::remove(file);
 }
 
 }  // namespace

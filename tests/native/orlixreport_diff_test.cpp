@@ -60,9 +60,8 @@ class Prefix {
     machine_ += HiveClass(c, "Software\\Classes\\");
     return *this;
   }
-  Prefix& Machine32(const TestClass& c) {  // the 32-bit view's class key of a 64-bit prefix
-    machine_ += HiveKey("Software\\Classes\\Wow6432Node\\CLSID\\" + c.clsid + "\\InprocServer32") + "@=\"" +
-                c.server + "\"\n\n";
+  Prefix& Machine32(const TestClass& c) {  // the 32-bit view of a 64-bit prefix, as Wine keeps it
+    machine_ += HiveClass(c, "Software\\Classes\\Wow6432Node\\");
     return *this;
   }
   Prefix& User(const TestClass& c) {

@@ -1,6 +1,7 @@
 // orlixreport diff: what changed in the class root between two scans, one line per difference,
 // with diff's exit statuses.
 #include <exception>
+#include <initializer_list>
 #include <ostream>
 #include <string>
 #include <vector>

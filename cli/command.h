@@ -21,6 +21,8 @@ struct Command {
 int RunScanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunStylesCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// Exits as diff does: 0 no differences, 1 differences, 2 trouble.
+int RunDiffCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // The whole tool: `args` without the program name.
 int RunOrlixReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -13,6 +13,7 @@ const Command kCommands[] = {
     {"scan", "list the COM components registered in a class root", RunScanCommand},
     {"styles", "list the report styles", RunStylesCommand},
     {"report", "render a report of the components or of any data", RunReportCommand},
+    {"diff", "show what changed in the components between two scans", RunDiffCommand},
 };
 
 void WriteUsage(std::ostream& out) {

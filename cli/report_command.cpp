@@ -12,11 +12,13 @@
 
 #include "app/class_root.h"
 #include "app/component_scan.h"
+#include "app/detailed_rows.h"
 #include "base/locale_info.h"
 #include "base/text.h"
 #include "base/variant.h"
 #include "cli/command.h"
 #include "cli/console_prompt.h"
+#include "cli/detail_options.h"
 #include "cli/source_options.h"
 #include "platform/current_locale.h"
 #include "platform/file_system.h"
@@ -57,7 +59,7 @@ void WriteReportHelp(std::ostream& out) {
          "  --mask MASK         field mask of the data, e.g. 0=\"Name\",1=\"Size\"\n"
          "  --data FILE         the data: CSV, TSV or JSON (by extension or content; - is stdin)\n"
          "  --data-header       the data's first line holds column names: skip it\n"
-      << SourceOptionsHelp() << "  --help              show this help\n";
+      << DetailOptionsHelp(kRegistryViewOption) << SourceOptionsHelp() << "  --help              show this help\n";
 }
 
 struct ReportOptions {
@@ -78,6 +80,7 @@ struct ReportOptions {
   bool maskGiven = false;
   bool dataHeader = false;
   SourceOptions source;
+  DetailOptions detail;
 };
 
 // A command line that cannot be used; what() is the one line the tool writes.
@@ -137,6 +140,8 @@ void CheckOptions(const ReportOptions& o) {
   if (o.maskGiven != !o.dataFile.empty()) throw UsageError("--mask and --data go together");
   if (!o.dataFile.empty() && (!o.source.registryFile.empty() || !o.source.winePrefix.empty()))
     throw UsageError("--data replaces the class root; --registry and --wine-prefix do not apply");
+  if (!o.dataFile.empty() && o.detail.Any())
+    throw UsageError("--data replaces the class root; --details, --broken and --registry-view do not apply");
 }
 
 // The complete options; none after the help was written. Throws UsageError.
@@ -151,8 +156,11 @@ std::optional<ReportOptions> ParseOptions(const std::vector<std::string>& args, 
     std::string error;
     const OptionResult source = TakeSourceOption(args, &i, &o.source, &error);
     if (source == OptionResult::Error) throw UsageError(error);
-    if (source == OptionResult::Taken) {
-      --i;  // TakeSourceOption moved past the option already
+    const OptionResult detail =
+        source == OptionResult::Taken ? source : TakeDetailOption(args, &i, &o.detail, &error, kRegistryViewOption);
+    if (detail == OptionResult::Error) throw UsageError(error);
+    if (detail == OptionResult::Taken) {
+      --i;  // the option was passed already
       continue;
     }
     if (arg == "--view") {
@@ -237,6 +245,12 @@ ReportRequest RequestOf(const ReportOptions& options) {
 // window's columns. A skipped-lines warning goes to `err`.
 std::pair<VariantArray, std::string> ReadData(const ReportOptions& options, std::ostream& err) {
   if (!options.dataFile.empty()) return {ReadDataFile(options.dataFile, options.dataHeader), options.mask};
+  if (options.detail.Any()) {
+    ComponentScan scan = ScanComponentsWithDetails(options.source, options.detail.view);
+    if (!scan.warning.empty()) err << kPrefix << ": warning: " << scan.warning << "\n";
+    if (!options.detail.DetailColumns()) return {std::move(scan.data), kComponentFieldMask};
+    return {DetailedComponentData(DetailedRows(scan, options.detail.broken)), kDetailedComponentFieldMask};
+  }
   const OpenedClassRoot classRoot = OpenClassRoot(options.source);
   if (!classRoot.warning.empty()) err << kPrefix << ": warning: " << classRoot.warning << "\n";
   return {BuildComponentList(*classRoot.source), kComponentFieldMask};

@@ -6,17 +6,6 @@
 #include "base/text_encoding.h"
 
 namespace orlix::cli {
-namespace {
-
-void WriteTsvLine(std::ostream& out, const TextRow& cells) {
-  for (std::size_t i = 0; i < cells.size(); ++i) {
-    if (i > 0) out << '\t';
-    out << EscapeTsvCell(cells[i]);
-  }
-  out << '\n';
-}
-
-}  // namespace
 
 std::string EscapeTsvCell(const std::string& cell) {
   std::string escaped;
@@ -33,9 +22,21 @@ std::string EscapeTsvCell(const std::string& cell) {
   return escaped;
 }
 
+void WriteTsvCells(std::ostream& out, const std::string* cells, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i > 0) out << '\t';
+    if (cells[i].find_first_of("\t\n\r\\") == std::string::npos) {
+      out << cells[i];
+    } else {
+      out << EscapeTsvCell(cells[i]);
+    }
+  }
+  out << '\n';
+}
+
 void WriteTsv(std::ostream& out, const TextRow& header, const std::vector<TextRow>& rows) {
-  WriteTsvLine(out, header);
-  for (const TextRow& row : rows) WriteTsvLine(out, row);
+  WriteTsvCells(out, header.data(), header.size());
+  for (const TextRow& row : rows) WriteTsvCells(out, row.data(), row.size());
 }
 
 std::string JsonString(const std::string& text) {
@@ -92,6 +93,23 @@ void WriteJsonRows(std::ostream& out, const std::vector<TextRow>& rows) {
       out << JsonString(rows[r][i]);
     }
     out << (r + 1 < rows.size() ? "],\n" : "]\n");
+  }
+  out << "]\n";
+}
+
+void WriteJsonObjects(std::ostream& out, const std::vector<std::string>& keys, const std::vector<TextRow>& rows) {
+  if (rows.empty()) {
+    out << "[]\n";
+    return;
+  }
+  out << "[\n";
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    out << "  {";
+    for (std::size_t i = 0; i < rows[r].size() && i < keys.size(); ++i) {
+      if (i > 0) out << ", ";
+      out << JsonString(keys[i]) << ": " << JsonString(rows[r][i]);
+    }
+    out << (r + 1 < rows.size() ? "},\n" : "}\n");
   }
   out << "]\n";
 }

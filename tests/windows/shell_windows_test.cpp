@@ -151,6 +151,44 @@ TEST_F(ShellWindows, AboutWindowShowsTheCaptionsAndTheProgramsOwnVersion) {
   EXPECT_EQ(client.bottom, TwipsToPixels(4080, WindowDpi(about)));
 }
 
+// Height that `label`'s text needs in its own font, wrapped at the label's width.
+int NeededHeight(HWND label) {
+  char text[512] = {};
+  ::GetWindowTextA(label, text, sizeof text);
+  RECT r{};
+  ::GetClientRect(label, &r);
+  UniqueHdc dc(::CreateCompatibleDC(nullptr));
+  SelectedObject font(dc.get(), reinterpret_cast<HGDIOBJ>(::SendMessageA(label, WM_GETFONT, 0, 0)));
+  ::DrawTextA(dc.get(), text, -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_LEFT);
+  return r.bottom - r.top;
+}
+
+TEST_F(ShellWindows, AboutLabelsShowTheirWholeTextAndNoneOverlapsAnotherAt96And144Dpi) {
+  const HWND about = frmAbout::Show();
+  ASSERT_NE(about, nullptr);
+  const int labels[] = {kAboutCompanyName, kAboutAppName, kAboutNote,    kAboutUrl,
+                        kAboutVersion,     kAboutNotice,  kAboutCompany, kAboutRights};
+  for (const int dpi : {96, 144}) {
+    // As when the window moves to a monitor of that DPI.
+    RECT outer{};
+    ::GetWindowRect(about, &outer);
+    ::SendMessageA(about, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&outer));
+    std::vector<RECT> placed;
+    for (const int id : labels) {
+      const HWND label = ::GetDlgItem(about, id);
+      const RECT r = ClientRectOf(label);
+      EXPECT_LE(NeededHeight(label), r.bottom - r.top) << "label " << id << " at " << dpi << " DPI: " << Text(label);
+      EXPECT_EQ(r.left, TwipsToPixels(4200, dpi)) << id;
+      for (std::size_t other = 0; other < placed.size(); ++other) {
+        RECT common{};
+        EXPECT_FALSE(::IntersectRect(&common, &r, &placed[other]))
+            << "labels " << labels[other] << " and " << id << " at " << dpi << " DPI";
+      }
+      placed.push_back(r);
+    }
+  }
+}
+
 TEST_F(ShellWindows, OkOpensAnEmptyMainWindowWithReportDisabled) {
   const HWND main = OpenMainWindow();
   ASSERT_NE(main, nullptr);

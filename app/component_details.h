@@ -41,7 +41,7 @@ extern const char* const kDetailColumnNames[kDetailColumnCount];  // Server, Res
 struct ComponentScan {
   // The five fields exactly as BuildComponentList gives them; with both views, the rows of the
   // 32-bit view first, then those of the 64-bit view.
-  VariantArray data;
+  VariantArray data = VariantArray::TwoDimensional(5, 0);
   std::vector<ComponentDetails> details;  // one per row of data
   std::string warning;                    // as OpenedClassRoot::warning
 };

@@ -16,12 +16,17 @@ namespace {
 struct Keyword {
   const char* name;
   std::int32_t field;
+  const char* server;  // the server subkey's conventional spelling, for the row's details
 };
 constexpr Keyword kKeywords[] = {
-    {"inprocserver", component_field::kFilePath},  {"inprocserver32", component_field::kFilePath},
-    {"localserver32", component_field::kFilePath}, {"remoteservername", component_field::kFilePath},
-    {"control", component_field::kAttribute},      {"insertable", component_field::kAttribute},
-    {"programmable", component_field::kAttribute}, {"version", component_field::kVersion},
+    {"inprocserver", component_field::kFilePath, "InprocServer"},
+    {"inprocserver32", component_field::kFilePath, "InprocServer32"},
+    {"localserver32", component_field::kFilePath, "LocalServer32"},
+    {"remoteservername", component_field::kFilePath, "RemoteServerName"},
+    {"control", component_field::kAttribute, nullptr},
+    {"insertable", component_field::kAttribute, nullptr},
+    {"programmable", component_field::kAttribute, nullptr},
+    {"version", component_field::kVersion, nullptr},
 };
 
 }  // namespace
@@ -32,11 +37,14 @@ bool IsProgIdShaped(const std::string& name) {
   return name.find('.', dot + 1) == std::string::npos;
 }
 
-VariantArray BuildComponentList(RegistrySource& registry) {
+VariantArray BuildComponentList(RegistrySource& registry) { return BuildComponentList(registry, nullptr); }
+
+VariantArray BuildComponentList(RegistrySource& registry, std::vector<std::string>* servers) {
   using Row = std::array<std::string, component_field::kCount>;
   const RegKey root = registry.Root();
   const std::vector<std::string> names = EnumSubKeyNames(registry, root, std::string());
 
+  if (servers != nullptr) servers->clear();
   std::vector<Row> rows;
   rows.reserve(names.size());  // room for every name, as the array is sized before the scan
   std::string path;  // one buffer for every key path the scan builds
@@ -47,6 +55,7 @@ VariantArray BuildComponentList(RegistrySource& registry) {
     if (clsid.empty()) continue;
 
     Row& row = rows.emplace_back();
+    const char* server = "";
     row[component_field::kProgId] = name;
     path.assign("CLSID\\").append(clsid);
     const std::size_t classPathLength = path.size();
@@ -70,9 +79,11 @@ VariantArray BuildComponentList(RegistrySource& registry) {
         path.resize(classPathLength);
         path.append("\\").append(keyword->name);
         cell = ReadDefaultValue(registry, root, path);
+        if (keyword->server != nullptr) server = keyword->server;
       }
     }
     row[component_field::kClsid] = std::move(clsid);
+    if (servers != nullptr) servers->push_back(server);
   }
 
   VariantArray data = VariantArray::TwoDimensional(component_field::kCount, static_cast<std::int32_t>(rows.size()));

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/variant.h"
 #include "platform/registry_source.h"
@@ -27,6 +28,10 @@ constexpr char kComponentFieldMask[] = "0=\"ProgID\",1=\"File Path\",2=\"Version
 // rows 0..n-1 in the registry's enumeration order (no rows: upper bound -1). Every call builds
 // its array anew. Registry failures only shorten the list or leave columns empty.
 VariantArray BuildComponentList(RegistrySource& registry);
+// The same scan, also giving for each row the server subkey that gave its File Path
+// ("InprocServer32", "LocalServer32", ... as the registry conventionally writes them; empty when
+// none did).
+VariantArray BuildComponentList(RegistrySource& registry, std::vector<std::string>* servers);
 
 // True for a name with exactly one dot, not in first place (a version-independent ProgID).
 bool IsProgIdShaped(const std::string& name);

@@ -22,12 +22,22 @@ Win32Registry::Win32Registry(HKEY root) : root_(root) {}
 
 Win32Registry::Win32Registry(UniqueHkey ownedRoot) : root_(ownedRoot.get()), owned_(std::move(ownedRoot)) {}
 
+Win32Registry::Win32Registry(HKEY root, REGSAM view) : root_(root), view_(view) {}
+
+Win32Registry::Win32Registry(UniqueHkey ownedRoot, REGSAM view)
+    : root_(ownedRoot.get()), owned_(std::move(ownedRoot)), view_(view) {}
+
 std::unique_ptr<Win32Registry> Win32Registry::OpenSubtree(HKEY base, const std::string& path, long* status) {
+  return OpenSubtree(base, path, 0, status);
+}
+
+std::unique_ptr<Win32Registry> Win32Registry::OpenSubtree(HKEY base, const std::string& path, REGSAM view,
+                                                          long* status) {
   UniqueHkey key;
-  const LSTATUS result = ::RegOpenKeyExA(base, Utf8ToAnsi(path).c_str(), 0, KEY_READ, key.put());
+  const LSTATUS result = ::RegOpenKeyExA(base, Utf8ToAnsi(path).c_str(), 0, KEY_READ | view, key.put());
   if (status) *status = result;
   if (result != ERROR_SUCCESS) return nullptr;
-  return std::make_unique<Win32Registry>(std::move(key));
+  return std::make_unique<Win32Registry>(std::move(key), view);
 }
 
 RegKey Win32Registry::Root() const { return FromHkey(root_); }
@@ -37,7 +47,7 @@ long Win32Registry::OpenKey(RegKey parent, const std::string& path, RegKey* open
   *opened = 0;
   if (parent == 0) return reg_status::kInvalidHandle;
   HKEY key = nullptr;
-  const LSTATUS result = ::RegOpenKeyExA(ToHkey(parent), Utf8ToAnsi(path).c_str(), 0, KEY_READ, &key);
+  const LSTATUS result = ::RegOpenKeyExA(ToHkey(parent), Utf8ToAnsi(path).c_str(), 0, KEY_READ | view_, &key);
   if (result == ERROR_SUCCESS) *opened = FromHkey(key);
   return result;
 }

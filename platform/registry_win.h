@@ -19,10 +19,16 @@ class Win32Registry : public RegistrySource {
   explicit Win32Registry(HKEY root = HKEY_CLASSES_ROOT);
   // Takes ownership of an opened key (e.g. a private subtree standing in for the class root).
   explicit Win32Registry(UniqueHkey ownedRoot);
+  // As above, every key opened in the registry view `view` (KEY_WOW64_32KEY or KEY_WOW64_64KEY;
+  // 0 is the program's own).
+  Win32Registry(HKEY root, REGSAM view);
+  Win32Registry(UniqueHkey ownedRoot, REGSAM view);
 
   // Opens base\path with KEY_READ and uses it as the class root; the status of the open
   // is left in *status when given. Returns null when the key cannot be opened.
   static std::unique_ptr<Win32Registry> OpenSubtree(HKEY base, const std::string& path, long* status = nullptr);
+  // The same in a registry view, which every key opened below it keeps.
+  static std::unique_ptr<Win32Registry> OpenSubtree(HKEY base, const std::string& path, REGSAM view, long* status);
 
   RegKey Root() const override;
   long OpenKey(RegKey parent, const std::string& path, RegKey* opened) override;
@@ -35,6 +41,7 @@ class Win32Registry : public RegistrySource {
  private:
   HKEY root_;
   UniqueHkey owned_;
+  REGSAM view_ = 0;
 };
 
 }  // namespace orlix

@@ -1,0 +1,100 @@
+#include "platform/regfile/hive_values.h"
+
+#include "base/text.h"
+#include "platform/regfile/reg_lines.h"
+#include "platform/regfile/reg_text.h"
+
+namespace orlix {
+namespace {
+
+// Wine's escaped text up to the unescaped `end`: the escapes a path or a name can hold
+// (\\, \", \xNNNN, octal, \n and the like). False when the text is not closed.
+bool Unescape(std::string_view s, std::size_t* pos, char end, std::string* out) {
+  std::u16string text;
+  std::string plain;
+  auto flush = [&] {
+    text += regfile::Utf8ToUtf16(plain);
+    plain.clear();
+  };
+  std::size_t i = *pos;
+  while (i < s.size() && s[i] != end) {
+    if (s[i] != '\\' || i + 1 >= s.size()) {
+      plain.push_back(s[i++]);
+      continue;
+    }
+    const char c = s[i + 1];
+    i += 2;
+    if (c == 'x' && i < s.size() && regfile::HexDigit(s[i]) >= 0) {
+      unsigned value = 0;
+      for (int n = 0; n < 4 && i < s.size() && regfile::HexDigit(s[i]) >= 0; ++n)
+        value = value * 16 + static_cast<unsigned>(regfile::HexDigit(s[i++]));
+      flush();
+      text.push_back(static_cast<char16_t>(value));
+    } else if (c >= '0' && c <= '7') {
+      unsigned value = static_cast<unsigned>(c - '0');
+      for (int n = 0; n < 2 && i < s.size() && s[i] >= '0' && s[i] <= '7'; ++n)
+        value = value * 8 + static_cast<unsigned>(s[i++] - '0');
+      flush();
+      text.push_back(static_cast<char16_t>(value));
+    } else {
+      switch (c) {
+        case 'n': plain.push_back('\n'); break;
+        case 'r': plain.push_back('\r'); break;
+        case 't': plain.push_back('\t'); break;
+        default: plain.push_back(c); break;
+      }
+    }
+  }
+  if (i >= s.size()) return false;
+  flush();
+  *out = regfile::Utf16ToUtf8(text);
+  *pos = i + 1;
+  return true;
+}
+
+}  // namespace
+
+HiveValues ReadWineHiveValues(std::string_view bytes, const std::vector<std::string>& keys) {
+  HiveValues result;
+  const std::string_view arch = "#arch=";
+  const std::string_view relative = ";; All keys relative to ";
+  regfile::LineReader reader(bytes);
+  std::string_view line;
+  std::map<std::string, std::string>* current = nullptr;
+  std::string path;
+  while (reader.Next(&line)) {
+    line = regfile::TrimLeft(line);
+    if (line.empty()) continue;
+    if (line.front() == '[') {
+      current = nullptr;
+      std::size_t pos = 1;
+      if (!Unescape(line, &pos, ']', &path)) continue;
+      for (const std::string& key : keys) {
+        if (EqualsNoCase(path, key)) current = &result.keys[key];
+      }
+      continue;
+    }
+    if (line.substr(0, arch.size()) == arch && result.arch.empty()) {
+      result.arch = std::string(regfile::TrimRight(line.substr(arch.size())));
+      continue;
+    }
+    if (line.substr(0, relative.size()) == relative) {
+      result.userHive = regfile::StartsWithNoCase(line.substr(relative.size()), "\\\\User");
+      continue;
+    }
+    if (current == nullptr || line.front() != '"') continue;
+    std::string name;
+    std::size_t pos = 1;
+    if (!Unescape(line, &pos, '"', &name)) continue;
+    if (pos >= line.size() || line[pos] != '=') continue;
+    std::string_view data = line.substr(pos + 1);
+    if (data.substr(0, 7) == "str(2):") data.remove_prefix(7);
+    if (data.empty() || data.front() != '"') continue;
+    std::string value;
+    pos = 1;
+    if (Unescape(data, &pos, '"', &value)) (*current)[name] = std::move(value);
+  }
+  return result;
+}
+
+}  // namespace orlix

@@ -1,0 +1,176 @@
+#include "app/component_details.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/component_scan.h"
+#include "app/path_resolution.h"
+#include "base/text.h"
+
+namespace orlix {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Wine's hive notation of a key or a string: backslashes doubled.
+std::string Hive(const std::string& text) { return ReplaceExact(ReplaceExact(text, "\\", "\\\\"), "\"", "\\\""); }
+
+struct ClassEntry {
+  std::string progId;  // empty: the class registration only
+  std::string clsid;
+  std::string server;  // empty: no server key
+  std::string value;
+  bool expand = false;
+};
+
+std::string HiveText(const std::string& relativeTo, const std::vector<ClassEntry>& entries, const std::string& more) {
+  std::string text = "WINE REGISTRY Version 2\n;; All keys relative to " + relativeTo + "\n\n#arch=win64\n\n";
+  for (const ClassEntry& e : entries) {
+    if (!e.progId.empty())
+      text += "[Software\\\\Classes\\\\" + e.progId + "\\\\Clsid] 1\n@=\"" + e.clsid + "\"\n\n";
+    const std::string cls = "[Software\\\\Classes\\\\" + Hive(e.clsid.substr(0, 1) == "W" ? e.clsid : "CLSID\\" + e.clsid);
+    text += cls + "\\\\Programmable] 1\n\n";
+    if (!e.server.empty())
+      text += cls + "\\\\" + e.server + "] 1\n@=" + (e.expand ? "str(2):" : "") + "\"" + Hive(e.value) + "\"\n\n";
+  }
+  return text + more;
+}
+
+void Touch(const fs::path& file) {
+  fs::create_directories(file.parent_path());
+  std::ofstream(file) << "MZ";
+}
+
+// A 64-bit Wine prefix holding every case the details tell apart.
+class DetailsPrefix : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = fs::temp_directory_path() / ("orlix-details-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    fs::remove_all(dir_);
+    const fs::path c = dir_ / "drive_c";
+    Touch(c / "windows/system32/OrlixPresent.DLL");
+    Touch(c / "windows/orlixbare.dll");
+    Touch(c / "orlixtools/orlixpath.dll");
+    Touch(c / "Program Files/Orlix/expand.dll");
+    Touch(c / "Program Files (x86)/Orlix/expand.dll");
+    Touch(c / "Program Files/Orlix/server.exe");
+    Touch(c / "users/me/orlix.dll");
+    Touch(c / "users/me/hijack.dll");
+    Touch(dir_ / "zdrive/orlixz.dll");
+    fs::create_directories(dir_ / "dosdevices");
+    fs::create_directory_symlink("../drive_c", dir_ / "dosdevices/c:");
+    fs::create_directory_symlink("/", dir_ / "dosdevices/z:");
+    const std::string zPath = "Z:" + ReplaceExact((dir_ / "zdrive/orlixz.dll").string(), "/", "\\");
+
+    const std::vector<ClassEntry> machine = {
+        {"Orlix.Present", "{0A000000-0000-0000-0000-000000000001}", "InprocServer32", "C:\\windows\\system32\\orlixpresent.dll"},
+        {"Orlix.Missing", "{0A000000-0000-0000-0000-000000000002}", "InprocServer32", "C:\\windows\\system32\\orlixgone.dll"},
+        {"Orlix.Expand", "{0A000000-0000-0000-0000-000000000003}", "InprocServer32", "%ProgramFiles%\\Orlix\\expand.dll", true},
+        {"Orlix.Bare", "{0A000000-0000-0000-0000-000000000004}", "InprocServer32", "orlixbare.dll"},
+        {"Orlix.OnPath", "{0A000000-0000-0000-0000-000000000005}", "InprocServer32", "orlixpath.dll"},
+        {"Orlix.Local", "{0A000000-0000-0000-0000-000000000006}", "LocalServer32", "\"C:\\Program Files\\Orlix\\server.exe\" /automation"},
+        {"Orlix.Unquoted", "{0A000000-0000-0000-0000-000000000007}", "LocalServer32", "C:\\Program Files\\Orlix\\server -Embedding"},
+        {"Orlix.LocalGone", "{0A000000-0000-0000-0000-000000000008}", "LocalServer32", "\"C:\\Program Files\\Orlix\\gone.exe\" /automation"},
+        {"Orlix.NoServer", "{0A000000-0000-0000-0000-000000000009}", "", ""},
+        {"Orlix.Shadowed", "{0A000000-0000-0000-0000-00000000000B}", "InprocServer32", "C:\\windows\\system32\\orlixpresent.dll"},
+        {"Orlix.ZDrive", "{0A000000-0000-0000-0000-00000000000C}", "InprocServer32", zPath},
+        // The 32-bit view's own registrations.
+        {"", "Wow6432Node\\CLSID\\{0A000000-0000-0000-0000-000000000001}", "InprocServer32", "C:\\windows\\system32\\orlixpresent.dll"},
+        {"", "Wow6432Node\\CLSID\\{0A000000-0000-0000-0000-000000000003}", "InprocServer32", "%ProgramFiles%\\Orlix\\expand.dll", true},
+    };
+    const std::string environment =
+        "[System\\\\CurrentControlSet\\\\Control\\\\Session Manager\\\\Environment] 1\n"
+        "\"PATH\"=str(2):\"%SystemRoot%\\\\system32;%SystemRoot%;C:\\\\orlixtools\"\n\n"
+        "[Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion] 1\n\"SystemRoot\"=\"C:\\\\windows\"\n\n";
+    std::ofstream(dir_ / "system.reg") << HiveText("\\\\Machine", machine, environment);
+    const std::vector<ClassEntry> user = {
+        {"Orlix.UserOnly", "{0A000000-0000-0000-0000-00000000000A}", "InprocServer32", "%USERPROFILE%\\orlix.dll", true},
+        {"", "{0A000000-0000-0000-0000-00000000000B}", "InprocServer32", "C:\\users\\me\\hijack.dll"},
+    };
+    std::ofstream(dir_ / "user.reg") << HiveText("\\\\User\\\\S-1-5-21-0-0-0-1000", user,
+                                                 "[Volatile Environment] 1\n\"USERPROFILE\"=\"C:\\\\users\\\\me\"\n\n");
+  }
+  static void TearDownTestSuite() { fs::remove_all(dir_); }
+
+  static ClassRootChoice Prefix() {
+    ClassRootChoice choice;
+    choice.winePrefix = dir_.string();
+    return choice;
+  }
+
+  static fs::path dir_;
+};
+fs::path DetailsPrefix::dir_;
+
+struct Expected {
+  const char* progId;
+  RegistryView view;
+  const char* server;
+  const char* resolved;
+  FileState file;
+  ClassScope scope;
+};
+
+TEST_F(DetailsPrefix, EveryCaseInBothViews) {
+  using V = RegistryView;
+  using F = FileState;
+  using S = ClassScope;
+  const std::string z = "Z:" + ReplaceExact((dir_ / "zdrive/orlixz.dll").string(), "/", "\\");
+  const Expected expected[] = {
+      {"Orlix.Present", V::k64, "InprocServer32", "C:\\windows\\system32\\orlixpresent.dll", F::kPresent, S::kMachine},
+      {"Orlix.Missing", V::k64, "InprocServer32", "C:\\windows\\system32\\orlixgone.dll", F::kMissing, S::kMachine},
+      {"Orlix.Expand", V::k64, "InprocServer32", "C:\\Program Files\\Orlix\\expand.dll", F::kPresent, S::kMachine},
+      {"Orlix.Bare", V::k64, "InprocServer32", "C:\\windows\\orlixbare.dll", F::kPresent, S::kMachine},
+      {"Orlix.OnPath", V::k64, "InprocServer32", "C:\\orlixtools\\orlixpath.dll", F::kPresent, S::kMachine},
+      {"Orlix.Local", V::k64, "LocalServer32", "C:\\Program Files\\Orlix\\server.exe", F::kPresent, S::kMachine},
+      {"Orlix.Unquoted", V::k64, "LocalServer32", "C:\\Program Files\\Orlix\\server.exe", F::kPresent, S::kMachine},
+      {"Orlix.LocalGone", V::k64, "LocalServer32", "C:\\Program Files\\Orlix\\gone.exe", F::kMissing, S::kMachine},
+      {"Orlix.NoServer", V::k64, "", "", F::kUnknown, S::kMachine},
+      {"Orlix.UserOnly", V::k64, "InprocServer32", "C:\\users\\me\\orlix.dll", F::kPresent, S::kUser},
+      {"Orlix.Shadowed", V::k64, "InprocServer32", "C:\\users\\me\\hijack.dll", F::kPresent, S::kUserOverMachine},
+      {"Orlix.ZDrive", V::k64, "InprocServer32", z.c_str(), F::kPresent, S::kMachine},
+      // The 32-bit view: its own class registrations, its own system and Program Files folders.
+      {"Orlix.Present", V::k32, "InprocServer32", "C:\\windows\\SysWOW64\\orlixpresent.dll", F::kMissing, S::kMachine},
+      {"Orlix.Expand", V::k32, "InprocServer32", "C:\\Program Files (x86)\\Orlix\\expand.dll", F::kPresent, S::kMachine},
+      {"Orlix.Missing", V::k32, "", "", F::kUnknown, S::kMachine},
+  };
+  const ComponentScan scan = ScanComponentsWithDetails(Prefix(), ViewChoice::kBoth);
+  ASSERT_EQ(scan.details.size(), static_cast<std::size_t>(scan.data.UpperBound(1) + 1));
+  for (const Expected& e : expected) {
+    SCOPED_TRACE(std::string(e.progId) + " view " + RegistryViewText(e.view));
+    bool found = false;
+    for (std::size_t r = 0; r < scan.details.size(); ++r) {
+      const ComponentDetails& d = scan.details[r];
+      if (scan.data.At(component_field::kProgId, static_cast<std::int32_t>(r)).Text() != e.progId || d.view != e.view)
+        continue;
+      found = true;
+      EXPECT_EQ(d.server, e.server);
+      EXPECT_EQ(d.resolvedPath, e.resolved);
+      EXPECT_STREQ(FileStateText(d.file), FileStateText(e.file));
+      EXPECT_STREQ(ClassScopeText(d.scope), ClassScopeText(e.scope));
+    }
+    EXPECT_TRUE(found);
+  }
+  // The 32-bit view's rows come first.
+  EXPECT_EQ(scan.details.front().view, RegistryView::k32);
+  EXPECT_EQ(scan.details.back().view, RegistryView::k64);
+}
+
+TEST_F(DetailsPrefix, OwnViewIsThePlainScan) {
+  const ComponentScan scan = ScanComponentsWithDetails(Prefix());
+  OpenedClassRoot root = OpenClassRoot(Prefix());
+  const VariantArray plain = BuildComponentList(*root.source);
+  ASSERT_EQ(scan.data.UpperBound(1), plain.UpperBound(1));
+  for (std::int32_t r = 0; r <= plain.UpperBound(1); ++r) {
+    for (std::int32_t f = 0; f < component_field::kCount; ++f) EXPECT_EQ(scan.data.At(f, r), plain.At(f, r));
+    EXPECT_EQ(scan.details[static_cast<std::size_t>(r)].view, RegistryView::k64);
+  }
+}
+
+}  // namespace
+}  // namespace orlix

@@ -193,6 +193,7 @@ struct ReportView::State {
     keptData = Variant();
     ownWindow = parent == nullptr;
     window = guard.release();
+    if (attention.tip) MakeTipWindow();
   }
 
   void Layout() {

@@ -110,7 +110,8 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_CONTEXTMENU:
-      if (reinterpret_cast<HWND>(wParam) == rvxReport.ListView()) {
+      // Passed up from the list view; some systems name the grid window as its source by then.
+      if (reinterpret_cast<HWND>(wParam) == rvxReport.ListView() || reinterpret_cast<HWND>(wParam) == rvxReport.Window()) {
         rvxReport_ContextMenu(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         return 0;
       }

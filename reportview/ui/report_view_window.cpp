@@ -393,6 +393,10 @@ struct ReportView::State {
       case WM_SETFOCUS:
         if (listView) ::SetFocus(listView);
         return 0;
+      case WM_CONTEXTMENU:
+        // On its way to the host's menu: a row's tip would lie over it.
+        if (tipWindow) ::SendMessageA(tipWindow, TTM_POP, 0, 0);
+        break;
       case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
         if (header->hwndFrom == listView && header->code == NM_CUSTOMDRAW)

@@ -33,13 +33,6 @@ const char* ClassScopeText(ClassScope scope) {
 
 namespace {
 
-// A store defines a component when it holds the ProgID's Clsid key or the class registration.
-bool Defines(RegistrySource* store, const std::string& progId, const std::string& clsid) {
-  if (store == nullptr) return false;
-  if (ScopedRegKey(*store, store->Root(), progId + "\\Clsid")) return true;
-  return !clsid.empty() && static_cast<bool>(ScopedRegKey(*store, store->Root(), "CLSID\\" + clsid));
-}
-
 std::vector<RegistryView> ViewsOf(ScannedSystem& system, ViewChoice choice) {
   switch (choice) {
     case ViewChoice::kOwn: return {system.OwnView()};
@@ -54,6 +47,12 @@ std::vector<RegistryView> ViewsOf(ScannedSystem& system, ViewChoice choice) {
 
 }  // namespace
 
+bool StoreDefines(RegistrySource* store, const std::string& progId, const std::string& clsid) {
+  if (store == nullptr) return false;
+  if (ScopedRegKey(*store, store->Root(), progId + "\\Clsid")) return true;
+  return !clsid.empty() && static_cast<bool>(ScopedRegKey(*store, store->Root(), "CLSID\\" + clsid));
+}
+
 ComponentScan ScanSystemWithDetails(ScannedSystem& system, ViewChoice choice) {
   const std::vector<RegistryView> views = ViewsOf(system, choice);
   for (RegistryView view : views) system.ClassRoot(view);  // a view the system lacks fails first
@@ -65,7 +64,6 @@ ComponentScan ScanSystemWithDetails(ScannedSystem& system, ViewChoice choice) {
   for (RegistryView view : views) {
     VariantArray data = BuildComponentList(system.ClassRoot(view), &servers);
     const std::int32_t rows = data.UpperBound(1) + 1;
-    RegistrySource* user = system.UserClasses(view);
     for (std::int32_t r = 0; r < rows; ++r) {
       const std::string& progId = data.At(component_field::kProgId, r).Text();
       const std::string& clsid = data.At(component_field::kClsid, r).Text();
@@ -76,9 +74,9 @@ ComponentScan ScanSystemWithDetails(ScannedSystem& system, ViewChoice choice) {
       details.resolvedPath = std::move(resolved.path);
       details.file = resolved.file;
       details.view = view;
-      if (Defines(user, progId, clsid)) {
-        details.scope = Defines(system.MachineClasses(view), progId, clsid) ? ClassScope::kUserOverMachine
-                                                                             : ClassScope::kUser;
+      if (system.UserDefines(view, progId, clsid)) {
+        details.scope =
+            system.MachineDefines(view, progId, clsid) ? ClassScope::kUserOverMachine : ClassScope::kUser;
       }
       scan.details.push_back(std::move(details));
     }

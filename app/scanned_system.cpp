@@ -1,16 +1,19 @@
 #include "app/scanned_system.h"
 
 #include <filesystem>
-#include <functional>
+#include <cstring>
+#include <set>
 #include <system_error>
 #include <utility>
 
 #include "app/path_resolution.h"
+#include "app/registry_api.h"
 #include "app/wine_prefix_files.h"
 #include "app/wow64_view.h"
 #include "base/text.h"
 #include "platform/regfile/hive_values.h"
 #include "platform/regfile/registry_file.h"
+#include "platform/registry_key.h"
 
 namespace orlix {
 
@@ -44,7 +47,7 @@ const std::string* Find(const HiveValues& hive, const char* key, const char* nam
 
 // The environment a process of the scanned system starts with: the well-known folders, the
 // machine's Session Manager variables, then the user's (whose Path extends the machine's).
-SystemFacts FactsFrom(const HiveValues* machine, const HiveValues* user, bool twoViews) {
+SystemFacts FactsFrom(const HiveValues* machine, const HiveValues* user, bool twoViews, const char* windowsFolder) {
   SystemFacts facts;
   facts.twoViews = twoViews;
   auto& env = facts.environment;
@@ -55,7 +58,7 @@ SystemFacts FactsFrom(const HiveValues* machine, const HiveValues* user, bool tw
     const std::string* text = hive ? Find(*hive, key, value) : nullptr;
     return text != nullptr && !text->empty() ? *text : std::string(fallback);
   };
-  facts.windowsFolder = from(machine, kWindowsNtKey, "SystemRoot", "C:\\windows");
+  facts.windowsFolder = from(machine, kWindowsNtKey, "SystemRoot", windowsFolder);
   set("SystemRoot", facts.windowsFolder);
   set("windir", facts.windowsFolder);
   set("SystemDrive", facts.windowsFolder.substr(0, 2));
@@ -92,23 +95,52 @@ SystemFacts FactsFrom(const HiveValues* machine, const HiveValues* user, bool tw
   return facts;
 }
 
-HiveValues ReadHiveValues(const std::string& path, bool user) {
-  const std::vector<std::string> keys =
-      user ? std::vector<std::string>{kUserEnvironmentKey, kVolatileEnvironmentKey}
-           : std::vector<std::string>{kEnvironmentKey, kWindowsKey, kWindowsNtKey, kProfileListKey};
-  return ReadWineHiveValues(ReadRegistryFileBytes(path), keys);
+const std::vector<std::string> kMachineKeys = {kEnvironmentKey, kWindowsKey, kWindowsNtKey, kProfileListKey};
+const std::vector<std::string> kUserKeys = {kUserEnvironmentKey, kVolatileEnvironmentKey};
+constexpr char kClasses[] = "Software\\Classes\\";
+constexpr char kWow64Node[] = "Wow6432Node\\";
+
+// The keys by which a class store defines components: each ProgID's Clsid key and each class
+// registration, in both views.
+std::vector<std::string> DefiningKeys(RegistrySource& store) {
+  std::vector<std::string> keys;
+  for (const std::string& view : {std::string(), std::string(kWow64Node)}) {
+    const std::vector<std::string> names = EnumSubKeyNames(store, store.Root(), view);
+    for (std::size_t i = 1; i < names.size(); ++i) {
+      if (EqualsNoCase(names[i], "Wow6432Node")) continue;
+      if (EqualsNoCase(names[i], "CLSID")) {
+        const std::vector<std::string> classes = EnumSubKeyNames(store, store.Root(), view + "CLSID");
+        for (std::size_t c = 1; c < classes.size(); ++c) keys.push_back(view + "CLSID\\" + classes[c]);
+      } else if (ScopedRegKey(store, store.Root(), view + names[i] + "\\Clsid")) {
+        keys.push_back(view + names[i] + "\\Clsid");
+      }
+    }
+  }
+  return keys;
 }
 
-// A class root read from files, with the class stores it was made of.
+// A class root read from files, with what it knows of the class stores it was made of.
 class FileSystemScan : public ScannedSystem {
  public:
-  using StoreLoader = std::function<std::shared_ptr<RegistrySource>()>;
+  // user: the user's classes alone (null: none). The machine's are known either as a store
+  // (machine) or, for a Wine prefix, as the set of the user's defining keys that system.reg
+  // holds too: reading system.reg a second time as a store would double the cost of the scan.
+  struct Stores {
+    std::shared_ptr<RegistrySource> user;
+    std::shared_ptr<RegistrySource> machine;
+    bool machineByKeys = false;
+    std::set<std::string, NoCaseLess> machineKeys;
+  };
 
-  FileSystemScan(OpenedClassRoot merged, SystemFacts facts, std::unique_ptr<FileProbe> files, StoreLoader user,
-                 StoreLoader machine)
-      : merged_(std::move(merged)), facts_(std::move(facts)), files_(std::move(files)),
-        user_(std::move(user)), machine_(std::move(machine)) {
-    if (facts_.twoViews) merged32_ = std::make_unique<Wow64ClassView>(*merged_.source);
+  FileSystemScan(OpenedClassRoot merged, SystemFacts facts, Wow64Layout layout, std::unique_ptr<FileProbe> files,
+                 Stores stores)
+      : merged_(std::move(merged)), facts_(std::move(facts)), layout_(layout), files_(std::move(files)),
+        stores_(std::move(stores)) {
+    if (facts_.twoViews) {
+      merged32_ = std::make_unique<Wow64ClassView>(*merged_.source, layout_);
+      if (stores_.user) user32_ = std::make_unique<Wow64ClassView>(*stores_.user, layout_);
+      if (stores_.machine) machine32_ = std::make_unique<Wow64ClassView>(*stores_.machine, layout_);
+    }
   }
 
   const SystemFacts& Facts() const override { return facts_; }
@@ -118,38 +150,29 @@ class FileSystemScan : public ScannedSystem {
     if (view == RegistryView::k32 && merged32_) return *merged32_;
     throw ClassRootError("the registry source is a 32-bit system: it has no 64-bit registry view");
   }
-  RegistrySource* UserClasses(RegistryView view) override { return user_.Get(view, facts_.twoViews); }
-  RegistrySource* MachineClasses(RegistryView view) override { return machine_.Get(view, facts_.twoViews); }
+  bool UserDefines(RegistryView view, const std::string& progId, const std::string& clsid) override {
+    return StoreDefines(InView(view, stores_.user.get(), user32_.get()), progId, clsid);
+  }
+  bool MachineDefines(RegistryView view, const std::string& progId, const std::string& clsid) override {
+    if (!stores_.machineByKeys) return StoreDefines(InView(view, stores_.machine.get(), machine32_.get()), progId, clsid);
+    const std::string node = view == RegistryView::k32 && facts_.twoViews ? kWow64Node : "";
+    return stores_.machineKeys.count(node + progId + "\\Clsid") > 0 ||
+           (!clsid.empty() && stores_.machineKeys.count(node + "CLSID\\" + clsid) > 0);
+  }
   FileProbe& Files() override { return *files_; }
   std::string Warning() const override { return merged_.warning; }
 
  private:
-  // A store is read only when first needed: the machine's, only for a class the user's
-  // classes define too.
-  class Store {
-   public:
-    explicit Store(StoreLoader loader) : loader_(std::move(loader)) {}
-    RegistrySource* Get(RegistryView view, bool twoViews) {
-      if (loader_) {
-        store_ = loader_();
-        loader_ = nullptr;
-        if (store_ && twoViews) view32_ = std::make_unique<Wow64ClassView>(*store_);
-      }
-      return view == RegistryView::k32 && view32_ ? view32_.get() : store_.get();
-    }
-
-   private:
-    StoreLoader loader_;
-    std::shared_ptr<RegistrySource> store_;
-    std::unique_ptr<Wow64ClassView> view32_;
-  };
+  RegistrySource* InView(RegistryView view, RegistrySource* store, RegistrySource* store32) const {
+    return view == RegistryView::k32 && facts_.twoViews ? store32 : store;
+  }
 
   OpenedClassRoot merged_;
-  std::unique_ptr<Wow64ClassView> merged32_;
   SystemFacts facts_;
+  Wow64Layout layout_;
   std::unique_ptr<FileProbe> files_;
-  Store user_;
-  Store machine_;
+  Stores stores_;
+  std::unique_ptr<Wow64ClassView> merged32_, user32_, machine32_;
 };
 
 bool IsFolder(const std::string& path) {
@@ -178,20 +201,29 @@ std::unique_ptr<ScannedSystem> OpenWinePrefixSystem(const std::string& dir) {
   const std::filesystem::path root = std::filesystem::u8path(dir);
   const std::filesystem::path system = root / "system.reg";
   const std::filesystem::path user = root / "user.reg";
+  FileSystemScan::Stores stores;
   HiveValues machineValues, userValues;
   try {
-    if (IsFile(system)) machineValues = ReadHiveValues(system.u8string(), false);
-    if (IsFile(user)) userValues = ReadHiveValues(user.u8string(), true);
+    std::vector<std::string> asked;
+    if (IsFile(user)) {
+      // The user's classes are few: read as a store of their own.
+      const std::string bytes = ReadRegistryFileBytes(user.u8string());
+      RegistryFileLoader loader;
+      loader.AddWineHiveBytes(user.u8string(), bytes);
+      stores.user = loader.Finish();
+      userValues = ReadWineHiveValues(bytes, kUserKeys);
+      for (const std::string& key : DefiningKeys(*stores.user)) asked.push_back(kClasses + key);
+    }
+    if (IsFile(system)) machineValues = ReadWineHiveValues(ReadRegistryFileBytes(system.u8string()), kMachineKeys, asked);
+    stores.machineByKeys = true;
+    for (const std::string& key : machineValues.present) stores.machineKeys.insert(key.substr(std::strlen(kClasses)));
   } catch (const std::exception& e) {
     throw ClassRootError(e.what());
   }
   const bool twoViews = machineValues.arch == "win64" || HasWow64Node(*merged.source);
-  auto loader = [](std::filesystem::path file) -> FileSystemScan::StoreLoader {
-    if (!IsFile(file)) return [] { return std::shared_ptr<RegistrySource>(); };
-    return [file] { return std::shared_ptr<RegistrySource>(LoadWineHive(file.u8string())); };
-  };
-  return std::make_unique<FileSystemScan>(std::move(merged), FactsFrom(&machineValues, &userValues, twoViews),
-                                          std::make_unique<WinePrefixFiles>(dir), loader(user), loader(system));
+  return std::make_unique<FileSystemScan>(std::move(merged),
+                                          FactsFrom(&machineValues, &userValues, twoViews, "C:\\windows"),
+                                          Wow64Layout::kWine, std::make_unique<WinePrefixFiles>(dir), std::move(stores));
 }
 
 std::unique_ptr<ScannedSystem> OpenRegistryFileSystem(const std::string& path) {
@@ -211,14 +243,17 @@ std::unique_ptr<ScannedSystem> OpenRegistryFileSystem(const std::string& path) {
   const bool twoViews = values.arch == "win64" || HasWow64Node(*merged.source);
   // Given alone, the file is one store: a user's hive is the user's classes, anything else the
   // machine's. Its files are not there to look at.
-  RegistrySource* whole = merged.source.get();
   // Not owned: the store is the class root itself.
-  FileSystemScan::StoreLoader same = [whole] { return std::shared_ptr<RegistrySource>(std::shared_ptr<RegistrySource>(), whole); };
+  const std::shared_ptr<RegistrySource> whole(std::shared_ptr<RegistrySource>(), merged.source.get());
+  FileSystemScan::Stores stores;
+  (values.userHive ? stores.user : stores.machine) = whole;
+  // Wine writes its Windows folder in lower case, Windows with a capital.
   SystemFacts facts = FactsFrom(hive && !values.userHive ? &values : nullptr, hive && values.userHive ? &values : nullptr,
-                                twoViews);
-  FileSystemScan::StoreLoader none = [] { return std::shared_ptr<RegistrySource>(); };
-  return std::make_unique<FileSystemScan>(std::move(merged), std::move(facts), std::make_unique<NoFiles>(),
-                                          values.userHive ? same : none, values.userHive ? none : same);
+                                twoViews, hive ? "C:\\windows" : "C:\\Windows");
+  // An export comes from Windows, a hive from Wine: each keeps its 32-bit view its own way.
+  return std::make_unique<FileSystemScan>(std::move(merged), std::move(facts),
+                                          hive ? Wow64Layout::kWine : Wow64Layout::kWindows, std::make_unique<NoFiles>(),
+                                          std::move(stores));
 }
 
 }  // namespace orlix

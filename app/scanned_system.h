@@ -48,12 +48,17 @@ class ScannedSystem {
   virtual RegistryView OwnView() const = 0;
   // The merged class root in a view. Throws ClassRootError for a view the system lacks.
   virtual RegistrySource& ClassRoot(RegistryView view) = 0;
-  // The user's and the machine's classes alone, in a view; null when the source has none.
-  virtual RegistrySource* UserClasses(RegistryView view) = 0;
-  virtual RegistrySource* MachineClasses(RegistryView view) = 0;
+  // Whether the user's classes alone, or the machine's alone, define the ProgID (its Clsid key)
+  // or its class registration in a view, whatever the class root merges.
+  virtual bool UserDefines(RegistryView view, const std::string& progId, const std::string& clsid) = 0;
+  virtual bool MachineDefines(RegistryView view, const std::string& progId, const std::string& clsid) = 0;
   virtual FileProbe& Files() = 0;
   virtual std::string Warning() const = 0;
 };
+
+// Whether a class store (the user's or the machine's classes) defines the ProgID's Clsid key or
+// the class registration; false for no store.
+bool StoreDefines(RegistrySource* store, const std::string& progId, const std::string& clsid);
 
 // Opens the chosen class root for a details scan. Throws ClassRootError.
 std::unique_ptr<ScannedSystem> OpenScannedSystem(const ClassRootChoice& choice);

@@ -78,24 +78,29 @@ class LiveSystem : public ScannedSystem {
 
   RegistrySource& ClassRoot(RegistryView view) override {
     Views& v = Get(view);
-    if (!v.classRoot) v.classRoot = std::make_unique<Win32Registry>(HKEY_CLASSES_ROOT, Flag(view));
+    if (!v.classRoot) {
+      // The other view's class root is opened in that view, so that enumerating it lists that
+      // view's names (Wine keeps them all apart, Windows shares most).
+      if (Flag(view) != 0) v.classRoot = Win32Registry::OpenSubtree(HKEY_CLASSES_ROOT, "", Flag(view), nullptr);
+      if (!v.classRoot) v.classRoot = std::make_unique<Win32Registry>(HKEY_CLASSES_ROOT, Flag(view));
+    }
     return *v.classRoot;
   }
-  RegistrySource* UserClasses(RegistryView view) override {
+  bool UserDefines(RegistryView view, const std::string& progId, const std::string& clsid) override {
     Views& v = Get(view);
     if (!v.userOpened) {
       v.user = Win32Registry::OpenSubtree(HKEY_CURRENT_USER, "Software\\Classes", Flag(view), nullptr);
       v.userOpened = true;
     }
-    return v.user.get();
+    return StoreDefines(v.user.get(), progId, clsid);
   }
-  RegistrySource* MachineClasses(RegistryView view) override {
+  bool MachineDefines(RegistryView view, const std::string& progId, const std::string& clsid) override {
     Views& v = Get(view);
     if (!v.machineOpened) {
       v.machine = Win32Registry::OpenSubtree(HKEY_LOCAL_MACHINE, "Software\\Classes", Flag(view), nullptr);
       v.machineOpened = true;
     }
-    return v.machine.get();
+    return StoreDefines(v.machine.get(), progId, clsid);
   }
   FileProbe& Files() override { return files_; }
   std::string Warning() const override { return std::string(); }

@@ -1,6 +1,5 @@
 #include "app/wine_prefix_files.h"
 
-#include <system_error>
 #include <vector>
 
 #include "base/text.h"
@@ -12,18 +11,7 @@ WinePrefixFiles::WinePrefixFiles(const std::string& prefixDir) : prefix_(std::fi
 const std::optional<std::filesystem::path>& WinePrefixFiles::Drive(char letter) {
   const auto known = drives_.find(letter);
   if (known != drives_.end()) return known->second;
-  std::optional<std::filesystem::path> root;
-  const std::filesystem::path devices = prefix_ / "dosdevices";
-  std::error_code ec;
-  std::filesystem::path target = std::filesystem::read_symlink(devices / (std::string(1, letter) + ":"), ec);
-  if (!ec) {
-    root = target.is_absolute() ? target : devices / target;
-  } else if (letter == 'c' && std::filesystem::is_directory(prefix_ / "drive_c", ec)) {
-    // Where links cannot be read (a Windows build looking at a prefix), c: is drive_c by
-    // Wine's own convention.
-    root = prefix_ / "drive_c";
-  }
-  return drives_[letter] = std::move(root);
+  return drives_[letter] = ReadDriveLink(prefix_ / "dosdevices", letter);
 }
 
 const WinePrefixFiles::Listing& WinePrefixFiles::List(const std::filesystem::path& folder) {

@@ -12,6 +12,10 @@
 
 namespace orlix {
 
+// Where the prefix's link for a drive (dosdevices/"c:") leads; none when it cannot be followed.
+// `letter` is lower case.
+std::optional<std::filesystem::path> ReadDriveLink(const std::filesystem::path& devices, char letter);
+
 class WinePrefixFiles : public FileProbe {
  public:
   explicit WinePrefixFiles(const std::string& prefixDir);

@@ -3,12 +3,11 @@
 #include <string_view>
 
 #include "base/text.h"
-#include "platform/registry_key.h"
 
 namespace orlix {
 namespace {
 
-// The class root's keys that each view holds apart.
+// The class root's keys that Windows keeps apart per view.
 constexpr std::string_view kRedirected[] = {"CLSID", "DirectShow", "Interface", "Media Type", "MediaFoundation"};
 
 bool IsRedirected(const std::string& path) {
@@ -21,9 +20,41 @@ bool IsRedirected(const std::string& path) {
 
 }  // namespace
 
+Wow64ClassView::Wow64ClassView(RegistrySource& classRoot, Wow64Layout layout)
+    : inner_(classRoot), layout_(layout), node_(classRoot, classRoot.Root(), "Wow6432Node") {}
+
+RegKey Wow64ClassView::Mapped(RegKey key) const {
+  if (layout_ == Wow64Layout::kWine && key == inner_.Root()) return node_ ? node_.get() : 0;
+  return key;
+}
+
 long Wow64ClassView::OpenKey(RegKey parent, const std::string& path, RegKey* opened) {
-  if (parent == inner_.Root() && IsRedirected(path)) return inner_.OpenKey(parent, "Wow6432Node\\" + path, opened);
-  return inner_.OpenKey(parent, path, opened);
+  if (layout_ == Wow64Layout::kWindows && parent == inner_.Root() && IsRedirected(path)) {
+    if (!node_) {
+      *opened = 0;
+      return reg_status::kFileNotFound;
+    }
+    return inner_.OpenKey(node_.get(), path, opened);
+  }
+  const RegKey mapped = Mapped(parent);
+  if (mapped == 0) {
+    *opened = 0;
+    return reg_status::kFileNotFound;
+  }
+  return inner_.OpenKey(mapped, path, opened);
+}
+
+long Wow64ClassView::EnumKey(RegKey key, std::uint32_t index, std::size_t bufferChars, std::string* name) {
+  const RegKey mapped = Mapped(key);
+  if (mapped == 0) return reg_status::kNoMoreItems;
+  return inner_.EnumKey(mapped, index, bufferChars, name);
+}
+
+long Wow64ClassView::QueryValue(RegKey key, const std::string& name, std::uint32_t* type, std::string* data,
+                                std::uint32_t* size) {
+  const RegKey mapped = Mapped(key);
+  if (mapped == 0) return reg_status::kFileNotFound;
+  return inner_.QueryValue(mapped, name, type, data, size);
 }
 
 bool HasWow64Node(RegistrySource& classRoot) {

@@ -1,5 +1,7 @@
 #include "platform/regfile/hive_values.h"
 
+#include <unordered_map>
+
 #include "base/text.h"
 #include "platform/regfile/reg_lines.h"
 #include "platform/regfile/reg_text.h"
@@ -54,23 +56,45 @@ bool Unescape(std::string_view s, std::size_t* pos, char end, std::string* out) 
 
 }  // namespace
 
-HiveValues ReadWineHiveValues(std::string_view bytes, const std::vector<std::string>& keys) {
+HiveValues ReadWineHiveValues(std::string_view bytes, const std::vector<std::string>& keys,
+                              const std::vector<std::string>& presence) {
   HiveValues result;
+  // Key lines are compared in their written form, escaped and lower-cased, and only at the
+  // lengths asked about: the many lines of the class root cost a few comparisons each.
+  auto written = [](const std::string& path) { return ToLowerAscii(ReplaceExact(path, "\\", "\\\\")); };
+  std::unordered_map<std::string, const std::string*> wanted, asked;
+  std::set<std::size_t> wantedLengths, askedLengths;
+  for (const std::string& key : keys) wantedLengths.insert(wanted.emplace(written(key), &key).first->first.size());
+  for (const std::string& key : presence) askedLengths.insert(asked.emplace(written(key), &key).first->first.size());
+  std::string folded;
+  auto lookup = [&](const std::unordered_map<std::string, const std::string*>& table, std::string_view raw) {
+    folded.assign(raw);
+    for (char& c : folded) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    const auto found = table.find(folded);
+    return found == table.end() ? nullptr : found->second;
+  };
+
   const std::string_view arch = "#arch=";
   const std::string_view relative = ";; All keys relative to ";
   regfile::LineReader reader(bytes);
   std::string_view line;
   std::map<std::string, std::string>* current = nullptr;
-  std::string path;
   while (reader.Next(&line)) {
     line = regfile::TrimLeft(line);
     if (line.empty()) continue;
     if (line.front() == '[') {
       current = nullptr;
-      std::size_t pos = 1;
-      if (!Unescape(line, &pos, ']', &path)) continue;
-      for (const std::string& key : keys) {
-        if (EqualsNoCase(path, key)) current = &result.keys[key];
+      std::size_t end = 1;
+      while (end < line.size() && line[end] != ']') end += line[end] == '\\' ? 2 : 1;
+      if (end >= line.size()) continue;
+      const std::string_view path = line.substr(1, end - 1);
+      if (wantedLengths.count(path.size()) > 0) {
+        if (const std::string* key = lookup(wanted, path)) current = &result.keys[*key];
+      }
+      // The key and each key above it.
+      for (std::size_t length : askedLengths) {
+        if (length > path.size() || (length < path.size() && path.substr(length, 2) != "\\\\")) continue;
+        if (const std::string* key = lookup(asked, path.substr(0, length))) result.present.insert(*key);
       }
       continue;
     }

@@ -26,14 +26,15 @@ struct ClassEntry {
   std::string server;  // empty: no server key
   std::string value;
   bool expand = false;
+  std::string root = "Software\\Classes\\";
 };
+const char kWow64Root[] = "Software\\Classes\\Wow6432Node\\";
 
 std::string HiveText(const std::string& relativeTo, const std::vector<ClassEntry>& entries, const std::string& more) {
   std::string text = "WINE REGISTRY Version 2\n;; All keys relative to " + relativeTo + "\n\n#arch=win64\n\n";
   for (const ClassEntry& e : entries) {
-    if (!e.progId.empty())
-      text += "[Software\\\\Classes\\\\" + e.progId + "\\\\Clsid] 1\n@=\"" + e.clsid + "\"\n\n";
-    const std::string cls = "[Software\\\\Classes\\\\" + Hive(e.clsid.substr(0, 1) == "W" ? e.clsid : "CLSID\\" + e.clsid);
+    if (!e.progId.empty()) text += "[" + Hive(e.root + e.progId) + "\\\\Clsid] 1\n@=\"" + e.clsid + "\"\n\n";
+    const std::string cls = "[" + Hive(e.root + "CLSID\\" + e.clsid);
     text += cls + "\\\\Programmable] 1\n\n";
     if (!e.server.empty())
       text += cls + "\\\\" + e.server + "] 1\n@=" + (e.expand ? "str(2):" : "") + "\"" + Hive(e.value) + "\"\n\n";
@@ -80,8 +81,8 @@ class DetailsPrefix : public ::testing::Test {
         {"Orlix.Shadowed", "{0A000000-0000-0000-0000-00000000000B}", "InprocServer32", "C:\\windows\\system32\\orlixpresent.dll"},
         {"Orlix.ZDrive", "{0A000000-0000-0000-0000-00000000000C}", "InprocServer32", zPath},
         // The 32-bit view's own registrations.
-        {"", "Wow6432Node\\CLSID\\{0A000000-0000-0000-0000-000000000001}", "InprocServer32", "C:\\windows\\system32\\orlixpresent.dll"},
-        {"", "Wow6432Node\\CLSID\\{0A000000-0000-0000-0000-000000000003}", "InprocServer32", "%ProgramFiles%\\Orlix\\expand.dll", true},
+        {"Orlix.Present", "{0A000000-0000-0000-0000-000000000001}", "InprocServer32", "C:\\windows\\system32\\orlixpresent.dll", false, kWow64Root},
+        {"Orlix.Expand", "{0A000000-0000-0000-0000-000000000003}", "InprocServer32", "%ProgramFiles%\\Orlix\\expand.dll", true, kWow64Root},
     };
     const std::string environment =
         "[System\\\\CurrentControlSet\\\\Control\\\\Session Manager\\\\Environment] 1\n"
@@ -137,7 +138,6 @@ TEST_F(DetailsPrefix, EveryCaseInBothViews) {
       // The 32-bit view: its own class registrations, its own system and Program Files folders.
       {"Orlix.Present", V::k32, "InprocServer32", "C:\\windows\\SysWOW64\\orlixpresent.dll", F::kMissing, S::kMachine},
       {"Orlix.Expand", V::k32, "InprocServer32", "C:\\Program Files (x86)\\Orlix\\expand.dll", F::kPresent, S::kMachine},
-      {"Orlix.Missing", V::k32, "", "", F::kUnknown, S::kMachine},
   };
   const ComponentScan scan = ScanComponentsWithDetails(Prefix(), ViewChoice::kBoth);
   ASSERT_EQ(scan.details.size(), static_cast<std::size_t>(scan.data.UpperBound(1) + 1));
@@ -156,8 +156,10 @@ TEST_F(DetailsPrefix, EveryCaseInBothViews) {
     }
     EXPECT_TRUE(found);
   }
-  // The 32-bit view's rows come first.
-  EXPECT_EQ(scan.details.front().view, RegistryView::k32);
+  // The 32-bit view's rows come first, and they are its own.
+  ASSERT_GE(scan.details.size(), 2u);
+  EXPECT_EQ(scan.details[1].view, RegistryView::k32);
+  EXPECT_EQ(scan.details[2].view, RegistryView::k64);
   EXPECT_EQ(scan.details.back().view, RegistryView::k64);
 }
 
@@ -170,6 +172,89 @@ TEST_F(DetailsPrefix, OwnViewIsThePlainScan) {
     for (std::int32_t f = 0; f < component_field::kCount; ++f) EXPECT_EQ(scan.data.At(f, r), plain.At(f, r));
     EXPECT_EQ(scan.details[static_cast<std::size_t>(r)].view, RegistryView::k64);
   }
+}
+
+}  // namespace
+}  // namespace orlix
+
+namespace orlix {
+namespace {
+
+class PresentFiles : public FileProbe {
+ public:
+  explicit PresentFiles(std::set<std::string> present) : present_(std::move(present)) {}
+  FileState Probe(const std::string& path) override {
+    if (path.compare(0, 2, "\\\\") == 0) return FileState::kUnknown;
+    return present_.count(ToLowerAscii(path)) ? FileState::kPresent : FileState::kMissing;
+  }
+
+ private:
+  std::set<std::string> present_;
+};
+
+TEST(ResolveServerFile, CommandLinesAndReferences) {
+  SystemFacts facts;
+  facts.twoViews = true;
+  facts.environment["SystemRoot"] = "C:\\windows";
+  facts.environment["Path"] = "C:\\windows\\system32;C:\\tools\\;relative";
+  PresentFiles files({"c:\\program files\\app\\app.exe", "c:\\tools\\tool.exe", "c:\\windows\\system32\\drivers\\etc\\x.dll",
+                      "c:\\app.exe"});
+  struct Case {
+    const char* server;
+    const char* value;
+    RegistryView view;
+    const char* resolved;
+    FileState file;
+  } cases[] = {
+      // CreateProcess tries "C:\Program" (.exe) first, then the longer runs of words.
+      {"LocalServer32", "C:\\Program Files\\App\\app.exe /Automation", RegistryView::k64,
+       "C:\\Program Files\\App\\app.exe", FileState::kPresent},
+      {"LocalServer32", "C:\\Program Files\\App\\app /Automation", RegistryView::k64,
+       "C:\\Program Files\\App\\app.exe", FileState::kPresent},
+      {"LocalServer32", "C:\\app.exe -Embedding", RegistryView::k64, "C:\\app.exe", FileState::kPresent},
+      {"LocalServer32", "C:\\Gone Away\\gone.exe /x", RegistryView::k64, "C:\\Gone Away\\gone.exe", FileState::kMissing},
+      {"LocalServer32", "tool -Embedding", RegistryView::k64, "C:\\tools\\tool.exe", FileState::kPresent},
+      // An unclosed quote runs to the end; an unknown reference stays as written.
+      {"InprocServer32", "\"C:\\Program Files\\App\\app.exe", RegistryView::k64, "C:\\Program Files\\App\\app.exe",
+       FileState::kPresent},
+      {"InprocServer32", "%NoSuchVariable%\\x.dll", RegistryView::k64, "%NoSuchVariable%\\x.dll", FileState::kUnknown},
+      {"InprocServer32", "\\app.exe", RegistryView::k64, "C:\\app.exe", FileState::kPresent},
+      {"InprocServer32", "\\\\server\\share\\x.dll", RegistryView::k64, "\\\\server\\share\\x.dll", FileState::kUnknown},
+      // WOW64 leaves drivers\etc where it is.
+      {"InprocServer32", "%SystemRoot%\\System32\\drivers\\etc\\x.dll", RegistryView::k32,
+       "C:\\windows\\System32\\drivers\\etc\\x.dll", FileState::kPresent},
+      {"RemoteServerName", "server01", RegistryView::k64, "", FileState::kUnknown},
+      {"InprocServer32", "", RegistryView::k64, "", FileState::kUnknown},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.value);
+    const ResolvedFile resolved = ResolveServerFile(c.server, c.value, c.view, facts, files);
+    EXPECT_EQ(resolved.path, c.resolved);
+    EXPECT_STREQ(FileStateText(resolved.file), FileStateText(c.file));
+  }
+}
+
+}  // namespace
+}  // namespace orlix
+
+namespace orlix {
+namespace {
+
+// A registry export given alone: a 32-bit system whose files are not there to look at.
+TEST(ComponentDetails, RegistryExportAlone) {
+  const fs::path file = fs::temp_directory_path() / "orlix-details-export.reg";
+  std::ofstream(file) << "REGEDIT4\r\n\r\n[HKEY_CLASSES_ROOT\\Orlix.Exported\\Clsid]\r\n@=\"{0C000000-0000-0000-0000-000000000001}\"\r\n\r\n"
+                         "[HKEY_CLASSES_ROOT\\CLSID\\{0C000000-0000-0000-0000-000000000001}\\InprocServer32]\r\n"
+                         "@=\"%SystemRoot%\\\\System32\\\\exported.dll\"\r\n";
+  ClassRootChoice choice;
+  choice.registryFile = file.string();
+  const ComponentScan scan = ScanComponentsWithDetails(choice, ViewChoice::kBoth);
+  ASSERT_EQ(scan.details.size(), 1u);
+  EXPECT_EQ(scan.details[0].resolvedPath, "C:\\Windows\\System32\\exported.dll");
+  EXPECT_EQ(scan.details[0].file, FileState::kUnknown);
+  EXPECT_EQ(scan.details[0].view, RegistryView::k32);
+  EXPECT_THROW(ScanComponentsWithDetails(choice, ViewChoice::k64), ClassRootError);
+  fs::remove(file);
 }
 
 }  // namespace

@@ -1,0 +1,208 @@
+// Under Wine: the details of the live class root against those of the same prefix read from its
+// registry files. They agree row for row, except where Wine's live class root is the machine's
+// classes only: a class the user's classes alone define is not listed, and a user entry does not
+// shadow the machine's.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/component_details.h"
+#include "app/component_scan.h"
+#include "platform/ansi_win.h"
+#include "platform/unique_handle_win.h"
+
+namespace orlix {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Deletes base\path and everything below it (in a view); a missing key is fine.
+void DeleteTree(HKEY base, const std::string& path, REGSAM view) {
+  {
+    UniqueHkey key;
+    if (::RegOpenKeyExA(base, path.c_str(), 0, KEY_READ | KEY_WRITE | view, key.put()) != ERROR_SUCCESS) return;
+    char name[MAX_PATH];
+    while (::RegEnumKeyA(key.get(), 0, name, MAX_PATH) == ERROR_SUCCESS) {
+      const std::string child = path + "\\" + name;
+      DeleteTree(base, child, view);
+      if (::RegOpenKeyExA(base, child.c_str(), 0, KEY_READ | view, UniqueHkey().put()) == ERROR_SUCCESS) break;
+    }
+  }
+  ::RegDeleteKeyExA(base, path.c_str(), view, 0);
+}
+
+struct Key {
+  HKEY base;
+  REGSAM view;
+  std::string path;
+};
+
+// Registrations written for the test and removed again, with the files they name.
+class Registrations {
+ public:
+  ~Registrations() {
+    for (auto it = keys_.rbegin(); it != keys_.rend(); ++it) DeleteTree(it->base, it->path, it->view);
+    std::error_code ec;
+    for (const fs::path& p : files_) fs::remove_all(p, ec);
+  }
+  void Set(HKEY base, REGSAM view, const std::string& path, const std::string& name, const std::string& text,
+           DWORD type = REG_SZ) {
+    UniqueHkey key;
+    ASSERT_EQ(::RegCreateKeyExA(base, path.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, key.put(), nullptr),
+              ERROR_SUCCESS)
+        << path;
+    ASSERT_EQ(::RegSetValueExA(key.get(), name.empty() ? nullptr : name.c_str(), 0, type,
+                               reinterpret_cast<const BYTE*>(text.c_str()), static_cast<DWORD>(text.size() + 1)),
+              ERROR_SUCCESS);
+  }
+  void Own(HKEY base, REGSAM view, const std::string& path) { keys_.push_back({base, view, path}); }
+  // A class under base's Software\Classes in a view: ProgID (when given) and registration.
+  void Class(HKEY base, REGSAM view, const std::string& progId, const std::string& clsid, const std::string& server,
+             const std::string& value, DWORD type = REG_SZ) {
+    const std::string classes = "Software\\Classes\\";
+    if (!progId.empty()) {
+      Set(base, view, classes + progId + "\\Clsid", "", clsid);
+      Own(base, view, classes + progId);
+    }
+    Set(base, view, classes + "CLSID\\" + clsid + "\\" + server, "", value, type);
+    Own(base, view, classes + "CLSID\\" + clsid);
+  }
+  void File(const fs::path& file) {
+    fs::create_directories(file.parent_path());
+    std::ofstream(file) << "MZ";
+  }
+  void OwnFile(const fs::path& path) { files_.push_back(path); }
+
+ private:
+  std::vector<Key> keys_;
+  std::vector<fs::path> files_;
+};
+
+std::string ReadAll(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// (view, ProgID) -> the row's ten texts.
+using Rows = std::map<std::pair<std::string, std::string>, std::vector<std::string>>;
+
+Rows RowsOf(const ComponentScan& scan) {
+  Rows rows;
+  for (std::size_t r = 0; r < scan.details.size(); ++r) {
+    const ComponentDetails& d = scan.details[r];
+    std::vector<std::string> row;
+    for (std::int32_t f = 0; f < component_field::kCount; ++f)
+      row.push_back(scan.data.At(f, static_cast<std::int32_t>(r)).Text());
+    row.insert(row.end(), {d.server, d.resolvedPath, FileStateText(d.file), RegistryViewText(d.view),
+                           ClassScopeText(d.scope)});
+    rows[{RegistryViewText(d.view), row[component_field::kProgId]}] = row;
+  }
+  return rows;
+}
+
+constexpr std::size_t kFilePathColumn = component_field::kFilePath;
+constexpr std::size_t kResolvedColumn = component_field::kCount + 1;
+constexpr std::size_t kFileColumn = component_field::kCount + 2;
+constexpr std::size_t kScopeColumn = component_field::kCount + 4;
+
+TEST(ComponentDetailsLive, AgreeWithThePrefixFilesExceptWhereWineDoesNotMerge) {
+  const char* prefix = std::getenv("WINEPREFIX");
+  if (prefix == nullptr || *prefix == '\0' || sizeof(void*) != 8) GTEST_SKIP() << "needs a 64-bit Wine prefix";
+  std::string prefixPath = std::string("Z:") + prefix;
+  for (char& c : prefixPath) c = c == '/' ? '\\' : c;
+
+  const std::string run = std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(::GetTickCount());
+  const std::string folder = "C:\\orlix-details-" + run;
+  const std::string bare = "orlixdetails-" + run + ".dll";
+  const std::string clsid = "{0B000000-0000-0000-0000-0000000000";
+  Registrations reg;
+  reg.File(folder + "\\present.dll");
+  reg.File(folder + "\\server.exe");
+  reg.File(folder + "\\user.dll");
+  reg.File("C:\\Program Files\\orlix-details-" + run + "\\expand.dll");
+  reg.File("C:\\windows\\" + bare);
+  reg.OwnFile(folder);
+  reg.OwnFile("C:\\Program Files\\orlix-details-" + run);
+  reg.OwnFile("C:\\windows\\" + bare);
+  const REGSAM k64 = KEY_WOW64_64KEY, k32 = KEY_WOW64_32KEY;
+  const std::string expand = "%ProgramFiles%\\orlix-details-" + run + "\\expand.dll";
+  reg.Class(HKEY_LOCAL_MACHINE, k64, "OrlixLive.Present", clsid + "01}", "InprocServer32", folder + "\\present.dll");
+  reg.Class(HKEY_LOCAL_MACHINE, k64, "OrlixLive.Missing", clsid + "02}", "InprocServer32", folder + "\\gone.dll");
+  reg.Class(HKEY_LOCAL_MACHINE, k64, "OrlixLive.Expand", clsid + "03}", "InprocServer32", expand, REG_EXPAND_SZ);
+  reg.Class(HKEY_LOCAL_MACHINE, k64, "OrlixLive.Bare", clsid + "04}", "InprocServer32", bare);
+  reg.Class(HKEY_LOCAL_MACHINE, k64, "OrlixLive.Local", clsid + "05}", "LocalServer32",
+            "\"" + folder + "\\server.exe\" /automation");
+  reg.Class(HKEY_LOCAL_MACHINE, k64, "OrlixLive.LocalGone", clsid + "06}", "LocalServer32", folder + "\\gone.exe -x");
+  reg.Class(HKEY_LOCAL_MACHINE, k64, "OrlixLive.NoServer", clsid + "07}", "Programmable", "");
+  reg.Class(HKEY_LOCAL_MACHINE, k64, "OrlixLive.Shadowed", clsid + "08}", "InprocServer32", folder + "\\present.dll");
+  reg.Class(HKEY_CURRENT_USER, k64, "", clsid + "08}", "InprocServer32", folder + "\\user.dll");
+  reg.Class(HKEY_CURRENT_USER, k64, "OrlixLive.UserOnly", clsid + "09}", "InprocServer32", folder + "\\user.dll");
+  // The 32-bit view's own registrations (Wow6432Node): its own Program Files folder.
+  reg.Class(HKEY_LOCAL_MACHINE, k32, "OrlixLive.Present", clsid + "01}", "InprocServer32", folder + "\\present.dll");
+  reg.Class(HKEY_LOCAL_MACHINE, k32, "OrlixLive.Expand", clsid + "03}", "InprocServer32", expand, REG_EXPAND_SZ);
+  if (HasFatalFailure()) return;
+
+  // wineserver writes the registry files lazily: wait until both hold this run's keys.
+  reg.Set(HKEY_LOCAL_MACHINE, k64, "Software\\Classes\\OrlixLive.Present", "OrlixRun", run);
+  reg.Set(HKEY_CURRENT_USER, k64, "Software\\Classes\\OrlixLive.UserOnly", "OrlixRun", run);
+  bool written = false;
+  for (int second = 0; second < 120 && !written; ++second) {
+    written = ReadAll(fs::path(prefixPath) / "system.reg").find(run) != std::string::npos &&
+              ReadAll(fs::path(prefixPath) / "user.reg").find(run) != std::string::npos;
+    if (!written) ::Sleep(1000);
+  }
+  ASSERT_TRUE(written) << "the registry files were not written within 120 s";
+
+  const Rows live = RowsOf(ScanComponentsWithDetails(ClassRootChoice(), ViewChoice::kBoth));
+  ClassRootChoice files;
+  files.winePrefix = prefixPath;
+  const Rows read = RowsOf(ScanComponentsWithDetails(files, ViewChoice::kBoth));
+
+  // The fixture answers as it should on the file side, so that agreeing means something.
+  const std::pair<const char*, const char*> states[] = {
+      {"OrlixLive.Present", "present"}, {"OrlixLive.Missing", "missing"},   {"OrlixLive.Expand", "present"},
+      {"OrlixLive.Bare", "present"},    {"OrlixLive.Local", "present"},     {"OrlixLive.LocalGone", "missing"},
+      {"OrlixLive.NoServer", "unknown"}, {"OrlixLive.Shadowed", "present"}, {"OrlixLive.UserOnly", "present"},
+  };
+  for (const auto& [progId, state] : states) {
+    ASSERT_TRUE(read.count({"64", progId})) << progId;
+    EXPECT_EQ(read.at({"64", progId})[kFileColumn], state) << progId;
+  }
+  EXPECT_EQ(read.at({"32", "OrlixLive.Expand"})[kFileColumn], "missing");  // Program Files (x86)
+  EXPECT_EQ(read.at({"32", "OrlixLive.Present"})[kFileColumn], "present");
+
+  // Where Wine's class root differs: not listed, and not shadowed (the scope still says so).
+  EXPECT_EQ(read.at({"64", "OrlixLive.UserOnly"})[kScopeColumn], "user");
+  EXPECT_FALSE(live.count({"64", "OrlixLive.UserOnly"}));
+  const auto& shadowedLive = live.at({"64", "OrlixLive.Shadowed"});
+  const auto& shadowedRead = read.at({"64", "OrlixLive.Shadowed"});
+  EXPECT_EQ(shadowedRead[kFilePathColumn], folder + "\\user.dll");
+  EXPECT_EQ(shadowedLive[kFilePathColumn], folder + "\\present.dll");
+  EXPECT_EQ(shadowedLive[kScopeColumn], "user-over-machine");
+  EXPECT_EQ(shadowedRead[kScopeColumn], "user-over-machine");
+
+  // Everything else, Wine's own classes included, agrees column for column.
+  std::size_t compared = 0;
+  for (const auto& [key, row] : read) {
+    if (row[kScopeColumn] != "machine") continue;
+    ASSERT_TRUE(live.count(key)) << key.first << " " << key.second;
+    EXPECT_EQ(live.at(key), row) << key.first << " " << key.second << ": " << row[kResolvedColumn];
+    ++compared;
+  }
+  for (const auto& [key, row] : live) {
+    EXPECT_TRUE(read.count(key)) << key.first << " " << key.second;
+  }
+  EXPECT_GT(compared, 20u);
+}
+
+}  // namespace
+}  // namespace orlix

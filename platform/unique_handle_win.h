@@ -86,8 +86,6 @@ inline BOOL WINAPI DeleteBitmapObject(HBITMAP bitmap) { return ::DeleteObject(bi
 using UniqueHbitmap = UniqueHandle<HBITMAP, BOOL, DeleteBitmapObject>;
 using UniqueHdc = UniqueHandle<HDC, BOOL, ::DeleteDC>;  // memory device contexts
 using UniqueHwnd = UniqueHandle<HWND, BOOL, ::DestroyWindow>;
-using UniqueHmenu = UniqueHandle<HMENU, BOOL, ::DestroyMenu>;
-using UniqueHglobal = UniqueHandle<HGLOBAL, HGLOBAL, ::GlobalFree>;
 using UniqueImageList = UniqueHimagelist;
 
 // Runs `undo` when the scope ends, unless dismissed.

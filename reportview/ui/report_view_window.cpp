@@ -152,7 +152,7 @@ struct ReportView::State {
 
   ReportView::RowAttention attention;
   std::function<void(unsigned)> keyHandler;
-  HWND tipWindow = nullptr;  // owned by the top-level window; destroyed here when still there
+  UniqueHwnd tipWindow;      // its owner, the top-level window, may have destroyed it first
   int tipItem = -1;          // the item the tool tip last spoke of
   std::string tipText;       // ANSI; read by the tool tip after the notification returns
 
@@ -319,9 +319,9 @@ struct ReportView::State {
   // The tool tip over the list: the tip of the marked row under the mouse, none elsewhere.
   void MakeTipWindow() {
     if (tipWindow || !listView) return;
-    tipWindow = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
-                                  CodeModule(), nullptr);
+    tipWindow.reset(::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
+                                      CodeModule(), nullptr));
     if (!tipWindow) return;
     TTTOOLINFOA tool{};
     tool.cbSize = sizeof tool;
@@ -329,8 +329,8 @@ struct ReportView::State {
     tool.hwnd = window;
     tool.uId = reinterpret_cast<UINT_PTR>(listView);
     tool.lpszText = LPSTR_TEXTCALLBACKA;
-    ::SendMessageA(tipWindow, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-    ::SendMessageA(tipWindow, TTM_SETMAXTIPWIDTH, 0, 600);
+    ::SendMessageA(tipWindow.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageA(tipWindow.get(), TTM_SETMAXTIPWIDTH, 0, 600);
     ::SetWindowSubclass(listView, &State::ListViewSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
   }
 
@@ -359,7 +359,7 @@ struct ReportView::State {
       const int item = self->ItemAt(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       if (item != self->tipItem) {
         self->tipItem = item;
-        ::SendMessageA(self->tipWindow, TTM_POP, 0, 0);
+        ::SendMessageA(self->tipWindow.get(), TTM_POP, 0, 0);
       }
     } else if (message == WM_NCDESTROY) {
       ::RemoveWindowSubclass(hwnd, &State::ListViewSubclass, 1);
@@ -395,7 +395,7 @@ struct ReportView::State {
         return 0;
       case WM_CONTEXTMENU:
         // On its way to the host's menu: a row's tip would lie over it.
-        if (tipWindow) ::SendMessageA(tipWindow, TTM_POP, 0, 0);
+        if (tipWindow) ::SendMessageA(tipWindow.get(), TTM_POP, 0, 0);
         break;
       case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
@@ -405,7 +405,7 @@ struct ReportView::State {
           if (keyHandler) keyHandler(reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey);
           return 0;
         }
-        if (tipWindow && header->hwndFrom == tipWindow && header->code == TTN_GETDISPINFOA) {
+        if (tipWindow && header->hwndFrom == tipWindow.get() && header->code == TTN_GETDISPINFOA) {
           TipText(*reinterpret_cast<NMTTDISPINFOA*>(lParam));
           return 0;
         }
@@ -429,8 +429,8 @@ struct ReportView::State {
         grid.reset();
         tags.clear();
         dataRows.clear();
-        if (tipWindow && ::IsWindow(tipWindow)) ::DestroyWindow(tipWindow);
-        tipWindow = nullptr;
+        if (!::IsWindow(tipWindow.get())) static_cast<void>(tipWindow.release());
+        tipWindow.reset();
         window = nullptr;
         listView = nullptr;
         break;

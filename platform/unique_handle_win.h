@@ -65,6 +65,14 @@ struct FileHandleTraits {
   static void Close(Handle h) { ::CloseHandle(h); }
 };
 
+// FindFirstFile searches: failure is INVALID_HANDLE_VALUE, and FindClose ends them.
+struct FindHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+  static void Close(Handle h) { ::FindClose(h); }
+};
+
 inline BOOL WINAPI DeleteGdiObject(HGDIOBJ object) { return ::DeleteObject(object); }
 inline BOOL WINAPI DeleteFontObject(HFONT font) { return ::DeleteObject(font); }
 inline BOOL WINAPI DestroyImageList(HIMAGELIST list) { return ::ImageList_Destroy(list); }
@@ -72,6 +80,7 @@ inline void WINAPI FreeBstr(BSTR text) { ::SysFreeString(text); }
 
 using UniqueHkey = UniqueHandle<HKEY, LSTATUS, ::RegCloseKey>;
 using UniqueFile = BasicUniqueHandle<FileHandleTraits>;
+using UniqueFindHandle = BasicUniqueHandle<FindHandleTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, BOOL, ::CloseHandle>;  // processes, threads, events
 using UniqueHicon = UniqueHandle<HICON, BOOL, ::DestroyIcon>;
 using UniqueGdiObject = UniqueHandle<HGDIOBJ, BOOL, DeleteGdiObject>;

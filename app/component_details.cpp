@@ -4,6 +4,7 @@
 
 #include "app/component_scan.h"
 #include "app/path_resolution.h"
+#include "app/registry_api.h"
 #include "app/scanned_system.h"
 #include "platform/registry_key.h"
 
@@ -51,6 +52,20 @@ bool StoreDefines(RegistrySource* store, const std::string& progId, const std::s
   if (store == nullptr) return false;
   if (ScopedRegKey(*store, store->Root(), progId + "\\Clsid")) return true;
   return !clsid.empty() && static_cast<bool>(ScopedRegKey(*store, store->Root(), "CLSID\\" + clsid));
+}
+
+ClassStoreIndex::ClassStoreIndex(RegistrySource* store) : store_(store) {
+  if (store_ == nullptr) return;
+  const std::vector<std::string> names = EnumSubKeyNames(*store_, store_->Root(), std::string());
+  names_.insert(names.begin() + 1, names.end());
+  const std::vector<std::string> classes = EnumSubKeyNames(*store_, store_->Root(), "CLSID");
+  classes_.insert(classes.begin() + 1, classes.end());
+}
+
+bool ClassStoreIndex::Defines(const std::string& progId, const std::string& clsid) {
+  if (store_ == nullptr) return false;
+  if (classes_.count(clsid) > 0) return true;
+  return names_.count(progId) > 0 && static_cast<bool>(ScopedRegKey(*store_, store_->Root(), progId + "\\Clsid"));
 }
 
 ComponentScan ScanSystemWithDetails(ScannedSystem& system, ViewChoice choice) {

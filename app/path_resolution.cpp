@@ -70,8 +70,15 @@ class Locator {
   // The file a program or library name stands for: a bare name through the search folders,
   // a full path as it is.
   ResolvedFile Locate(std::string name, bool program) {
-    name = WindowsSeparators(name);
-    if (program && FileName(name).find('.') == std::string::npos) name += ".exe";
+    name = WindowsSeparators(TrimSpaces(name));
+    if (name.empty()) return {};  // "" names nothing
+    // CreateProcess adds ".exe" to a name without an extension, LoadLibrary ".dll"; a library
+    // name that ends in a dot asks for none.
+    if (FileName(name).find('.') == std::string::npos) {
+      name += program ? ".exe" : ".dll";
+    } else if (!program && name.back() == '.') {
+      name.pop_back();
+    }
     if (IsBareName(name)) return Search(name);
     std::string path = name;
     if (!HasDrive(path) && path.size() >= 2 && path[0] == '\\' && path[1] != '\\') {

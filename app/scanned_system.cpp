@@ -1,6 +1,7 @@
 #include "app/scanned_system.h"
 
 #include <filesystem>
+#include <algorithm>
 #include <cstring>
 #include <set>
 #include <system_error>
@@ -18,7 +19,9 @@
 namespace orlix {
 
 bool NoCaseLess::operator()(const std::string& a, const std::string& b) const {
-  return ToLowerAscii(a) < ToLowerAscii(b);
+  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                      [&](char x, char y) { return lower(x) < lower(y); });
 }
 
 namespace {

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "app/class_root.h"
@@ -59,6 +60,19 @@ class ScannedSystem {
 // Whether a class store (the user's or the machine's classes) defines the ProgID's Clsid key or
 // the class registration; false for no store.
 bool StoreDefines(RegistrySource* store, const std::string& progId, const std::string& clsid);
+
+// The same for many components: the store's names and class registrations are listed once, so
+// that most answers are a lookup rather than two keys opened (a round trip each on Wine).
+class ClassStoreIndex {
+ public:
+  explicit ClassStoreIndex(RegistrySource* store);
+  bool Defines(const std::string& progId, const std::string& clsid);
+
+ private:
+  RegistrySource* store_;
+  std::set<std::string, NoCaseLess> names_;
+  std::set<std::string, NoCaseLess> classes_;
+};
 
 // Opens the chosen class root for a details scan. Throws ClassRootError.
 std::unique_ptr<ScannedSystem> OpenScannedSystem(const ClassRootChoice& choice);

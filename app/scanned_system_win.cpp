@@ -2,11 +2,15 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 
+#include "app/live_system_win.h"
 #include "app/scanned_system.h"
 #include "base/text.h"
 #include "platform/ansi_win.h"
 #include "platform/registry_win.h"
+#include "platform/unique_handle_win.h"
 
 namespace orlix {
 namespace {
@@ -18,8 +22,10 @@ bool IsWow64() {
 
 constexpr bool kProgramIs64Bit = sizeof(void*) == 8;
 
-// The running machine's files. A 32-bit program on 64-bit Windows reaches the real system32
-// through Sysnative: its own "system32" is redirected.
+// The running machine's files. Each folder is listed once and its names kept: a scan looks up
+// thousands of files in a few folders, and under Wine a name not found is a scan of the whole
+// folder on every look. A 32-bit program on 64-bit Windows reaches the real system32 through
+// Sysnative: its own "system32" is redirected.
 class LiveFiles : public FileProbe {
  public:
   LiveFiles(std::string windowsFolder, bool redirected)
@@ -32,28 +38,61 @@ class LiveFiles : public FileProbe {
         (path.size() == system32_.size() || path[system32_.size()] == '\\')) {
       path = system32_.substr(0, system32_.size() - 8) + "Sysnative" + path.substr(system32_.size());
     }
-    const DWORD attributes = ::GetFileAttributesW(Utf8ToWide(path).c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES)
-      return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? FileState::kMissing : FileState::kPresent;
-    switch (::GetLastError()) {
-      case ERROR_FILE_NOT_FOUND:
-      case ERROR_PATH_NOT_FOUND:
-      case ERROR_INVALID_NAME:
-      case ERROR_BAD_PATHNAME:
-        return FileState::kMissing;
-      default:
-        return FileState::kUnknown;  // a drive not ready, a network path out of reach, no access
-    }
+    const std::size_t cut = path.find_last_of('\\');
+    if (cut == std::string::npos || cut + 1 == path.size()) return FileState::kUnknown;
+    const Folder& folder = List(Lower(Utf8ToWide(path.substr(0, cut))));
+    if (folder.unreadable) return FileState::kUnknown;
+    return folder.files.count(Lower(Utf8ToWide(path.substr(cut + 1)))) ? FileState::kPresent : FileState::kMissing;
   }
 
  private:
+  struct Folder {
+    std::unordered_set<std::wstring> files;  // lower-cased; folders left out
+    bool unreadable = false;                 // there, but not to be listed (no access, no drive)
+  };
+
+  static std::wstring Lower(std::wstring text) {
+    if (!text.empty()) ::CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
+    return text;
+  }
+
+  const Folder& List(const std::wstring& folder) {
+    const auto known = folders_.find(folder);
+    if (known != folders_.end()) return known->second;
+    Folder listing;
+    WIN32_FIND_DATAW found;
+    const std::wstring pattern = folder + L"\\*";
+    const UniqueFindHandle search(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                                     nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!search) {
+      const DWORD error = ::GetLastError();
+      // A folder that is not there holds no files; one that cannot be read tells nothing.
+      listing.unreadable = error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND &&
+                           error != ERROR_INVALID_NAME && error != ERROR_DIRECTORY;
+    } else {
+      do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) listing.files.insert(Lower(found.cFileName));
+      } while (::FindNextFileW(search.get(), &found));
+    }
+    return folders_.emplace(folder, std::move(listing)).first->second;
+  }
+
   std::string system32_;
   bool redirected_;
+  std::unordered_map<std::wstring, Folder> folders_;
 };
 
-SystemFacts LiveFacts(bool twoViews) {
+}  // namespace
+
+bool LiveSystemHasTwoViews() { return kProgramIs64Bit || IsWow64(); }
+
+std::unique_ptr<FileProbe> MakeLiveFiles(const SystemFacts& facts) {
+  return std::make_unique<LiveFiles>(facts.windowsFolder, !kProgramIs64Bit && facts.twoViews);
+}
+
+SystemFacts LiveSystemFacts() {
   SystemFacts facts;
-  facts.twoViews = twoViews;
+  facts.twoViews = LiveSystemHasTwoViews();
   wchar_t folder[MAX_PATH + 1] = {};
   const UINT length = ::GetSystemWindowsDirectoryW(folder, MAX_PATH);
   if (length > 0 && length <= MAX_PATH) facts.windowsFolder = WideToUtf8(folder);
@@ -68,10 +107,11 @@ SystemFacts LiveFacts(bool twoViews) {
   return facts;
 }
 
+namespace {
+
 class LiveSystem : public ScannedSystem {
  public:
-  LiveSystem() : twoViews_(kProgramIs64Bit || IsWow64()), facts_(LiveFacts(twoViews_)),
-                 files_(facts_.windowsFolder, !kProgramIs64Bit && twoViews_) {}
+  LiveSystem() : facts_(LiveSystemFacts()), twoViews_(facts_.twoViews), files_(MakeLiveFiles(facts_)) {}
 
   const SystemFacts& Facts() const override { return facts_; }
   RegistryView OwnView() const override { return kProgramIs64Bit ? RegistryView::k64 : RegistryView::k32; }
@@ -88,11 +128,11 @@ class LiveSystem : public ScannedSystem {
   }
   bool UserDefines(RegistryView view, const std::string& progId, const std::string& clsid) override {
     Views& v = Get(view);
-    if (!v.userOpened) {
+    if (!v.userIndex) {
       v.user = Win32Registry::OpenSubtree(HKEY_CURRENT_USER, "Software\\Classes", Flag(view), nullptr);
-      v.userOpened = true;
+      v.userIndex = std::make_unique<ClassStoreIndex>(v.user.get());
     }
-    return StoreDefines(v.user.get(), progId, clsid);
+    return v.userIndex->Defines(progId, clsid);
   }
   bool MachineDefines(RegistryView view, const std::string& progId, const std::string& clsid) override {
     Views& v = Get(view);
@@ -102,13 +142,14 @@ class LiveSystem : public ScannedSystem {
     }
     return StoreDefines(v.machine.get(), progId, clsid);
   }
-  FileProbe& Files() override { return files_; }
+  FileProbe& Files() override { return *files_; }
   std::string Warning() const override { return std::string(); }
 
  private:
   struct Views {
     std::unique_ptr<Win32Registry> classRoot, user, machine;
-    bool userOpened = false, machineOpened = false;
+    std::unique_ptr<ClassStoreIndex> userIndex;  // every row asks the user's classes
+    bool machineOpened = false;
   };
 
   Views& Get(RegistryView view) {
@@ -122,9 +163,9 @@ class LiveSystem : public ScannedSystem {
     return view == RegistryView::k64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
   }
 
-  bool twoViews_;
   SystemFacts facts_;
-  LiveFiles files_;
+  bool twoViews_;
+  std::unique_ptr<FileProbe> files_;
   Views views_[2];
 };
 

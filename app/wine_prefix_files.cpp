@@ -20,10 +20,9 @@ const WinePrefixFiles::Listing& WinePrefixFiles::List(const std::filesystem::pat
   Listing listing;
   std::error_code ec;
   for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    std::error_code typeError;
-    Entry entry{it->path().filename().u8string(), it->is_directory(typeError)};
-    std::string key = ToLowerAscii(entry.name);
-    listing.emplace(std::move(key), std::move(entry));
+    std::string name = it->path().filename().u8string();
+    std::string key = ToLowerAscii(name);
+    listing.emplace(std::move(key), std::move(name));
   }
   return folders_.emplace(folder, std::move(listing)).first->second;
 }
@@ -50,9 +49,10 @@ FileState WinePrefixFiles::Probe(const std::string& windowsPath) {
     const Listing& listing = List(folder);
     const auto found = listing.find(ToLowerAscii(parts[i]));
     if (found == listing.end()) return FileState::kMissing;
-    if (i + 1 == parts.size()) return found->second.folder ? FileState::kMissing : FileState::kPresent;
-    if (!found->second.folder) return FileState::kMissing;
-    folder /= std::filesystem::u8path(found->second.name);
+    // A folder named like the file is taken for it: telling them apart would cost a look at
+    // every entry, and a file below a file lists nothing.
+    if (i + 1 == parts.size()) return FileState::kPresent;
+    folder /= std::filesystem::u8path(found->second);
   }
   return FileState::kMissing;
 }

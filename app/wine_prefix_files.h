@@ -22,13 +22,9 @@ class WinePrefixFiles : public FileProbe {
   FileState Probe(const std::string& windowsPath) override;
 
  private:
-  struct Entry {
-    std::string name;  // as the folder holds it
-    bool folder = false;
-  };
-  // A folder's entries by lower-cased name, listed once: a scan looks up thousands of names in
-  // the same few folders.
-  using Listing = std::unordered_map<std::string, Entry>;
+  // A folder's entries (as the folder writes them) by lower-cased name, listed once: a scan
+  // looks up thousands of names in the same few folders.
+  using Listing = std::unordered_map<std::string, std::string>;
 
   const std::optional<std::filesystem::path>& Drive(char letter);
   const Listing& List(const std::filesystem::path& folder);

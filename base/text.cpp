@@ -114,4 +114,24 @@ std::size_t AsciiPrefixLength(std::string_view text) {
   return static_cast<std::size_t>(p - begin);
 }
 
+std::string SpreadsheetTsvLine(const std::vector<std::string>& cells, std::string_view lineEnd) {
+  std::string line;
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    if (i > 0) line += '\t';
+    const std::string& cell = cells[i];
+    if (cell.find_first_of("\t\r\n\"") == std::string::npos) {
+      line += cell;
+      continue;
+    }
+    line += '"';
+    for (const char c : cell) {
+      if (c == '"') line += '"';
+      line += c;
+    }
+    line += '"';
+  }
+  line += lineEnd;
+  return line;
+}
+
 }  // namespace orlix

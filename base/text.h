@@ -29,4 +29,9 @@ std::size_t AsciiPrefixLength(std::string_view text);
 // Cuts at every occurrence of `separator` (exact); empty text gives no pieces.
 std::vector<std::string> Split(std::string_view text, std::string_view separator);
 
+// One line of tab-separated text as spreadsheets exchange it on the clipboard: cells joined by
+// tabs, a cell that holds a tab, line break or double quote put in double quotes (its quotes
+// doubled), then `lineEnd`. Other text, backslashes included, stays as it is.
+std::string SpreadsheetTsvLine(const std::vector<std::string>& cells, std::string_view lineEnd);
+
 }  // namespace orlix

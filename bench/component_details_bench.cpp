@@ -21,6 +21,7 @@
 #include <shlwapi.h>
 #include <windows.h>
 
+#include "app/live_system_win.h"
 #include "platform/ansi_win.h"
 #include "platform/registry_win.h"
 #endif
@@ -151,11 +152,10 @@ void MeasurePrefix(int runs) {
 // through the same details core as the live class root.
 class LiveBench : public ScannedSystem {
  public:
-  LiveBench(const std::string& path, const std::string& folder) : path_(path), folder_(folder) {
-    facts_.twoViews = true;
-    facts_.environment["SystemDrive"] = "C:";
-  }
+  LiveBench(const std::string& path, const std::string& folder)
+      : path_(path), folder_(folder), facts_(LiveSystemFacts()), files_(MakeLiveFiles(facts_)) {}
   ~LiveBench() override {
+    userIndex_.reset();
     classes_.reset();
     user_.reset();
     ::SHDeleteKeyA(HKEY_CURRENT_USER, path_.c_str());
@@ -180,28 +180,26 @@ class LiveBench : public ScannedSystem {
     user_ = Win32Registry::OpenSubtree(HKEY_CURRENT_USER, path_ + "\\User");
   }
   RegistrySource* Classes() { return classes_.get(); }
+  // Each scan lists the folders and the user's classes anew, as a fresh live scan does.
+  void Reset() {
+    files_ = MakeLiveFiles(facts_);
+    userIndex_.reset();
+  }
 
   const SystemFacts& Facts() const override { return facts_; }
   RegistryView OwnView() const override { return RegistryView::k64; }
   RegistrySource& ClassRoot(RegistryView) override { return *classes_; }
   bool UserDefines(RegistryView, const std::string& progId, const std::string& clsid) override {
-    return StoreDefines(user_.get(), progId, clsid);
+    if (!userIndex_) userIndex_ = std::make_unique<ClassStoreIndex>(user_.get());
+    return userIndex_->Defines(progId, clsid);
   }
   bool MachineDefines(RegistryView, const std::string& progId, const std::string& clsid) override {
     return StoreDefines(classes_.get(), progId, clsid);
   }
-  FileProbe& Files() override { return files_; }
+  FileProbe& Files() override { return *files_; }
   std::string Warning() const override { return std::string(); }
 
  private:
-  class Files : public FileProbe {
-   public:
-    FileState Probe(const std::string& path) override {
-      const DWORD attributes = ::GetFileAttributesW(Utf8ToWide(path).c_str());
-      if (attributes == INVALID_FILE_ATTRIBUTES) return FileState::kMissing;
-      return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? FileState::kMissing : FileState::kPresent;
-    }
-  };
   void Set(const std::string& path, const std::string& value, bool withValue = true, DWORD type = REG_SZ) {
     UniqueHkey key;
     if (::RegCreateKeyExA(HKEY_CURRENT_USER, (path_ + path).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
@@ -214,8 +212,9 @@ class LiveBench : public ScannedSystem {
 
   std::string path_, folder_;
   SystemFacts facts_;
-  Files files_;
+  std::unique_ptr<FileProbe> files_;
   std::unique_ptr<Win32Registry> classes_, user_;
+  std::unique_ptr<ClassStoreIndex> userIndex_;
 };
 
 void MeasureLive(int runs) {
@@ -229,7 +228,10 @@ void MeasureLive(int runs) {
   }
   const Figures f = Compare(
       runs, [&] { return static_cast<std::size_t>(BuildComponentList(*bench.Classes()).UpperBound(1) + 1); },
-      [&] { ScanSystemWithDetails(bench, ViewChoice::kOwn); });
+      [&] {
+        bench.Reset();
+        ScanSystemWithDetails(bench, ViewChoice::kOwn);
+      });
   Print("live registry (HKCU subtree) and files on C:", f);
 }
 #endif

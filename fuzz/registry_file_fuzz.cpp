@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/path_resolution.h"
+#include "platform/regfile/hive_values.h"
 #include "platform/regfile/registry_file.h"
 
 namespace {
@@ -55,6 +57,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < 1) return 0;
   const std::uint8_t mode = data[0];
   const std::string bytes(reinterpret_cast<const char*>(data + 1), size - 1);
+
+  // What the component details read from the same bytes: values and keys of a hive outside its
+  // class root, and a registered server path resolved (no files to look at).
+  ReadWineHiveValues(bytes, {"Environment", "Software\\Classes\\CLSID"}, {"Software\\Classes\\a", bytes.substr(0, 16)});
+  struct NoFiles : FileProbe {
+    FileState Probe(const std::string&) override { return FileState::kUnknown; }
+  } noFiles;
+  SystemFacts facts;
+  facts.twoViews = (mode & 32) != 0;
+  facts.environment["Path"] = "C:\\windows;" + bytes.substr(0, 32);
+  ResolveServerFile((mode & 64) ? "LocalServer32" : "InprocServer32", bytes.substr(0, 512),
+                    (mode & 128) ? RegistryView::k32 : RegistryView::k64, facts, noFiles);
 
   RegistryFileOptions options;
   options.strict = (mode & 4) != 0;

@@ -67,8 +67,17 @@ struct FileHandleTraits {
   static void Close(Handle h) noexcept { ::CloseHandle(h); }
 };
 
+// FindFirstFile searches: failure is INVALID_HANDLE_VALUE, and FindClose ends them.
+struct FindHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(Handle h) noexcept { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+  static void Close(Handle h) noexcept { ::FindClose(h); }
+};
+
 using UniqueHkey = UniqueHandle<HKEY, ::RegCloseKey>;
 using UniqueFile = BasicUniqueHandle<FileHandleTraits>;
+using UniqueFindHandle = BasicUniqueHandle<FindHandleTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, ::CloseHandle>;  // processes, threads, events
 using UniqueHicon = UniqueHandle<HICON, ::DestroyIcon>;
 using UniqueGdiObject = UniqueHandle<HGDIOBJ, ::DeleteObject>;

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,6 +34,27 @@ constexpr Placement kLayout[] = {
     {kAboutCompany, 4200, 3000, 2535, 255},    {kAboutRights, 4200, 3240, 2055, 255},
     {kAboutOk, 5550, 3600, 1095, 375},
 };
+
+bool IsOneLineLabel(int id) { return id != kAboutNote && id != kAboutOk; }
+
+// Width and height in pixels of `control`'s text on one line in its own font; the height is the
+// font's line height, whatever the text.
+SIZE OneLineExtent(HWND control) {
+  char text[512] = {};
+  ::GetWindowTextA(control, text, sizeof text);
+  SIZE extent{0, 0};
+  UniqueHdc dc(::CreateCompatibleDC(nullptr));
+  if (!dc) return extent;
+  const HGDIOBJ font = reinterpret_cast<HGDIOBJ>(::SendMessageA(control, WM_GETFONT, 0, 0));
+  SelectedObject withFont(dc.get(), font ? font : ::GetStockObject(DEFAULT_GUI_FONT));
+  TEXTMETRICA metrics{};
+  ::GetTextMetricsA(dc.get(), &metrics);
+  RECT measured{0, 0, 0, 0};
+  ::DrawTextA(dc.get(), text, -1, &measured, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX | DT_LEFT);
+  extent.cx = measured.right - measured.left;
+  extent.cy = metrics.tmHeight;
+  return extent;
+}
 
 }  // namespace
 
@@ -106,6 +128,7 @@ void frmAbout::Form_Load() {
     const char* windowClass = p.id == kAboutOk ? "BUTTON" : "STATIC";
     DWORD style = p.id == kAboutOk ? WS_TABSTOP | BS_DEFPUSHBUTTON : label;
     if (p.id == kAboutUrl) style |= SS_NOTIFY;
+    if (IsOneLineLabel(p.id)) style |= SS_ENDELLIPSIS;
     CreateControl(windowClass, "", style & ~(WS_CHILD | WS_VISIBLE), p.id, p.left, p.top, p.width, p.height);
   }
   const auto item = [this](int id) { return ::GetDlgItem(hwnd_, id); };
@@ -126,6 +149,7 @@ void frmAbout::Form_Load() {
 
   mVersion = ProgramVersion();
   ApplyCaptions();
+  LayOut();
 }
 
 void frmAbout::ApplyCaptions() {
@@ -153,8 +177,21 @@ void frmAbout::CreateFonts() {
   }
 }
 
+// The design geometry, except that a one-line label is as high as its font's line and, when
+// its text is wider than designed (fonts differ between systems), grows to the right up to the
+// window's edge, as the first label reaches: a taller label or a wrapped line would be drawn over
+// the label below it.
 void frmAbout::LayOut() {
-  for (const Placement& p : kLayout) MoveControl(::GetDlgItem(hwnd_, p.id), p.left, p.top, p.width, p.height);
+  for (const Placement& p : kLayout) {
+    const HWND control = ::GetDlgItem(hwnd_, p.id);
+    int width = Px(p.width), height = Px(p.height);
+    if (IsOneLineLabel(p.id)) {
+      const SIZE text = OneLineExtent(control);
+      width = std::max(width, std::min(static_cast<int>(text.cx), Px(kClientWidth) - Px(p.left)));
+      if (text.cy > 0) height = text.cy;
+    }
+    ::SetWindowPos(control, nullptr, Px(p.left), Px(p.top), width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 

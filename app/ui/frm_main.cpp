@@ -1,15 +1,20 @@
 #include "app/ui/frm_main.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "app/captions.h"
 #include "app/component_scan.h"
 #include "app/ui/app_resources.h"
 #include "app/ui/frm_about.h"
+#include "base/text.h"
 #include "platform/ansi_win.h"
-#include "platform/registry_win.h"
+#include "platform/clipboard_win.h"
+#include "platform/unique_handle_win.h"
 
 namespace orlix {
 namespace {
@@ -31,6 +36,28 @@ constexpr Placement kGridDesign{kMainGrid, 120, 480, 7215, 4215};
 constexpr Placement kAboutDesign{kMainAbout, 120, 4800, 375, 375};
 constexpr int kAboutImagePixels = 20;  // at 96 DPI
 
+struct MenuTraits {
+  using Handle = HMENU;
+  static Handle Invalid() noexcept { return nullptr; }
+  static bool IsValid(Handle h) noexcept { return h != nullptr; }
+  static void Close(Handle h) noexcept { ::DestroyMenu(h); }
+};
+using UniqueHmenu = BasicUniqueHandle<MenuTraits>;
+
+// Copied text: lines end as the clipboard's text does on Windows.
+constexpr char kCopiedLineEnd[] = "\r\n";
+
+std::string ColumnHeader(HWND listView, int column) {
+  char text[256] = {};
+  LVCOLUMNA request{};
+  request.mask = LVCF_TEXT;
+  request.pszText = text;
+  request.cchTextMax = sizeof text;
+  if (!::SendMessageA(listView, LVM_GETCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&request)))
+    return std::string();
+  return AnsiToUtf8(text);
+}
+
 }  // namespace
 
 // The wait pointer over the whole window and its controls for one scope.
@@ -46,10 +73,12 @@ class frmMain::Hourglass {
   WaitCursor cursor_;
 };
 
-frmMain::frmMain() : mComponentData(std::make_shared<const VariantArray>(VariantArray::TwoDimensional(component_field::kCount, 0))) {}
+frmMain::frmMain(ProcessLauncher& launcher)
+    : launcher_(launcher),
+      mComponentData(std::make_shared<const VariantArray>(VariantArray::TwoDimensional(component_field::kCount, 0))) {}
 
-HWND frmMain::Show() {
-  return Open(std::unique_ptr<Form>(new frmMain), kMainWindowClass, kMainStyle, kClientWidth, kClientHeight);
+HWND frmMain::Show(ProcessLauncher& launcher) {
+  return Open(std::unique_ptr<Form>(new frmMain(launcher)), kMainWindowClass, kMainStyle, kClientWidth, kClientHeight);
 }
 
 LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -75,8 +104,24 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case kMainClose:
           cmdClose_Click();
           return 0;
+        case kMainCopy:
+          mnuCopy_Click();
+          return 0;
+        case kMainCopyClsid:
+          mnuCopyClsid_Click();
+          return 0;
+        case kMainOpenFileLocation:
+          mnuOpenFileLocation_Click();
+          return 0;
         default:
           break;
+      }
+      break;
+    case WM_CONTEXTMENU:
+      // Passed up from the list view; some systems name the grid window as its source by then.
+      if (reinterpret_cast<HWND>(wParam) == rvxReport.ListView() || reinterpret_cast<HWND>(wParam) == rvxReport.Window()) {
+        rvxReport_ContextMenu(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
       }
       break;
     case DM_GETDEFID:
@@ -123,6 +168,14 @@ void frmMain::Form_Load() {
   focus_ = cmdGenerateList;
 
   rvxReport.FieldMask(kComponentFieldMask);
+  // A row whose file is missing stands out, and says so with the path it looked for.
+  rvxReport.SetRowAttention(ReportView::RowAttention{
+      [this](int row) {
+        return static_cast<std::size_t>(row) < mComponentDetails.size() &&
+               mComponentDetails[static_cast<std::size_t>(row)].file == FileState::kMissing;
+      },
+      [this](int row) { return "File missing: " + mComponentDetails[static_cast<std::size_t>(row)].resolvedPath; }});
+  rvxReport.SetKeyHandler([this](unsigned key) { rvxReport_KeyDown(key); });
   ApplyCaptions();
 }
 
@@ -190,8 +243,9 @@ void frmMain::Form_DpiChanged(int dpi, const RECT& suggested) {
 
 void frmMain::cmdGenerateList_Click() {
   Hourglass wait(*this);
-  Win32Registry classRoot(HKEY_CLASSES_ROOT);
-  mComponentData = std::make_shared<const VariantArray>(BuildComponentList(classRoot));
+  ComponentScan scan = ScanComponentsWithDetails(ClassRootChoice{}, ViewChoice::kOwn);
+  mComponentData = std::make_shared<const VariantArray>(std::move(scan.data));
+  mComponentDetails = std::move(scan.details);
   rvxReport.FieldMask(kComponentFieldMask);
   rvxReport.DataToShow(Variant::FromArray(mComponentData));
   rvxReport.Generate();
@@ -207,5 +261,99 @@ void frmMain::cmdAbout_Click() {
 }
 
 void frmMain::cmdClose_Click() { ::DestroyWindow(hwnd_); }
+
+void frmMain::rvxReport_ContextMenu(POINT screen) {
+  const HWND list = rvxReport.ListView();
+  if (screen.x == -1 && screen.y == -1) {
+    // From the keyboard: at the focused row, else at the list's corner.
+    RECT at{};
+    at.left = LVIR_LABEL;
+    const auto focused = ::SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED);
+    if (focused < 0 || !::SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(focused), reinterpret_cast<LPARAM>(&at)))
+      at = RECT{0, 0, 0, 0};
+    screen = POINT{at.left, at.bottom};
+    ::ClientToScreen(list, &screen);
+  }
+  const bool anySelected = !rvxReport.SelectedDataRows().empty();
+  UniqueHmenu menu(::CreatePopupMenu());
+  if (!menu) return;
+  const auto add = [&menu](int id, const char* text, bool enabled) {
+    ::AppendMenuA(menu.get(), MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED), static_cast<UINT_PTR>(id), text);
+  };
+  add(kMainCopy, "&Copy\tCtrl+C", anySelected);
+  add(kMainCopyClsid, "Copy C&LSID", CanCopyClsid());
+  ::AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+  add(kMainOpenFileLocation, "Open File &Location", !SelectedPresentFile().empty());
+  // The chosen command arrives as WM_COMMAND.
+  ::TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd_, nullptr);
+}
+
+// Called from the grid's window procedure, which no exception may leave.
+void frmMain::rvxReport_KeyDown(unsigned key) {
+  if (key != 'C' || (::GetKeyState(VK_CONTROL) & 0x8000) == 0) return;
+  try {
+    mnuCopy_Click();
+  } catch (const std::exception& error) {
+    ReportError(error);
+  }
+}
+
+// The selected rows as a spreadsheet takes them: a header line, then the scan's texts of each row
+// in the fields' order, whatever order the columns are dragged into.
+void frmMain::mnuCopy_Click() {
+  const std::vector<int> rows = rvxReport.SelectedDataRows();
+  if (rows.empty()) return;
+  std::vector<std::string> cells;
+  for (int field = 0; field < component_field::kCount; ++field)
+    cells.push_back(ColumnHeader(rvxReport.ListView(), field));
+  std::string text = SpreadsheetTsvLine(cells, kCopiedLineEnd);
+  for (const int row : rows) {
+    cells.clear();
+    for (int field = 0; field < component_field::kCount; ++field) cells.push_back(mComponentData->At(field, row).Text());
+    text += SpreadsheetTsvLine(cells, kCopiedLineEnd);
+  }
+  if (!SetClipboardText(hwnd_, text)) throw std::runtime_error("The rows cannot be put on the clipboard.");
+}
+
+bool frmMain::CanCopyClsid() const {
+  for (const int row : rvxReport.SelectedDataRows())
+    if (!mComponentData->At(component_field::kClsid, row).Text().empty()) return true;
+  return false;
+}
+
+// One CLSID per line, for each selected row that has one.
+void frmMain::mnuCopyClsid_Click() {
+  std::string text;
+  for (const int row : rvxReport.SelectedDataRows()) {
+    const std::string clsid = mComponentData->At(component_field::kClsid, row).Text();
+    if (clsid.empty()) continue;
+    if (!text.empty()) text += kCopiedLineEnd;
+    text += clsid;
+  }
+  if (text.empty()) return;
+  if (!SetClipboardText(hwnd_, text)) throw std::runtime_error("The CLSID cannot be put on the clipboard.");
+}
+
+std::string frmMain::SelectedPresentFile() const {
+  const std::vector<int> rows = rvxReport.SelectedDataRows();
+  if (rows.size() != 1 || static_cast<std::size_t>(rows[0]) >= mComponentDetails.size()) return std::string();
+  const ComponentDetails& details = mComponentDetails[static_cast<std::size_t>(rows[0])];
+  // A quote would end the argument early: such a name is no file Windows could have made.
+  if (details.file != FileState::kPresent || details.resolvedPath.find('"') != std::string::npos) return std::string();
+  return details.resolvedPath;
+}
+
+// Explorer from the Windows folder (not whatever the search path finds first), the file selected.
+void frmMain::mnuOpenFileLocation_Click() {
+  const std::string file = SelectedPresentFile();
+  if (file.empty()) return;
+  char windows[MAX_PATH] = {};
+  const UINT length = ::GetWindowsDirectoryA(windows, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) throw std::runtime_error("The Windows folder cannot be found.");
+  const std::string explorer = AnsiToUtf8(windows) + "\\explorer.exe";
+  std::string error;
+  if (!launcher_.StartCommandLine("\"" + explorer + "\" /select,\"" + file + "\"", &error))
+    throw std::runtime_error("Explorer cannot be started: " + error);
+}
 
 }  // namespace orlix

@@ -6,9 +6,13 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "app/component_details.h"
 #include "app/ui/form_win.h"
 #include "base/variant.h"
+#include "platform/process_launcher.h"
 #include "reportview/ui/report_view_window.h"
 
 namespace orlix {
@@ -23,17 +27,21 @@ enum MainControlId : int {
   kMainAbout,
   kMainLabel,
   kMainGrid,
+  // The grid's context menu.
+  kMainCopy = 110,
+  kMainCopyClsid,
+  kMainOpenFileLocation,
 };
 
 class frmMain : public Form {
  public:
   // Creates and shows a new main window (non-modal), its grid empty and Report disabled; null
-  // when it cannot be created.
-  static HWND Show();
+  // when it cannot be created. Open File Location starts Explorer through `launcher`.
+  static HWND Show(ProcessLauncher& launcher = LocalProcessLauncher());
 
  private:
   class Hourglass;
-  frmMain();
+  explicit frmMain(ProcessLauncher& launcher);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   void Form_Load();
@@ -46,8 +54,18 @@ class frmMain : public Form {
   void cmdReport_Click();
   void cmdAbout_Click();
   void cmdClose_Click();
+  void rvxReport_ContextMenu(POINT screen);
+  void rvxReport_KeyDown(unsigned key);
+  void mnuCopy_Click();
+  void mnuCopyClsid_Click();
+  void mnuOpenFileLocation_Click();
+  bool CanCopyClsid() const;
+  // The file of the one selected row, when it is there; empty otherwise.
+  std::string SelectedPresentFile() const;
 
+  ProcessLauncher& launcher_;
   std::shared_ptr<const VariantArray> mComponentData;
+  std::vector<ComponentDetails> mComponentDetails;  // one per row of mComponentData
   ReportView rvxReport;
   HWND lblReport = nullptr, cmdAbout = nullptr, cmdGenerateList = nullptr, cmdReport = nullptr, cmdClose = nullptr;
   HWND tooltip_ = nullptr;  // owned by this window: destroyed with it

@@ -336,6 +336,14 @@ struct ReportForm::State {
     ::SendMessageA(Styles(), LVM_DELETEALLITEMS, 0, 0);
     for (const auto& job : StyleCollection())
       if (job->ReportType == type) ShowStyleItem(*job);
+    // Save and View act on the selected row: a freshly filled list offers its first style.
+    if (::SendMessageA(Styles(), LVM_GETITEMCOUNT, 0, 0) > 0) {
+      LVITEMA first{};
+      first.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+      first.state = LVIS_SELECTED | LVIS_FOCUSED;
+      ::SendMessageA(Styles(), LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&first));
+      ::SendMessageA(Styles(), LVM_ENSUREVISIBLE, 0, FALSE);
+    }
   }
 
   LPARAM RowKeyParam(const std::string& key) {

@@ -1,8 +1,10 @@
 #include "reportview/ui/report_view_window.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <stdexcept>
 #include <vector>
@@ -91,7 +93,39 @@ int CALLBACK CompareItems(LPARAM first, LPARAM second, LPARAM context) {
   return result;
 }
 
+// Relative luminance and contrast ratio as the accessibility guidelines define them.
+double Luminance(COLORREF colour) {
+  const auto channel = [](int value) {
+    const double c = value / 255.0;
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(GetRValue(colour)) + 0.7152 * channel(GetGValue(colour)) + 0.0722 * channel(GetBValue(colour));
+}
+
+double Contrast(COLORREF a, COLORREF b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+bool HighContrast() {
+  HIGHCONTRASTA settings{};
+  settings.cbSize = sizeof settings;
+  return ::SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof settings, &settings, 0) &&
+         (settings.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
 }  // namespace
+
+AttentionColours CurrentAttentionColours() {
+  const COLORREF window = ::GetSysColor(COLOR_WINDOW);
+  COLORREF attention = ::GetSysColor(COLOR_GRAYTEXT);
+  if (!HighContrast()) {
+    // A dark red on light backgrounds, a light one on dark backgrounds.
+    const COLORREF darkRed = RGB(176, 0, 0), lightRed = RGB(255, 140, 140);
+    attention = Contrast(darkRed, window) >= Contrast(lightRed, window) ? darkRed : lightRed;
+  }
+  return AttentionColours{attention, window, window, attention};
+}
 
 struct ReportView::State {
   ReportView* owner = nullptr;
@@ -114,6 +148,14 @@ struct ReportView::State {
   bool sorted = false;
   // Per-cell tags, by row in list order and column; they follow their rows through every sort.
   std::vector<std::map<int, std::string>> tags;
+  // The data row of each item, in list order; follows the rows through every sort like the tags.
+  std::vector<int> dataRows;
+
+  ReportView::RowAttention attention;
+  std::function<void(unsigned)> keyHandler;
+  UniqueHwnd tipWindow;      // its owner, the top-level window, may have destroyed it first
+  int tipItem = -1;          // the item the tool tip last spoke of
+  std::string tipText;       // ANSI; read by the tool tip after the notification returns
 
   void Notify(const char* name) {
     if (changed) changed(name);
@@ -152,6 +194,7 @@ struct ReportView::State {
     keptData = Variant();
     ownWindow = parent == nullptr;
     window = guard.release();
+    if (attention.tip) MakeTipWindow();
   }
 
   void Layout() {
@@ -163,6 +206,7 @@ struct ReportView::State {
 
   void ResetRows() {
     tags.clear();
+    dataRows.clear();
   }
 
   // Orders the items by the text of column sortKey in sortOrder. Each item's lParam (the count
@@ -190,13 +234,17 @@ struct ReportView::State {
     }
     ::SendMessageA(listView, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&context), reinterpret_cast<LPARAM>(&CompareItems));
     std::vector<std::map<int, std::string>> sortedTags(static_cast<std::size_t>(count));
+    const bool rowsKnown = dataRows.size() == static_cast<std::size_t>(count);
+    std::vector<int> sortedRows(static_cast<std::size_t>(count), -1);
     for (int item = 0; item < count; ++item) {
       const LPARAM before = ItemParam(listView, item);
       if (before < 0 || before >= count) continue;
       SetItemParam(listView, item, params[static_cast<std::size_t>(before)]);
       sortedTags[static_cast<std::size_t>(item)] = std::move(tags[static_cast<std::size_t>(before)]);
+      if (rowsKnown) sortedRows[static_cast<std::size_t>(item)] = dataRows[static_cast<std::size_t>(before)];
     }
     tags = std::move(sortedTags);
+    if (rowsKnown) dataRows = std::move(sortedRows);
   }
 
   // Sorts by a column of dates written as text: each cell's text goes into its tag (in front of
@@ -241,6 +289,85 @@ struct ReportView::State {
     }
   }
 
+  int DataRowOfItem(int item) const {
+    return item >= 0 && static_cast<std::size_t>(item) < dataRows.size() ? dataRows[static_cast<std::size_t>(item)] : -1;
+  }
+
+  bool Marked(int item) const {
+    const int row = DataRowOfItem(item);
+    return row >= 0 && attention.marked && attention.marked(row);
+  }
+
+  // A marked row keeps its colour when selected: its selection bar takes the attention colour.
+  LRESULT lvwChildObjects_CustomDraw(NMLVCUSTOMDRAW& draw) {
+    if (!attention.marked) return CDRF_DODEFAULT;
+    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+    if (draw.nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
+    const int item = static_cast<int>(draw.nmcd.dwItemSpec);
+    if (!Marked(item)) return CDRF_DODEFAULT;
+    const AttentionColours colours = CurrentAttentionColours();
+    if (::SendMessageA(listView, LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_SELECTED) & LVIS_SELECTED) {
+      draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED);
+      draw.clrText = colours.selectedText;
+      draw.clrTextBk = colours.selectedBackground;
+    } else {
+      draw.clrText = colours.text;
+      draw.clrTextBk = colours.background;
+    }
+    return CDRF_NEWFONT;
+  }
+
+  // The tool tip over the list: the tip of the marked row under the mouse, none elsewhere.
+  void MakeTipWindow() {
+    if (tipWindow || !listView) return;
+    tipWindow.reset(::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
+                                      CodeModule(), nullptr));
+    if (!tipWindow) return;
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window;
+    tool.uId = reinterpret_cast<UINT_PTR>(listView);
+    tool.lpszText = LPSTR_TEXTCALLBACKA;
+    ::SendMessageA(tipWindow.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageA(tipWindow.get(), TTM_SETMAXTIPWIDTH, 0, 600);
+    ::SetWindowSubclass(listView, &State::ListViewSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
+  }
+
+  int ItemAt(POINT client) const {
+    LVHITTESTINFO hit{};
+    hit.pt = client;
+    return static_cast<int>(::SendMessageA(listView, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  }
+
+  void TipText(NMTTDISPINFOA& info) {
+    tipText.clear();
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    ::ScreenToClient(listView, &cursor);
+    tipItem = ItemAt(cursor);
+    const int row = DataRowOfItem(tipItem);
+    if (row >= 0 && attention.tip && Marked(tipItem)) tipText = Utf8ToAnsi(attention.tip(row));
+    info.lpszText = &tipText[0];
+  }
+
+  // A new row under the mouse takes down the tip of the last one, so that the next is asked for.
+  static LRESULT CALLBACK ListViewSubclass(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                           DWORD_PTR data) {
+    auto* self = reinterpret_cast<State*>(data);
+    if (message == WM_MOUSEMOVE && self->tipWindow) {
+      const int item = self->ItemAt(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      if (item != self->tipItem) {
+        self->tipItem = item;
+        ::SendMessageA(self->tipWindow.get(), TTM_POP, 0, 0);
+      }
+    } else if (message == WM_NCDESTROY) {
+      ::RemoveWindowSubclass(hwnd, &State::ListViewSubclass, 1);
+    }
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+  }
+
   void lvwChildObjects_ColumnClick(int column) {
     const std::string header = grid->ColumnHeader(column);
     if (ToUpperAscii(header).find("DATE") != std::string::npos) {
@@ -267,8 +394,22 @@ struct ReportView::State {
       case WM_SETFOCUS:
         if (listView) ::SetFocus(listView);
         return 0;
+      case WM_CONTEXTMENU:
+        // On its way to the host's menu: a row's tip would lie over it.
+        if (tipWindow) ::SendMessageA(tipWindow.get(), TTM_POP, 0, 0);
+        break;
       case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header->hwndFrom == listView && header->code == NM_CUSTOMDRAW)
+          return lvwChildObjects_CustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
+        if (header->hwndFrom == listView && header->code == LVN_KEYDOWN) {
+          if (keyHandler) keyHandler(reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey);
+          return 0;
+        }
+        if (tipWindow && header->hwndFrom == tipWindow.get() && header->code == TTN_GETDISPINFOA) {
+          TipText(*reinterpret_cast<NMTTDISPINFOA*>(lParam));
+          return 0;
+        }
         if (header->hwndFrom == listView && header->code == LVN_COLUMNCLICK) {
           try {
             lvwChildObjects_ColumnClick(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
@@ -288,6 +429,9 @@ struct ReportView::State {
         data.reset();
         grid.reset();
         tags.clear();
+        dataRows.clear();
+        if (!::IsWindow(tipWindow.get())) static_cast<void>(tipWindow.release());
+        tipWindow.reset();
         window = nullptr;
         listView = nullptr;
         break;
@@ -402,6 +546,8 @@ void ReportView::Generate() {
   s.EnsureWindow();
   s.ResetRows();
   s.data->Generate();
+  s.dataRows.resize(static_cast<std::size_t>(std::max(0, s.grid->ItemCount())));
+  for (std::size_t item = 0; item < s.dataRows.size(); ++item) s.dataRows[item] = static_cast<int>(item);
   // A sorted list keeps its order for new rows, as the list view's own sorting does.
   if (s.sorted) {
     WindowUpdateLock lock(s.listView);
@@ -453,5 +599,29 @@ void ReportView::WriteProperties(PropertyStore& store) const {
 }
 
 void ReportView::SetPropertyChangedHandler(PropertyChangedHandler handler) { state_->changed = std::move(handler); }
+
+int ReportView::DataRowOfItem(int item) const { return state_->DataRowOfItem(item); }
+
+std::vector<int> ReportView::SelectedDataRows() const {
+  std::vector<int> rows;
+  const HWND list = state_->listView;
+  if (!list) return rows;
+  for (int item = static_cast<int>(::SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+       item >= 0; item = static_cast<int>(::SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(item), LVNI_SELECTED))) {
+    const int row = state_->DataRowOfItem(item);
+    if (row >= 0) rows.push_back(row);
+  }
+  return rows;
+}
+
+void ReportView::SetRowAttention(RowAttention attention) {
+  State& s = *state_;
+  s.EnsureWindow();
+  s.attention = std::move(attention);
+  if (s.attention.tip) s.MakeTipWindow();
+  ::InvalidateRect(s.listView, nullptr, TRUE);
+}
+
+void ReportView::SetKeyHandler(std::function<void(unsigned key)> handler) { state_->keyHandler = std::move(handler); }
 
 }  // namespace orlix

@@ -6,13 +6,26 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/variant.h"
 #include "reportview/property_store.h"
 
 namespace orlix {
+
+// The colours of a row that needs attention: text on the list's background, and the selected
+// row's bar with its text. The same colour pair serves both ways round, so both read alike; in
+// high contrast, the scheme's own grey-text colour against its window colour.
+struct AttentionColours {
+  COLORREF text;
+  COLORREF background;
+  COLORREF selectedText;
+  COLORREF selectedBackground;
+};
+AttentionColours CurrentAttentionColours();
 
 class ReportView {
  public:
@@ -50,6 +63,21 @@ class ReportView {
   void ReadProperties(PropertyStore& store);  // values stored by the host; defaults when absent
   void WriteProperties(PropertyStore& store) const;
   void SetPropertyChangedHandler(PropertyChangedHandler handler);
+
+  // For a program that hosts the grid in its own window (not part of the published interface).
+  // The row of the data array that the list's item shows, following every sort; -1 for none.
+  int DataRowOfItem(int item) const;
+  // The data rows of the selected items, in list order.
+  std::vector<int> SelectedDataRows() const;
+  // Rows that need the user's attention, by data row: drawn in AttentionColours(), and `tip`
+  // (when it gives text) shown as the tool tip of the row under the mouse.
+  struct RowAttention {
+    std::function<bool(int row)> marked;
+    std::function<std::string(int row)> tip;
+  };
+  void SetRowAttention(RowAttention attention);
+  // Keys pressed in the list (virtual-key codes); the handler reads the modifier keys itself.
+  void SetKeyHandler(std::function<void(unsigned key)> handler);
 
  private:
   struct State;

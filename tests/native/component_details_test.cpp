@@ -219,11 +219,13 @@ TEST(ResolveServerFile, CommandLinesAndReferences) {
        FileState::kPresent},
       {"InprocServer32", "%NoSuchVariable%\\x.dll", RegistryView::k64, "%NoSuchVariable%\\x.dll", FileState::kUnknown},
       {"InprocServer32", "\\app.exe", RegistryView::k64, "C:\\app.exe", FileState::kPresent},
+      {"InprocServer32", "C:\\app", RegistryView::k64, "C:\\app.dll", FileState::kMissing},
       {"InprocServer32", "\\\\server\\share\\x.dll", RegistryView::k64, "\\\\server\\share\\x.dll", FileState::kUnknown},
       // WOW64 leaves drivers\etc where it is.
       {"InprocServer32", "%SystemRoot%\\System32\\drivers\\etc\\x.dll", RegistryView::k32,
        "C:\\windows\\System32\\drivers\\etc\\x.dll", FileState::kPresent},
       {"RemoteServerName", "server01", RegistryView::k64, "", FileState::kUnknown},
+      {"LocalServer32", "\"\" /x", RegistryView::k64, "", FileState::kUnknown},
       {"InprocServer32", "", RegistryView::k64, "", FileState::kUnknown},
   };
   for (const Case& c : cases) {

@@ -27,6 +27,12 @@ TEST(Split, CutsAtEverySeparatorAndKeepsEmptyPieces) {
   EXPECT_EQ(Split("a\r\n", "\r\n"), (std::vector<std::string>{"a", ""}));
 }
 
+TEST(SpreadsheetTsvLine, QuotesOnlyCellsWithTabsLineBreaksOrQuotes) {
+  EXPECT_EQ(SpreadsheetTsvLine({"C:\\x.dll", "", "a b"}, "\r\n"), "C:\\x.dll\t\ta b\r\n");
+  EXPECT_EQ(SpreadsheetTsvLine({"a\tb", "say \"hi\"", "1\n2", "3\r"}, "\n"),
+            "\"a\tb\"\t\"say \"\"hi\"\"\"\t\"1\n2\"\t\"3\r\"\n");
+}
+
 TEST(TrimSpaces, TrimsOnlyTheSpaceCharacter) { EXPECT_EQ(TrimSpaces(" \ta b\t "), "\ta b\t"); }
 
 TEST(KeyedCollection, KeysAreUniqueWithoutRegardToCaseAndOrderIsKept) {

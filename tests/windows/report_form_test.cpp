@@ -66,6 +66,10 @@ std::vector<std::string> Titles(HWND list) {
   return titles;
 }
 
+int SelectedRow(HWND list) {
+  return static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
 void SelectRow(HWND list, int row) {
   LVITEMA state{};
   state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
@@ -192,13 +196,17 @@ TEST_F(ReportFormTest, ListsTheStylesOfEachFormatOnceWithTheirDescriptions) {
                ASSERT_EQ(rtf.size(), 16u);
                EXPECT_EQ(rtf[0], "ClassicBlack");
                EXPECT_FALSE(CellText(list, 0, 1).empty());
+               EXPECT_EQ(SelectedRow(list), 0) << "Save and View work at once";
 
+               SelectRow(list, 5);
                SelectFormat(dialog, 2);
                ASSERT_EQ(RowCount(list), 1);
+               EXPECT_EQ(SelectedRow(list), 0);
                EXPECT_EQ(CellText(list, 0, 0), "Comma Delimited");
                EXPECT_EQ(CellText(list, 0, 1), "Comma-delimited output suitable for spreadsheet analysis");
 
                SelectFormat(dialog, 1);
+               EXPECT_EQ(SelectedRow(list), 0);
                const std::vector<std::string> html = Titles(list);
                EXPECT_EQ(html.size(), 16u);
                EXPECT_EQ(std::set<std::string>(html.begin(), html.end()).size(), 16u);

@@ -3,9 +3,13 @@
 // caption file, the resize limits and the keyboard; and the real program's start-up.
 #include <windows.h>
 #include <commctrl.h>
+#include <shlwapi.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -151,6 +155,44 @@ TEST_F(ShellWindows, AboutWindowShowsTheCaptionsAndTheProgramsOwnVersion) {
   EXPECT_EQ(client.bottom, TwipsToPixels(4080, WindowDpi(about)));
 }
 
+// Height that `label`'s text needs in its own font, wrapped at the label's width.
+int NeededHeight(HWND label) {
+  char text[512] = {};
+  ::GetWindowTextA(label, text, sizeof text);
+  RECT r{};
+  ::GetClientRect(label, &r);
+  UniqueHdc dc(::CreateCompatibleDC(nullptr));
+  SelectedObject font(dc.get(), reinterpret_cast<HGDIOBJ>(::SendMessageA(label, WM_GETFONT, 0, 0)));
+  ::DrawTextA(dc.get(), text, -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_LEFT);
+  return r.bottom - r.top;
+}
+
+TEST_F(ShellWindows, AboutLabelsShowTheirWholeTextAndNoneOverlapsAnotherAt96And144Dpi) {
+  const HWND about = frmAbout::Show();
+  ASSERT_NE(about, nullptr);
+  const int labels[] = {kAboutCompanyName, kAboutAppName, kAboutNote,    kAboutUrl,
+                        kAboutVersion,     kAboutNotice,  kAboutCompany, kAboutRights};
+  for (const int dpi : {96, 144}) {
+    // As when the window moves to a monitor of that DPI.
+    RECT outer{};
+    ::GetWindowRect(about, &outer);
+    ::SendMessageA(about, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&outer));
+    std::vector<RECT> placed;
+    for (const int id : labels) {
+      const HWND label = ::GetDlgItem(about, id);
+      const RECT r = ClientRectOf(label);
+      EXPECT_LE(NeededHeight(label), r.bottom - r.top) << "label " << id << " at " << dpi << " DPI: " << Text(label);
+      EXPECT_EQ(r.left, TwipsToPixels(4200, dpi)) << id;
+      for (std::size_t other = 0; other < placed.size(); ++other) {
+        RECT common{};
+        EXPECT_FALSE(::IntersectRect(&common, &r, &placed[other]))
+            << "labels " << labels[other] << " and " << id << " at " << dpi << " DPI";
+      }
+      placed.push_back(r);
+    }
+  }
+}
+
 TEST_F(ShellWindows, OkOpensAnEmptyMainWindowWithReportDisabled) {
   const HWND main = OpenMainWindow();
   ASSERT_NE(main, nullptr);
@@ -164,30 +206,37 @@ TEST_F(ShellWindows, OkOpensAnEmptyMainWindowWithReportDisabled) {
   EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(main, kMainGenerateList)));
 }
 
-// A registration made for the test in the class root (Wine shows HKLM\Software\Classes there).
+// A registration made for the test in the class root (Wine shows HKLM\Software\Classes there):
+// the ProgID's Clsid entry and, when `file` is given, the class with that in-process server.
 class TestRegistration {
  public:
-  explicit TestRegistration(const std::string& progId) : progId_(progId) {
-    HKEY key = nullptr;
-    path_ = "Software\\Classes\\" + progId + "\\Clsid";
-    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
-        ERROR_SUCCESS) {
-      UniqueHkey owned(key);
-      const std::string clsid = "{6F1D3A52-8C0B-4E27-9A4D-3B2C1E0F5A6D}";
-      ::RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(clsid.c_str()),
-                       static_cast<DWORD>(clsid.size() + 1));
-    }
+  explicit TestRegistration(const std::string& progId, const std::string& clsid = "{6F1D3A52-8C0B-4E27-9A4D-3B2C1E0F5A6D}",
+                            const std::string& file = "")
+      : progId_(progId), clsid_(clsid), withClass_(!file.empty()) {
+    SetDefault("Software\\Classes\\" + progId + "\\Clsid", clsid);
+    if (withClass_) SetDefault("Software\\Classes\\CLSID\\" + clsid + "\\InprocServer32", file);
   }
   ~TestRegistration() {
-    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, path_.c_str());
-    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, ("Software\\Classes\\" + progId_).c_str());
+    ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, ("Software\\Classes\\" + progId_).c_str());
+    if (withClass_) ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, ("Software\\Classes\\CLSID\\" + clsid_).c_str());
   }
   TestRegistration(const TestRegistration&) = delete;
   TestRegistration& operator=(const TestRegistration&) = delete;
 
  private:
+  static void SetDefault(const std::string& path, const std::string& value) {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+      return;
+    UniqueHkey owned(key);
+    ::RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                     static_cast<DWORD>(value.size() + 1));
+  }
+
   std::string progId_;
-  std::string path_;
+  std::string clsid_;
+  bool withClass_;
 };
 
 // The grid holds one row per row of a fresh scan, in scan order, each cell as the grid's intake
@@ -363,6 +412,227 @@ TEST_F(ShellWindows, KeyboardEnterGeneratesTabMovesOnEscClosesAndTheProgramEnds)
   PressKey(::GetFocus(), VK_ESCAPE);  // the cancel button: Close
   EXPECT_TRUE(Pump()) << "the last window closed: WM_QUIT";
   EXPECT_EQ(Form::OpenCount(), 0);
+}
+
+// --- the grid's diagnosis: missing files, the context menu, Copy, Open File Location ---
+
+// Records the command lines the window would start.
+class RecordingLauncher : public ProcessLauncher {
+ public:
+  bool StartCommandLine(const std::string& commandLine, std::string*) override {
+    started.push_back(commandLine);
+    return true;
+  }
+  bool OpenDocument(const std::string&, std::string*, std::string*) override { return false; }
+  std::vector<std::string> started;
+};
+
+void SelectOnly(HWND list, const std::vector<int>& items) {
+  LVITEMA state{};
+  state.stateMask = LVIS_SELECTED;
+  ::SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+  state.state = LVIS_SELECTED;
+  for (int item : items) ::SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&state));
+}
+
+std::string ClipboardText() {
+  std::string text;
+  if (!::OpenClipboard(nullptr)) return text;
+  if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* wide = static_cast<const wchar_t*>(::GlobalLock(data))) {
+      text = WideToUtf8(wide);
+      ::GlobalUnlock(data);
+    }
+  }
+  ::CloseClipboard();
+  return text;
+}
+
+// The share of `item`'s visible row, as the list draws it, that is of `colour`.
+double ShareOfColour(HWND list, int item, COLORREF colour) {
+  RECT client{};
+  ::GetClientRect(list, &client);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = client.right;
+  info.bmiHeader.biHeight = -client.bottom;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  UniqueHbitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  UniqueHdc dc(::CreateCompatibleDC(nullptr));
+  if (!bitmap || !dc) return -1;
+  SelectedObject drawing(dc.get(), bitmap.get());
+  ::SendMessageA(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT | PRF_ERASEBKGND);
+  ::GdiFlush();
+  RECT row{};
+  row.left = LVIR_BOUNDS;
+  ::SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&row));
+  RECT visible{};
+  if (!::IntersectRect(&visible, &row, &client)) return -1;
+  const auto* pixels = static_cast<const std::uint32_t*>(bits);
+  const std::uint32_t wanted = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+  int count = 0;
+  for (int y = visible.top; y < visible.bottom; ++y)
+    for (int x = visible.left; x < visible.right; ++x)
+      if ((pixels[y * client.right + x] & 0xFFFFFF) == wanted) ++count;
+  return static_cast<double>(count) / ((visible.right - visible.left) * (visible.bottom - visible.top));
+}
+
+double Luminance(COLORREF colour) {
+  const auto linear = [](int value) {
+    const double c = value / 255.0;
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(GetRValue(colour)) + 0.7152 * linear(GetGValue(colour)) + 0.0722 * linear(GetBValue(colour));
+}
+
+double ContrastRatio(COLORREF a, COLORREF b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The enabled state of each item of the context menu, read while the menu is open.
+std::vector<int> g_menuIds;
+std::vector<bool> g_menuEnabled;
+BOOL CALLBACK ReadOpenMenu(HWND window, LPARAM) {
+  char name[16] = {};
+  ::GetClassNameA(window, name, sizeof name);
+  if (lstrcmpA(name, "#32768") != 0) return TRUE;
+  const auto menu = reinterpret_cast<HMENU>(::SendMessageA(window, 0x01E1 /* MN_GETHMENU */, 0, 0));
+  if (!menu) return TRUE;
+  g_menuEnabled.clear();
+  for (int id : g_menuIds) {
+    const UINT state = ::GetMenuState(menu, static_cast<UINT>(id), MF_BYCOMMAND);
+    g_menuEnabled.push_back(state != static_cast<UINT>(-1) && (state & (MF_GRAYED | MF_DISABLED)) == 0);
+  }
+  return FALSE;
+}
+void CALLBACK ReadAndCloseMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+  ::EnumThreadWindows(::GetCurrentThreadId(), ReadOpenMenu, 0);
+  if (g_menuEnabled.empty()) return;
+  ::KillTimer(nullptr, timer);
+  ::EndMenu();
+}
+
+class GridDiagnosis : public ShellWindows {
+ protected:
+  void SetUp() override {
+    ShellWindows::SetUp();
+    const std::string tag = std::to_string(::GetCurrentProcessId());
+    missingProgId_ = "OrlixMissing" + tag + ".Widget";
+    presentProgId_ = "OrlixPresent" + tag + ".Widget";
+    char self[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+    presentFile_ = AnsiToUtf8(self);
+    missing_ = std::make_unique<TestRegistration>(missingProgId_, kMissingClsid, kMissingFile);
+    present_ = std::make_unique<TestRegistration>(presentProgId_, kPresentClsid, presentFile_);
+    main_ = frmMain::Show(launcher_);
+    ASSERT_NE(main_, nullptr);
+    Click(main_, kMainGenerateList);
+    list_ = GridList(main_);
+    missingItem_ = Find(missingProgId_);
+    presentItem_ = Find(presentProgId_);
+    ASSERT_GE(missingItem_, 0);
+    ASSERT_GE(presentItem_, 0);
+  }
+
+  int Find(const std::string& progId) {
+    LVFINDINFOA find{};
+    find.flags = LVFI_STRING;
+    find.psz = progId.c_str();
+    const int item = static_cast<int>(::SendMessageA(list_, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+    ::SendMessageA(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(item), FALSE);
+    return item;
+  }
+
+  static constexpr char kMissingClsid[] = "{0B7E5A21-6C3D-4F80-9E12-7A5B3C4D2E11}";
+  static constexpr char kPresentClsid[] = "{0B7E5A21-6C3D-4F80-9E12-7A5B3C4D2E12}";
+  static constexpr char kMissingFile[] = "C:\\orlix-nowhere\\widget.dll";
+  RecordingLauncher launcher_;
+  std::string missingProgId_, presentProgId_, presentFile_;
+  std::unique_ptr<TestRegistration> missing_, present_;
+  HWND main_ = nullptr, list_ = nullptr;
+  int missingItem_ = -1, presentItem_ = -1;
+};
+
+TEST_F(GridDiagnosis, AMissingFileRowIsDrawnInTheAttentionColoursAlsoWhenSelected) {
+  const AttentionColours colours = CurrentAttentionColours();
+  EXPECT_GE(ContrastRatio(colours.text, colours.background), 4.5);
+  EXPECT_GE(ContrastRatio(colours.selectedText, colours.selectedBackground), 4.5);
+  SelectOnly(list_, {});
+  EXPECT_GT(ShareOfColour(list_, missingItem_, colours.text), 0);
+  EXPECT_EQ(ShareOfColour(list_, presentItem_, colours.text), 0);
+
+  SelectOnly(list_, {missingItem_, presentItem_});
+  EXPECT_GT(ShareOfColour(list_, missingItem_, colours.selectedBackground), 0.5)
+      << "the selected missing row is a bar of the attention colour";
+  EXPECT_EQ(ShareOfColour(list_, presentItem_, colours.selectedBackground), 0) << "other rows select as usual";
+}
+
+TEST_F(GridDiagnosis, TheContextMenuEnablesWhatTheSelectionAllows) {
+  struct Case {
+    std::vector<int> selected;
+    bool copy, copyClsid, openLocation;
+  } const cases[] = {
+      {{}, false, false, false},
+      {{missingItem_}, true, true, false},
+      {{presentItem_}, true, true, true},
+      {{missingItem_, presentItem_}, true, true, false},
+  };
+  g_menuIds = {kMainCopy, kMainCopyClsid, kMainOpenFileLocation};
+  for (const Case& c : cases) {
+    SelectOnly(list_, c.selected);
+    g_menuEnabled.clear();
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, ReadAndCloseMenu);
+    RECT at{};
+    ::GetWindowRect(list_, &at);
+    // As the list view raises it after a right click: it travels up to the main window.
+    ::SendMessageA(list_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list_), MAKELPARAM(at.left + 20, at.top + 40));
+    ::KillTimer(nullptr, timer);
+    ASSERT_EQ(g_menuEnabled.size(), 3u) << "the menu did not open";
+    EXPECT_EQ(g_menuEnabled, (std::vector<bool>{c.copy, c.copyClsid, c.openLocation})) << c.selected.size() << " rows";
+  }
+}
+
+TEST_F(GridDiagnosis, CtrlCCopiesTheSelectedRowsWithTheHeaderAndCopyClsidTheirClsids) {
+  SelectOnly(list_, {missingItem_, presentItem_});
+  const std::vector<std::string> lines = {
+      "ProgID\tFile Path\tVersion\tAttribute\tCLSID",
+      missingProgId_ + "\t" + kMissingFile + "\t\t\t" + kMissingClsid,
+      presentProgId_ + "\t" + presentFile_ + "\t\t\t" + kPresentClsid,
+  };
+  // The rows come in list order.
+  const bool missingFirst = missingItem_ < presentItem_;
+  const std::string expected = lines[0] + "\r\n" + lines[missingFirst ? 1 : 2] + "\r\n" + lines[missingFirst ? 2 : 1] + "\r\n";
+
+  BYTE keys[256] = {};
+  ::GetKeyboardState(keys);
+  const BYTE control = keys[VK_CONTROL];
+  keys[VK_CONTROL] = 0x80;
+  ::SetKeyboardState(keys);
+  PressKey(list_, 'C');
+  Pump();
+  keys[VK_CONTROL] = control;
+  ::SetKeyboardState(keys);
+  EXPECT_EQ(ClipboardText(), expected);
+
+  ::SendMessageA(main_, WM_COMMAND, kMainCopyClsid, 0);
+  EXPECT_EQ(ClipboardText(), missingFirst ? std::string(kMissingClsid) + "\r\n" + kPresentClsid
+                                          : std::string(kPresentClsid) + "\r\n" + kMissingClsid);
+}
+
+TEST_F(GridDiagnosis, OpenFileLocationStartsExplorerWithThePresentFileSelected) {
+  SelectOnly(list_, {missingItem_});
+  ::SendMessageA(main_, WM_COMMAND, kMainOpenFileLocation, 0);
+  EXPECT_TRUE(launcher_.started.empty()) << "a missing file has no location to show";
+
+  SelectOnly(list_, {presentItem_});
+  ::SendMessageA(main_, WM_COMMAND, kMainOpenFileLocation, 0);
+  char windows[MAX_PATH] = {};
+  ::GetWindowsDirectoryA(windows, MAX_PATH);
+  ASSERT_EQ(launcher_.started.size(), 1u);
+  EXPECT_EQ(launcher_.started[0], "\"" + AnsiToUtf8(windows) + "\\explorer.exe\" /select,\"" + presentFile_ + "\"");
 }
 
 // --- the real program ---

@@ -8,6 +8,7 @@
 //   point CLASS TITLE|- ID      screen point at the centre of control ID: "X Y"
 //   enabled CLASS TITLE|- ID    "1" when the control is enabled, else "0"
 //   count CLASS TITLE|- ID      the number of rows of the list view inside control ID (or ID itself)
+//   row CLASS TITLE|- ID N      screen point in the first column of row N of that list view: "X Y"
 //   viewer EXT COMMAND          EXT (".rtf") opens with COMMAND; the previous type name is kept
 //   restore EXT                 EXT gets its previous type name back
 #include <windows.h>
@@ -16,6 +17,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+#include "platform/unique_handle_win.h"
 
 namespace {
 
@@ -80,6 +83,24 @@ std::string GetValue(const std::string& path, const char* name) {
   return value;
 }
 
+// The label rectangle of a row of another process's list view: the message's RECT has to live
+// in that process.
+bool RowRect(HWND list, int row, RECT* rect) {
+  DWORD processId = 0;
+  ::GetWindowThreadProcessId(list, &processId);
+  const orlix::UniqueKernelHandle process(
+      ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
+  if (!process) return false;
+  void* remote = ::VirtualAllocEx(process.get(), nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+  if (!remote) return false;
+  const RECT request{LVIR_LABEL, 0, 0, 0};
+  const bool done = ::WriteProcessMemory(process.get(), remote, &request, sizeof request, nullptr) &&
+                    ::SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote)) &&
+                    ::ReadProcessMemory(process.get(), remote, rect, sizeof *rect, nullptr);
+  ::VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
+  return done;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -96,15 +117,21 @@ int main(int argc, char** argv) {
     }
     return 1;
   }
-  if (command == "point" || command == "enabled" || command == "count") {
-    if (argc < 6) return 2;
+  if (command == "point" || command == "enabled" || command == "count" || command == "row") {
+    if (argc < 6 || (command == "row" && argc < 7)) return 2;
     const HWND window = FindTopLevel(argv[3], argv[4]);
     HWND control = window ? ::GetDlgItem(window, std::atoi(argv[5])) : nullptr;
     if (!control) return 1;
     if (command == "enabled") return Answer(out, ::IsWindowEnabled(control) ? "1" : "0") ? 0 : 1;
-    if (command == "count") {
+    if (command == "count" || command == "row")
       if (const HWND list = ::FindWindowExA(control, nullptr, WC_LISTVIEWA, nullptr)) control = list;
-      return Answer(out, std::to_string(::SendMessageA(control, LVM_GETITEMCOUNT, 0, 0))) ? 0 : 1;
+    if (command == "count") return Answer(out, std::to_string(::SendMessageA(control, LVM_GETITEMCOUNT, 0, 0))) ? 0 : 1;
+    if (command == "row") {
+      RECT row{};
+      if (!RowRect(control, std::atoi(argv[6]), &row)) return 1;
+      POINT at{row.left + 24, (row.top + row.bottom) / 2};
+      ::ClientToScreen(control, &at);
+      return Answer(out, std::to_string(at.x) + " " + std::to_string(at.y)) ? 0 : 1;
     }
     RECT r{};
     ::GetWindowRect(control, &r);

@@ -6,21 +6,10 @@
 #include "platform/unique_handle_win.h"
 
 namespace orlix {
-namespace {
-
-struct GlobalMemoryTraits {
-  using Handle = HGLOBAL;
-  static Handle Invalid() noexcept { return nullptr; }
-  static bool IsValid(Handle h) noexcept { return h != nullptr; }
-  static void Close(Handle h) noexcept { ::GlobalFree(h); }
-};
-
-}  // namespace
-
 bool SetClipboardText(HWND owner, const std::string& text) {
   const std::wstring wide = Utf8ToWide(text);
   const std::size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
-  BasicUniqueHandle<GlobalMemoryTraits> memory(::GlobalAlloc(GMEM_MOVEABLE, bytes));
+  UniqueHglobal memory(::GlobalAlloc(GMEM_MOVEABLE, bytes));
   if (!memory) return false;
   void* target = ::GlobalLock(memory.get());
   if (!target) return false;

@@ -88,6 +88,8 @@ using UniqueHimagelist = UniqueHandle<HIMAGELIST, ::ImageList_Destroy>;
 using UniqueHdc = UniqueHandle<HDC, ::DeleteDC>;  // memory device contexts (window DCs: WindowDc)
 using UniqueHwnd = UniqueHandle<HWND, ::DestroyWindow>;
 using UniqueHlocal = UniqueHandle<HLOCAL, ::LocalFree>;  // buffers the system allocates for the caller
+using UniqueHglobal = UniqueHandle<HGLOBAL, ::GlobalFree>;  // clipboard data until the clipboard takes it
+using UniqueHmenu = UniqueHandle<HMENU, ::DestroyMenu>;
 using UniqueBstr = UniqueHandle<BSTR, ::SysFreeString>;
 using UniqueSafeArray = UniqueHandle<SAFEARRAY*, ::SafeArrayDestroy>;
 

@@ -36,14 +36,6 @@ constexpr Placement kGridDesign{kMainGrid, 120, 480, 7215, 4215};
 constexpr Placement kAboutDesign{kMainAbout, 120, 4800, 375, 375};
 constexpr int kAboutImagePixels = 20;  // at 96 DPI
 
-struct MenuTraits {
-  using Handle = HMENU;
-  static Handle Invalid() noexcept { return nullptr; }
-  static bool IsValid(Handle h) noexcept { return h != nullptr; }
-  static void Close(Handle h) noexcept { ::DestroyMenu(h); }
-};
-using UniqueHmenu = BasicUniqueHandle<MenuTraits>;
-
 // Copied text: lines end as the clipboard's text does on Windows.
 constexpr char kCopiedLineEnd[] = "\r\n";
 

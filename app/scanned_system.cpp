@@ -107,15 +107,16 @@ constexpr char kWow64Node[] = "Wow6432Node\\";
 // registration, in both views.
 std::vector<std::string> DefiningKeys(RegistrySource& store) {
   std::vector<std::string> keys;
-  for (const std::string& view : {std::string(), std::string(kWow64Node)}) {
-    const std::vector<std::string> names = EnumSubKeyNames(store, store.Root(), view);
+  for (const std::string node : {"", "Wow6432Node"}) {
+    auto below = [&](const std::string& path) { return node.empty() ? path : node + "\\" + path; };
+    const std::vector<std::string> names = EnumSubKeyNames(store, store.Root(), node);
     for (std::size_t i = 1; i < names.size(); ++i) {
       if (EqualsNoCase(names[i], "Wow6432Node")) continue;
       if (EqualsNoCase(names[i], "CLSID")) {
-        const std::vector<std::string> classes = EnumSubKeyNames(store, store.Root(), view + "CLSID");
-        for (std::size_t c = 1; c < classes.size(); ++c) keys.push_back(view + "CLSID\\" + classes[c]);
-      } else if (ScopedRegKey(store, store.Root(), view + names[i] + "\\Clsid")) {
-        keys.push_back(view + names[i] + "\\Clsid");
+        const std::vector<std::string> classes = EnumSubKeyNames(store, store.Root(), below("CLSID"));
+        for (std::size_t c = 1; c < classes.size(); ++c) keys.push_back(below("CLSID\\" + classes[c]));
+      } else if (ScopedRegKey(store, store.Root(), below(names[i] + "\\Clsid"))) {
+        keys.push_back(below(names[i] + "\\Clsid"));
       }
     }
   }

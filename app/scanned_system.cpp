@@ -234,13 +234,23 @@ std::unique_ptr<ScannedSystem> OpenRegistryFileSystem(const std::string& path) {
   ClassRootChoice choice;
   choice.registryFile = path;
   OpenedClassRoot merged = OpenClassRoot(choice);
-  HiveValues values;
+  HiveValues values, machine, user;
   bool hive = false;
   try {
     const std::string bytes = ReadRegistryFileBytes(path);
     hive = bytes.compare(0, 23, "WINE REGISTRY Version 2") == 0;
-    if (hive) values = ReadWineHiveValues(bytes, {kEnvironmentKey, kWindowsKey, kWindowsNtKey, kProfileListKey,
-                                                 kUserEnvironmentKey, kVolatileEnvironmentKey});
+    if (hive) {
+      values = ReadWineHiveValues(bytes, {kEnvironmentKey, kWindowsKey, kWindowsNtKey, kProfileListKey,
+                                          kUserEnvironmentKey, kVolatileEnvironmentKey});
+    } else {
+      // An export may carry the machine's and the user's environment beside the classes.
+      std::vector<std::string> full;
+      for (const std::string& key : kMachineKeys) full.push_back("HKEY_LOCAL_MACHINE\\" + key);
+      for (const std::string& key : kUserKeys) full.push_back("HKEY_CURRENT_USER\\" + key);
+      HiveValues read = ReadRegistryExportValues(bytes, full);
+      for (const std::string& key : kMachineKeys) machine.keys[key] = std::move(read.keys["HKEY_LOCAL_MACHINE\\" + key]);
+      for (const std::string& key : kUserKeys) user.keys[key] = std::move(read.keys["HKEY_CURRENT_USER\\" + key]);
+    }
   } catch (const std::exception& e) {
     throw ClassRootError(e.what());
   }
@@ -252,8 +262,9 @@ std::unique_ptr<ScannedSystem> OpenRegistryFileSystem(const std::string& path) {
   FileSystemScan::Stores stores;
   (values.userHive ? stores.user : stores.machine) = whole;
   // Wine writes its Windows folder in lower case, Windows with a capital.
-  SystemFacts facts = FactsFrom(hive && !values.userHive ? &values : nullptr, hive && values.userHive ? &values : nullptr,
-                                twoViews, hive ? "C:\\windows" : "C:\\Windows");
+  SystemFacts facts = hive ? FactsFrom(values.userHive ? nullptr : &values, values.userHive ? &values : nullptr,
+                                      twoViews, "C:\\windows")
+                           : FactsFrom(&machine, &user, twoViews, "C:\\Windows");
   // An export comes from Windows, a hive from Wine: each keeps its 32-bit view its own way.
   return std::make_unique<FileSystemScan>(std::move(merged), std::move(facts),
                                           hive ? Wow64Layout::kWine : Wow64Layout::kWindows, std::make_unique<NoFiles>(),

@@ -1,8 +1,8 @@
 #include "app/scanned_system.h"
 
-#include <filesystem>
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <set>
 #include <system_error>
 #include <utility>

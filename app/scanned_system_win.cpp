@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <cwchar>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -98,7 +99,7 @@ SystemFacts LiveSystemFacts() {
   if (length > 0 && length <= MAX_PATH) facts.windowsFolder = WideToUtf8(folder);
   std::unique_ptr<wchar_t, decltype(&::FreeEnvironmentStringsW)> block(::GetEnvironmentStringsW(),
                                                                       &::FreeEnvironmentStringsW);
-  for (const wchar_t* entry = block.get(); entry != nullptr && *entry != L'\0'; entry += wcslen(entry) + 1) {
+  for (const wchar_t* entry = block.get(); entry != nullptr && *entry != L'\0'; entry += std::wcslen(entry) + 1) {
     const std::string text = WideToUtf8(entry);
     const std::size_t equals = text.find('=', 1);  // "=C:=C:\..." entries start with '='
     if (text.front() == '=' || equals == std::string::npos) continue;

@@ -61,6 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // What the component details read from the same bytes: values and keys of a hive outside its
   // class root, and a registered server path resolved (no files to look at).
   ReadWineHiveValues(bytes, {"Environment", "Software\\Classes\\CLSID"}, {"Software\\Classes\\a", bytes.substr(0, 16)});
+  ReadRegistryExportValues(bytes, {"HKEY_LOCAL_MACHINE\\Environment", "HKEY_CLASSES_ROOT\\CLSID"});
   struct NoFiles : FileProbe {
     FileState Probe(const std::string&) override { return FileState::kUnknown; }
   } noFiles;

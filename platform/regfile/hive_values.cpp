@@ -121,4 +121,63 @@ HiveValues ReadWineHiveValues(std::string_view bytes, const std::vector<std::str
   return result;
 }
 
+HiveValues ReadRegistryExportValues(std::string_view bytes, const std::vector<std::string>& keys) {
+  HiveValues result;
+  const bool utf16 = bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+                     static_cast<unsigned char>(bytes[1]) == 0xFE;
+  std::string text;
+  if (utf16) {
+    text = regfile::Utf16ToUtf8(regfile::BytesToUtf16(bytes.substr(2)));
+  } else {
+    text = regfile::IsValidUtf8(bytes) ? std::string(bytes) : regfile::Utf16ToUtf8(regfile::Cp1252ToUtf16(bytes));
+  }
+  const bool unicode = text.compare(0, 8, "REGEDIT4") != 0;  // version 5 stores hex(2) as UTF-16LE
+
+  regfile::LineReader reader(text);
+  std::string_view line;
+  std::string joined;
+  std::map<std::string, std::string>* current = nullptr;
+  while (reader.Next(&line)) {
+    // hex data continues on the next line after a backslash.
+    joined.assign(regfile::TrimLeft(line));
+    while (!joined.empty() && joined.back() == '\\' && reader.Next(&line)) {
+      joined.pop_back();
+      joined.append(regfile::TrimLeft(line));
+    }
+    const std::string_view s = joined;
+    if (s.empty()) continue;
+    if (s.front() == '[') {
+      current = nullptr;
+      const std::size_t end = s.rfind(']');
+      if (end == std::string_view::npos) continue;
+      const std::string_view path = s.substr(1, end - 1);
+      for (const std::string& key : keys) {
+        if (EqualsNoCase(path, key)) current = &result.keys[key];
+      }
+      continue;
+    }
+    if (current == nullptr || (s.front() != '"' && s.front() != '@')) continue;
+    std::string name;
+    std::size_t pos = 1;
+    if (s.front() == '"' && !Unescape(s, &pos, '"', &name)) continue;
+    if (pos >= s.size() || s[pos] != '=') continue;
+    const std::string_view data = s.substr(pos + 1);
+    std::string value;
+    if (!data.empty() && data.front() == '"') {
+      pos = 1;
+      if (!Unescape(data, &pos, '"', &value)) continue;
+    } else if (data.substr(0, 7) == "hex(2):") {
+      std::string raw, error;
+      if (!regfile::ParseHexBytes(data.substr(7), &raw, &error)) continue;
+      value = unicode ? regfile::Utf16ToUtf8(regfile::BytesToUtf16(raw))
+                      : regfile::Utf16ToUtf8(regfile::Cp1252ToUtf16(raw));
+      value.resize(value.find('\0') == std::string::npos ? value.size() : value.find('\0'));
+    } else {
+      continue;
+    }
+    (*current)[name] = std::move(value);
+  }
+  return result;
+}
+
 }  // namespace orlix

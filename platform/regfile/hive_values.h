@@ -28,4 +28,9 @@ struct HiveValues {
 HiveValues ReadWineHiveValues(std::string_view bytes, const std::vector<std::string>& keys,
                               const std::vector<std::string>& presence = {});
 
+// The string values of `keys` in a registry export ("REGEDIT4" in the ANSI code page or UTF-8,
+// "Windows Registry Editor Version 5.00" in UTF-16LE): `keys` are full paths
+// ("HKEY_LOCAL_MACHINE\\SYSTEM\\..."); quoted strings and hex(2) expandable strings are read.
+HiveValues ReadRegistryExportValues(std::string_view bytes, const std::vector<std::string>& keys);
+
 }  // namespace orlix

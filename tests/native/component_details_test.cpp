@@ -83,6 +83,7 @@ class DetailsPrefix : public ::testing::Test {
         // The 32-bit view's own registrations.
         {"Orlix.Present", "{0A000000-0000-0000-0000-000000000001}", "InprocServer32", "C:\\windows\\system32\\orlixpresent.dll", false, kWow64Root},
         {"Orlix.Expand", "{0A000000-0000-0000-0000-000000000003}", "InprocServer32", "%ProgramFiles%\\Orlix\\expand.dll", true, kWow64Root},
+        {"Orlix.Wow", "{0A000000-0000-0000-0000-00000000000D}", "InprocServer32", "C:\\windows\\system32\\orlixpresent.dll", false, kWow64Root},
     };
     const std::string environment =
         "[System\\\\CurrentControlSet\\\\Control\\\\Session Manager\\\\Environment] 1\n"
@@ -92,6 +93,7 @@ class DetailsPrefix : public ::testing::Test {
     const std::vector<ClassEntry> user = {
         {"Orlix.UserOnly", "{0A000000-0000-0000-0000-00000000000A}", "InprocServer32", "%USERPROFILE%\\orlix.dll", true},
         {"", "{0A000000-0000-0000-0000-00000000000B}", "InprocServer32", "C:\\users\\me\\hijack.dll"},
+        {"", "{0A000000-0000-0000-0000-00000000000D}", "InprocServer32", "C:\\users\\me\\hijack.dll", false, kWow64Root},
     };
     std::ofstream(dir_ / "user.reg") << HiveText("\\\\User\\\\S-1-5-21-0-0-0-1000", user,
                                                  "[Volatile Environment] 1\n\"USERPROFILE\"=\"C:\\\\users\\\\me\"\n\n");
@@ -138,6 +140,7 @@ TEST_F(DetailsPrefix, EveryCaseInBothViews) {
       // The 32-bit view: its own class registrations, its own system and Program Files folders.
       {"Orlix.Present", V::k32, "InprocServer32", "C:\\windows\\SysWOW64\\orlixpresent.dll", F::kMissing, S::kMachine},
       {"Orlix.Expand", V::k32, "InprocServer32", "C:\\Program Files (x86)\\Orlix\\expand.dll", F::kPresent, S::kMachine},
+      {"Orlix.Wow", V::k32, "InprocServer32", "C:\\users\\me\\hijack.dll", F::kPresent, S::kUserOverMachine},
   };
   const ComponentScan scan = ScanComponentsWithDetails(Prefix(), ViewChoice::kBoth);
   ASSERT_EQ(scan.details.size(), static_cast<std::size_t>(scan.data.UpperBound(1) + 1));
@@ -157,9 +160,9 @@ TEST_F(DetailsPrefix, EveryCaseInBothViews) {
     EXPECT_TRUE(found);
   }
   // The 32-bit view's rows come first, and they are its own.
-  ASSERT_GE(scan.details.size(), 2u);
-  EXPECT_EQ(scan.details[1].view, RegistryView::k32);
-  EXPECT_EQ(scan.details[2].view, RegistryView::k64);
+  ASSERT_GE(scan.details.size(), 4u);
+  EXPECT_EQ(scan.details[2].view, RegistryView::k32);
+  EXPECT_EQ(scan.details[3].view, RegistryView::k64);
   EXPECT_EQ(scan.details.back().view, RegistryView::k64);
 }
 
@@ -247,12 +250,19 @@ TEST(ComponentDetails, RegistryExportAlone) {
   const fs::path file = fs::temp_directory_path() / "orlix-details-export.reg";
   std::ofstream(file) << "REGEDIT4\r\n\r\n[HKEY_CLASSES_ROOT\\Orlix.Exported\\Clsid]\r\n@=\"{0C000000-0000-0000-0000-000000000001}\"\r\n\r\n"
                          "[HKEY_CLASSES_ROOT\\CLSID\\{0C000000-0000-0000-0000-000000000001}\\InprocServer32]\r\n"
-                         "@=\"%SystemRoot%\\\\System32\\\\exported.dll\"\r\n";
+                         "@=\"%SystemRoot%\\\\System32\\\\exported.dll\"\r\n\r\n"
+                         "[HKEY_CLASSES_ROOT\\Orlix.Tools\\Clsid]\r\n@=\"{0C000000-0000-0000-0000-000000000002}\"\r\n\r\n"
+                         "[HKEY_CLASSES_ROOT\\CLSID\\{0C000000-0000-0000-0000-000000000002}\\InprocServer32]\r\n"
+                         "@=\"%OrlixTools%\\\\tools.dll\"\r\n\r\n"
+                         // The system's own environment, written beside the classes ("D:\Tools").
+                         "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment]\r\n"
+                         "\"OrlixTools\"=hex(2):44,3a,5c,54,6f,\\\r\n  6f,6c,73,00\r\n";
   ClassRootChoice choice;
   choice.registryFile = file.string();
   const ComponentScan scan = ScanComponentsWithDetails(choice, ViewChoice::kBoth);
-  ASSERT_EQ(scan.details.size(), 1u);
+  ASSERT_EQ(scan.details.size(), 2u);
   EXPECT_EQ(scan.details[0].resolvedPath, "C:\\Windows\\System32\\exported.dll");
+  EXPECT_EQ(scan.details[1].resolvedPath, "D:\\Tools\\tools.dll");
   EXPECT_EQ(scan.details[0].file, FileState::kUnknown);
   EXPECT_EQ(scan.details[0].view, RegistryView::k32);
   EXPECT_THROW(ScanComponentsWithDetails(choice, ViewChoice::k64), ClassRootError);

@@ -116,7 +116,10 @@ constexpr std::size_t kScopeColumn = component_field::kCount + 4;
 
 TEST(ComponentDetailsLive, AgreeWithThePrefixFilesExceptWhereWineDoesNotMerge) {
   const char* prefix = std::getenv("WINEPREFIX");
-  if (prefix == nullptr || *prefix == '\0' || sizeof(void*) != 8) GTEST_SKIP() << "needs a 64-bit Wine prefix";
+  if (prefix == nullptr || *prefix == '\0') GTEST_SKIP() << "needs a Wine prefix (there are no registry files to read)";
+  BOOL wow64 = FALSE;
+  const bool twoViews = sizeof(void*) == 8 || (::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64);
+  const char* own = twoViews ? "64" : "32";
   std::string prefixPath = std::string("Z:") + prefix;
   for (char& c : prefixPath) c = c == '/' ? '\\' : c;
 
@@ -147,8 +150,8 @@ TEST(ComponentDetailsLive, AgreeWithThePrefixFilesExceptWhereWineDoesNotMerge) {
   reg.Class(HKEY_CURRENT_USER, k64, "", clsid + "08}", "InprocServer32", folder + "\\user.dll");
   reg.Class(HKEY_CURRENT_USER, k64, "OrlixLive.UserOnly", clsid + "09}", "InprocServer32", folder + "\\user.dll");
   // The 32-bit view's own registrations (Wow6432Node): its own Program Files folder.
-  reg.Class(HKEY_LOCAL_MACHINE, k32, "OrlixLive.Present", clsid + "01}", "InprocServer32", folder + "\\present.dll");
-  reg.Class(HKEY_LOCAL_MACHINE, k32, "OrlixLive.Expand", clsid + "03}", "InprocServer32", expand, REG_EXPAND_SZ);
+  if (twoViews) reg.Class(HKEY_LOCAL_MACHINE, k32, "OrlixLive.Present", clsid + "01}", "InprocServer32", folder + "\\present.dll");
+  if (twoViews) reg.Class(HKEY_LOCAL_MACHINE, k32, "OrlixLive.Expand", clsid + "03}", "InprocServer32", expand, REG_EXPAND_SZ);
   if (HasFatalFailure()) return;
 
   // wineserver writes the registry files lazily: wait until both hold this run's keys.
@@ -174,17 +177,19 @@ TEST(ComponentDetailsLive, AgreeWithThePrefixFilesExceptWhereWineDoesNotMerge) {
       {"OrlixLive.NoServer", "unknown"}, {"OrlixLive.Shadowed", "present"}, {"OrlixLive.UserOnly", "present"},
   };
   for (const auto& [progId, state] : states) {
-    ASSERT_TRUE(read.count({"64", progId})) << progId;
-    EXPECT_EQ(read.at({"64", progId})[kFileColumn], state) << progId;
+    ASSERT_TRUE(read.count({own, progId})) << progId;
+    EXPECT_EQ(read.at({own, progId})[kFileColumn], state) << progId;
   }
-  EXPECT_EQ(read.at({"32", "OrlixLive.Expand"})[kFileColumn], "missing");  // Program Files (x86)
-  EXPECT_EQ(read.at({"32", "OrlixLive.Present"})[kFileColumn], "present");
+  if (twoViews) {
+    EXPECT_EQ(read.at({"32", "OrlixLive.Expand"})[kFileColumn], "missing");  // Program Files (x86)
+    EXPECT_EQ(read.at({"32", "OrlixLive.Present"})[kFileColumn], "present");
+  }
 
   // Where Wine's class root differs: not listed, and not shadowed (the scope still says so).
-  EXPECT_EQ(read.at({"64", "OrlixLive.UserOnly"})[kScopeColumn], "user");
-  EXPECT_FALSE(live.count({"64", "OrlixLive.UserOnly"}));
-  const auto& shadowedLive = live.at({"64", "OrlixLive.Shadowed"});
-  const auto& shadowedRead = read.at({"64", "OrlixLive.Shadowed"});
+  EXPECT_EQ(read.at({own, "OrlixLive.UserOnly"})[kScopeColumn], "user");
+  EXPECT_FALSE(live.count({own, "OrlixLive.UserOnly"}));
+  const auto& shadowedLive = live.at({own, "OrlixLive.Shadowed"});
+  const auto& shadowedRead = read.at({own, "OrlixLive.Shadowed"});
   EXPECT_EQ(shadowedRead[kFilePathColumn], folder + "\\user.dll");
   EXPECT_EQ(shadowedLive[kFilePathColumn], folder + "\\present.dll");
   EXPECT_EQ(shadowedLive[kScopeColumn], "user-over-machine");

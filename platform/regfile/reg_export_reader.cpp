@@ -50,14 +50,15 @@ std::string Utf16LeToUtf8(const std::string& file, std::string_view bytes) {
   return out;
 }
 
-// The export as UTF-8 text, kept by the builder.
-std::string_view Decode(const std::string& file, std::string bytes, TextStore* store) {
-  std::string_view view = bytes;
+// The export as UTF-8 text: the bytes themselves, or their conversion in their place.
+std::string_view Decode(const std::string& file, std::string* bytes) {
+  std::string_view view = *bytes;
   if (view.size() >= 2 && static_cast<unsigned char>(view[0]) == 0xFE && static_cast<unsigned char>(view[1]) == 0xFF) {
     throw RegistryFileError(file, 0, "UTF-16 big-endian text is not supported; save the export as UTF-16LE");
   }
   if (view.size() >= 2 && static_cast<unsigned char>(view[0]) == 0xFF && static_cast<unsigned char>(view[1]) == 0xFE) {
-    return store->Keep(Utf16LeToUtf8(file, view.substr(2)));
+    *bytes = Utf16LeToUtf8(file, view.substr(2));
+    return *bytes;
   }
   const std::size_t bom = view.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
   view.remove_prefix(bom);
@@ -66,8 +67,11 @@ std::string_view Decode(const std::string& file, std::string bytes, TextStore* s
     throw RegistryFileError(file, LineOfOffset(view, nul), "binary data (a NUL byte) in the text");
   }
   // ANSI exports that are not valid UTF-8 are read as Windows-1252.
-  if (!IsValidUtf8(view)) return store->Keep(Cp1252ToUtf8(view));
-  return store->Keep(std::move(bytes)).substr(bom);
+  if (!IsValidUtf8(view)) {
+    *bytes = Cp1252ToUtf8(view);
+    return *bytes;
+  }
+  return view;
 }
 
 // Where a key path of the export lands in the class root.
@@ -75,12 +79,14 @@ struct Target {
   Layer layer = Layer::kMachine;
   bool bothLayers = false;  // HKEY_CLASSES_ROOT: deletions reach the user's classes too
   std::vector<std::string_view> path;
+  std::vector<std::string_view> parts;  // all of the key path's components, reused line by line
 };
 
 enum class Mapped { kClassRoot, kElsewhere, kUnknownRoot, kNameTooLong };
 
 Mapped MapKeyPath(std::string_view text, Target* target) {
-  std::vector<std::string_view> parts;
+  std::vector<std::string_view>& parts = target->parts;
+  parts.clear();
   std::size_t start = 0;
   while (true) {
     const std::size_t end = text.find('\\', start);
@@ -208,10 +214,10 @@ class ExportParser {
       bool escaped = false;
       if (!ScanExportString(s, &pos, &escaped, &error)) return SkipValue(line, error, s, reader);
       if (escaped) {
-        std::string decoded;
+        nameScratch_.clear();
         std::size_t at = 1;
-        ParseExportString(s, &at, &decoded, &error);
-        name = builder_->text().Copy(decoded);
+        ParseExportString(s, &at, &nameScratch_, &error);
+        name = nameScratch_;
       } else {
         name = s.substr(1, pos - 2);
       }
@@ -224,7 +230,6 @@ class ExportParser {
 
     // Hex data may continue over following lines, each ending in a backslash.
     std::string_view body = data;
-    bool inPlace = true;  // body points into the kept text
     if (StartsWithNoCase(data, "hex")) {
       body = TrimRight(data);
       if (!body.empty() && body.back() == '\\') {
@@ -233,7 +238,6 @@ class ExportParser {
           return;
         }
         body = joined_;
-        inPlace = false;
       }
     }
     if (state_ == State::kElsewhere || state_ == State::kSkipped) return;
@@ -257,7 +261,6 @@ class ExportParser {
       Skip(line, error);
       return;
     }
-    if (!inPlace) value.raw = builder_->text().Copy(value.raw);
     builder_->SetValue(node_, value);
   }
 
@@ -312,7 +315,8 @@ class ExportParser {
       value->type = reg_type::kDword;
       const char bytes[4] = {static_cast<char>(number & 0xFF), static_cast<char>((number >> 8) & 0xFF),
                              static_cast<char>((number >> 16) & 0xFF), static_cast<char>(number >> 24)};
-      value->raw = builder_->text().Copy(std::string_view(bytes, 4));
+      dword_.assign(bytes, 4);
+      value->raw = std::string_view(dword_);
       value->form = ValueForm::kBytes;
       return true;
     }
@@ -358,7 +362,10 @@ class ExportParser {
   State state_ = State::kNone;
   Target target_;
   RegTreeBuilder::Node node_ = RegTreeBuilder::kNone;
+  // Text that names and values point into until the builder has copied them.
   std::string joined_;
+  std::string nameScratch_;
+  std::string dword_;
   std::string scratch_;
 };
 
@@ -378,7 +385,7 @@ bool LooksLikeRegistryExport(std::string_view bytes) {
 
 void ReadRegistryExport(const std::string& file, std::string bytes, RegTreeBuilder* builder,
                         Diagnostics* diagnostics) {
-  const std::string_view text = Decode(file, std::move(bytes), &builder->text());
+  const std::string_view text = Decode(file, &bytes);
   ExportParser(file, builder, diagnostics).Run(text);
 }
 

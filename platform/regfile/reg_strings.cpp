@@ -68,6 +68,12 @@ bool ParseWineString(std::string_view s, std::size_t* pos, char end, std::u16str
 // An escape's digits are never `end`, so skipping the escaped character finds the same end.
 bool ScanWineString(std::string_view s, std::size_t* pos, char end, bool* escaped, std::string* error) {
   *escaped = false;
+  // Most texts hold no escape: find the end, then make sure.
+  const std::size_t close = s.find(end, *pos);
+  if (close != std::string_view::npos && s.substr(*pos, close - *pos).find('\\') == std::string_view::npos) {
+    *pos = close + 1;
+    return true;
+  }
   for (std::size_t i = *pos; i < s.size(); ++i) {
     const char c = s[i];
     if (c == end) {
@@ -115,6 +121,11 @@ bool ParseExportString(std::string_view s, std::size_t* pos, std::string* out, s
 
 bool ScanExportString(std::string_view s, std::size_t* pos, bool* escaped, std::string* error) {
   *escaped = false;
+  const std::size_t close = s.find('"', *pos);
+  if (close != std::string_view::npos && s.substr(*pos, close - *pos).find('\\') == std::string_view::npos) {
+    *pos = close + 1;
+    return true;
+  }
   std::size_t i = *pos;
   while (i < s.size()) {
     const char c = s[i];

@@ -108,11 +108,6 @@ class NameIndex {
 
 // --- text ----------------------------------------------------------------------------------
 
-std::string_view TextStore::Keep(std::string text) {
-  texts_.push_back(std::move(text));
-  return texts_.back();
-}
-
 std::string_view TextStore::Copy(std::string_view text) {
   if (text.empty()) return {};
   if (text.size() > kChunkSize / 4) {
@@ -199,17 +194,20 @@ int CompareFolded(std::string_view a, std::string_view b, KeyFold fold) {
   const unsigned char* ascii = AsciiFold(fold);
   const std::size_t n = std::min(a.size(), b.size());
   std::size_t i = 0;
-  // Equal ASCII bytes fold equal: skip the common prefix eight bytes at a time.
-  for (std::uint64_t wa = 0, wb = 0; i + sizeof wa <= n; i += sizeof wa) {
-    std::memcpy(&wa, a.data() + i, sizeof wa);
-    std::memcpy(&wb, b.data() + i, sizeof wb);
-    if (wa != wb || (wa & 0x8080808080808080ull)) break;
-  }
-  for (; i < n; ++i) {
+  while (true) {
+    // Equal ASCII bytes fold equal: skip them, eight at a time where possible.
+    for (std::uint64_t wa = 0, wb = 0; i + sizeof wa <= n; i += sizeof wa) {
+      std::memcpy(&wa, a.data() + i, sizeof wa);
+      std::memcpy(&wb, b.data() + i, sizeof wb);
+      if (wa != wb || (wa & 0x8080808080808080ull)) break;
+    }
+    while (i < n && a[i] == b[i] && static_cast<unsigned char>(a[i]) < 0x80) ++i;
+    if (i == n) break;
     const auto ca = static_cast<unsigned char>(a[i]);
     const auto cb = static_cast<unsigned char>(b[i]);
     if ((ca | cb) >= 0x80) break;
     if (ascii[ca] != ascii[cb]) return ascii[ca] < ascii[cb] ? -1 : 1;
+    ++i;
   }
   if (i == n) {
     if (a.size() == b.size()) return 0;
@@ -234,10 +232,10 @@ std::string StoredBytes(const ValueData& value, AnsiCodePage page) {
   std::string error;
   switch (value.form) {
     case ValueForm::kBytes:
-      return std::string(value.raw);
+      return std::string(value.raw.view());
     case ValueForm::kWineString: {
       std::u16string text;
-      std::string quoted(value.raw);
+      std::string quoted(value.raw.view());
       quoted.push_back('"');
       std::size_t pos = 0;
       ParseWineString(quoted, &pos, '"', &text, &error);
@@ -246,7 +244,7 @@ std::string StoredBytes(const ValueData& value, AnsiCodePage page) {
     }
     case ValueForm::kExportString: {
       std::string text;
-      std::string quoted(value.raw);
+      std::string quoted(value.raw.view());
       quoted.push_back('"');
       std::size_t pos = 0;
       ParseExportString(quoted, &pos, &text, &error);
@@ -258,6 +256,8 @@ std::string StoredBytes(const ValueData& value, AnsiCodePage page) {
     case ValueForm::kHexAnsi:
       ParseHexBytes(value.raw, &bytes, &error);
       return Utf16ToBytes(AnsiToUtf16(bytes, page));
+    case ValueForm::kDeleted:
+      break;
   }
   return bytes;
 }
@@ -265,18 +265,18 @@ std::string StoredBytes(const ValueData& value, AnsiCodePage page) {
 void DecodeValue(const ValueData& value, AnsiCodePage page, std::string* data, std::uint32_t* narrowSize) {
   const bool text = value.form == ValueForm::kWineString || value.form == ValueForm::kExportString;
   if (text && IsStringType(value.type) && IsAscii(value.raw) &&
-      value.raw.find('\\') == std::string_view::npos) {
+      value.raw.view().find('\\') == std::string_view::npos) {
     // Plain ASCII text reads the same in every code page: the text and its terminator.
     *narrowSize = static_cast<std::uint32_t>(value.raw.size() + 1);
     if (data) {
-      data->assign(value.raw);
+      data->assign(value.raw.view());
       data->push_back('\0');
     }
     return;
   }
   if (value.form == ValueForm::kBytes && !IsStringType(value.type)) {
     *narrowSize = static_cast<std::uint32_t>(value.raw.size());
-    if (data) data->assign(value.raw);
+    if (data) data->assign(value.raw.view());
     return;
   }
   const std::string bytes = StoredBytes(value, page);
@@ -314,9 +314,9 @@ const ValueData* RegTree::FindValue(std::uint32_t key, std::string_view name) co
 }
 
 std::string RegTree::NarrowName(const Key& key, std::size_t* ansiLength) const {
-  if (key.ascii) {
+  if (IsAscii(key.name)) {
     *ansiLength = key.name.size();
-    return std::string(key.name);
+    return std::string(key.name.view());
   }
   const std::string ansi = Utf16ToAnsi(NameToUtf16(key.name), codePage);
   *ansiLength = ansi.size();
@@ -326,8 +326,7 @@ std::string RegTree::NarrowName(const Key& key, std::size_t* ansiLength) const {
 // --- builder -------------------------------------------------------------------------------
 
 struct RegTreeBuilder::Indexes {
-  NameIndex keys;
-  NameIndex values;
+  NameIndex keys;  // subkeys by (parent, folded name)
 };
 
 RegTreeBuilder::RegTreeBuilder(KeyFold fold, AnsiCodePage codePage)
@@ -336,7 +335,6 @@ RegTreeBuilder::RegTreeBuilder(KeyFold fold, AnsiCodePage codePage)
   nodes_.push_back(BuildNode());
   indexes_ = std::make_unique<Indexes>();
   indexes_->keys.Reset(1024);
-  indexes_->values.Reset(1024);
 }
 
 RegTreeBuilder::~RegTreeBuilder() = default;
@@ -361,7 +359,7 @@ RegTreeBuilder::Node RegTreeBuilder::AddChild(Node parent, std::string_view name
   if (found != NameIndex::kEmpty && !nodes_[found].deleted) return found;
   const auto node = static_cast<Node>(nodes_.size());
   BuildNode n;
-  n.name = name;
+  n.name = text_->Copy(name);
   n.parent = parent;
   n.nextSibling = nodes_[parent].firstChild;
   nodes_.push_back(n);
@@ -394,7 +392,7 @@ RegTreeBuilder::Node RegTreeBuilder::CreateKey(Layer layer, const std::vector<st
   for (; i < path.size(); ++i) {
     if (path[i].empty()) continue;
     node = AddChild(node, path[i]);
-    cachedPath_.push_back(path[i]);
+    cachedPath_.push_back(nodes_[node].name);
     cachedNodes_.push_back(node);
   }
   return node;
@@ -418,41 +416,28 @@ void RegTreeBuilder::DeleteKey(Layer layer, const std::vector<std::string_view>&
   nodes_[node].deleted = true;
 }
 
+// A key's values are a list of settings and deletions, newest first; Freeze keeps the newest
+// of each name, so that no value needs finding while a file loads.
 void RegTreeBuilder::SetValue(Node key, const ValueData& value) {
-  const std::uint32_t hash = HashFolded(key, value.name, fold_);
-  NameIndex& index = indexes_->values;
-  const std::size_t slot = index.Find(hash, [&](std::uint32_t e) {
-    return valueOwner_[e] == key && CompareFolded(values_[e].name, value.name, fold_) == 0;
-  });
-  const std::uint32_t found = index.At(slot);
-  if (found != NameIndex::kEmpty && !valueDeleted_[found]) {
-    values_[found] = value;
-    return;
-  }
-  const auto entry = static_cast<std::uint32_t>(values_.size());
-  values_.push_back(value);
-  valueOwner_.push_back(key);
-  valueDeleted_.push_back(false);
+  ValueData kept = value;
+  kept.name = text_->Copy(value.name);
+  kept.raw = text_->Copy(value.raw);
+  values_.push_back(kept);
   nextValue_.push_back(nodes_[key].firstValue);
-  nodes_[key].firstValue = entry;
-  index.Put(slot, hash, entry);
+  nodes_[key].firstValue = static_cast<std::uint32_t>(values_.size() - 1);
 }
 
 void RegTreeBuilder::DeleteValue(Node key, std::string_view name) {
-  const std::uint32_t hash = HashFolded(key, name, fold_);
-  const NameIndex& index = indexes_->values;
-  const std::uint32_t found = index.At(index.Find(hash, [&](std::uint32_t e) {
-    return valueOwner_[e] == key && CompareFolded(values_[e].name, name, fold_) == 0;
-  }));
-  if (found != NameIndex::kEmpty) valueDeleted_[found] = true;
+  ValueData deletion;
+  deletion.name = name;
+  deletion.form = ValueForm::kDeleted;
+  SetValue(key, deletion);
 }
 
 void RegTreeBuilder::MarkLink(Node key) { nodes_[key].link = true; }
 
 std::shared_ptr<const RegTree> RegTreeBuilder::Freeze() {
   indexes_->keys.Release();
-  indexes_->values.Release();
-  valueOwner_.clear();
 
   auto tree = std::make_shared<RegTree>();
   tree->fold = fold_;
@@ -461,11 +446,18 @@ std::shared_ptr<const RegTree> RegTreeBuilder::Freeze() {
   const KeyFold fold = fold_;
   auto less = [fold](std::string_view a, std::string_view b) { return CompareFolded(a, b, fold) < 0; };
 
-  // The live values of a node, by folded name.
+  // The values of a node by folded name: of each name the newest setting, unless a deletion.
+  std::vector<std::uint32_t> settings;
   auto valuesOf = [&](Node node, std::vector<std::uint32_t>* out) {
     if (node == kNone) return;
-    for (std::uint32_t v = nodes_[node].firstValue; v != kNone; v = nextValue_[v]) {
-      if (!valueDeleted_[v]) out->push_back(v);
+    settings.clear();
+    for (std::uint32_t v = nodes_[node].firstValue; v != kNone; v = nextValue_[v]) settings.push_back(v);
+    std::stable_sort(settings.begin(), settings.end(),
+                     [&](std::uint32_t a, std::uint32_t b) { return less(values_[a].name, values_[b].name); });
+    for (std::size_t i = 0; i < settings.size(); ++i) {
+      const std::uint32_t newest = settings[i];
+      while (i + 1 < settings.size() && CompareFolded(values_[settings[i + 1]].name, values_[newest].name, fold) == 0) ++i;
+      if (values_[newest].form != ValueForm::kDeleted) out->push_back(newest);
     }
   };
   auto childrenOf = [&](Node node, std::vector<Node>* out) {
@@ -493,9 +485,6 @@ std::shared_ptr<const RegTree> RegTreeBuilder::Freeze() {
     userValues.clear();
     valuesOf(machine, &machineValues);
     valuesOf(user, &userValues);
-    auto byName = [&](std::uint32_t a, std::uint32_t b) { return less(values_[a].name, values_[b].name); };
-    std::sort(machineValues.begin(), machineValues.end(), byName);
-    std::sort(userValues.begin(), userValues.end(), byName);
     const auto firstValue = static_cast<std::uint32_t>(tree->valueOrder.size());
     {
       // The user's classes win.
@@ -528,10 +517,11 @@ std::shared_ptr<const RegTree> RegTreeBuilder::Freeze() {
     if (isLink) {
       const Node source = user != kNone ? user : machine;
       for (std::uint32_t v = nodes_[source].firstValue; v != kNone; v = nextValue_[v]) {
-        if (!valueDeleted_[v] && CompareFolded(values_[v].name, "SymbolicLinkValue", fold) == 0) {
+        if (CompareFolded(values_[v].name, "SymbolicLinkValue", fold) != 0) continue;
+        if (values_[v].form != ValueForm::kDeleted) {
           links.emplace_back(static_cast<std::uint32_t>(at), BytesToUtf16(StoredBytes(values_[v], codePage_)));
-          break;
         }
+        break;
       }
     }
 
@@ -549,7 +539,6 @@ std::shared_ptr<const RegTree> RegTreeBuilder::Freeze() {
     auto add = [&](Node m, Node u) {
       RegTree::Key child;
       child.name = nodes_[u != kNone ? u : m].name;
-      child.ascii = IsAscii(child.name);
       tree->keys.push_back(child);
       sources.emplace_back(m, u);
     };

@@ -2,9 +2,10 @@
 // layer (machine and user classes), frozen into an immutable, index-based tree in which the
 // user's classes are merged over the machine's.
 //
-// Names and value data are views into the files' own text, kept once by the tree's TextStore;
-// only names written with escapes and joined continuation lines are copied. Value data stays as
-// written until a caller asks for it (DecodeValue), so loading a file costs one pass over it.
+// Names and value data are kept as written, copied out of the file's text into one store as the
+// file is read, so the tree holds no more of a file than the keys and values of its class root.
+// Value data stays as written until a caller asks for it (DecodeValue), so loading a file costs
+// one pass over it.
 // Names are held as UTF-8, generalised to carry unpaired surrogates (which escapes in Wine's
 // files can produce) as their three-byte forms, so that every UTF-16 name survives unchanged.
 #pragma once
@@ -22,12 +23,10 @@ namespace orlix::regfile {
 
 enum class Layer { kMachine, kUser };
 
-// Owns the text that names and values point into: whole files, and small pieces copied aside.
+// Owns the text that names and values point into, copied in one piece after another.
 class TextStore {
  public:
-  // Keeps a whole text; the view stays valid for the store's lifetime.
-  std::string_view Keep(std::string text);
-  // Copies a small piece of text aside.
+  // The view stays valid for the store's lifetime.
   std::string_view Copy(std::string_view text);
 
  private:
@@ -61,6 +60,23 @@ class ChunkedVector {
   std::size_t size_ = 0;
 };
 
+// A view of text that a TextStore keeps, packed into a pointer and a 32-bit size: a tree holds
+// one or two for each of its hundreds of thousands of keys and values.
+#pragma pack(push, 4)
+class ShortText {
+ public:
+  ShortText() = default;
+  ShortText(std::string_view text) : data_(text.data()), size_(static_cast<std::uint32_t>(text.size())) {}
+  operator std::string_view() const { return view(); }
+  std::string_view view() const { return {data_, size_}; }
+  std::size_t size() const { return size_; }
+
+ private:
+  const char* data_ = nullptr;
+  std::uint32_t size_ = 0;
+};
+#pragma pack(pop)
+
 // How a value's data is written; it is decoded only when asked for.
 enum class ValueForm : std::uint8_t {
   kBytes,         // the stored bytes themselves
@@ -68,11 +84,12 @@ enum class ValueForm : std::uint8_t {
   kExportString,  // the text between the quotes of an export string, with the export's escapes
   kHex,           // a list of hex bytes: the stored bytes
   kHexAnsi,       // a list of hex bytes holding ANSI text (REGEDIT4 string types)
+  kDeleted,       // while building: the value of this name was deleted
 };
 
 struct ValueData {
-  std::string_view name;
-  std::string_view raw;
+  ShortText name;
+  ShortText raw;
   std::uint32_t type = 0;
   ValueForm form = ValueForm::kBytes;
 };
@@ -95,13 +112,12 @@ std::u16string NameToUtf16(std::string_view name);
 // by folded name: the enumeration order, and binary-searchable.
 struct RegTree {
   struct Key {
-    std::string_view name;  // as written in the file
+    ShortText name;  // as written in the file
     std::uint32_t firstChild = 0;
     std::uint32_t childCount = 0;
     std::uint32_t firstValue = 0;  // into valueOrder
     std::uint32_t valueCount = 0;
     std::int32_t linkTarget = -1;  // a symbolic link resolved inside the class root
-    bool ascii = true;             // the name is ASCII, so the narrow API sees it as it is
   };
 
   KeyFold fold = KeyFold::kLower;
@@ -130,10 +146,9 @@ class RegTreeBuilder {
 
   KeyFold fold() const { return fold_; }
   AnsiCodePage codePage() const { return codePage_; }
-  TextStore& text() { return *text_; }
 
   // The key at path (components, empty ones ignored) under the layer's class root, created with
-  // its parents when missing.
+  // its parents when missing. The builder copies the names and values it keeps.
   Node CreateKey(Layer layer, const std::vector<std::string_view>& path);
   // The key at path under the layer's class root, or kNone.
   Node FindKey(Layer layer, const std::vector<std::string_view>& path) const;
@@ -141,6 +156,7 @@ class RegTreeBuilder {
   void DeleteKey(Layer layer, const std::vector<std::string_view>& path);
   // Sets a value, replacing one of the same folded name.
   void SetValue(Node key, const ValueData& value);
+  // Removes a value; a missing value is no error.
   void DeleteValue(Node key, std::string_view name);
   // Marks a key as a symbolic link; its target is its "SymbolicLinkValue" value.
   void MarkLink(Node key);
@@ -149,7 +165,7 @@ class RegTreeBuilder {
 
  private:
   struct BuildNode {
-    std::string_view name;
+    ShortText name;
     std::uint32_t parent = kNone;
     std::uint32_t firstChild = kNone;
     std::uint32_t nextSibling = kNone;
@@ -168,11 +184,9 @@ class RegTreeBuilder {
   AnsiCodePage codePage_;
   std::shared_ptr<TextStore> text_;
   ChunkedVector<BuildNode> nodes_;  // nodes_[0], nodes_[1]: the machine's and the user's class roots
-  std::unique_ptr<Indexes> indexes_;  // subkeys by (parent, folded name), values by (key, folded name)
+  std::unique_ptr<Indexes> indexes_;
   ChunkedVector<ValueData> values_;
   ChunkedVector<std::uint32_t> nextValue_;  // each key's values as a list
-  ChunkedVector<std::uint32_t> valueOwner_;
-  ChunkedVector<bool> valueDeleted_;
   // The path of the last CreateKey and the nodes along it.
   Layer cachedLayer_ = Layer::kMachine;
   std::vector<std::string_view> cachedPath_;

@@ -53,8 +53,7 @@ class HiveParser {
           Skip(number, "the file ends inside a continued line");
           return;
         }
-        // The tree points into the line's text.
-        Line(builder_->text().Copy(joined), number);
+        Line(joined, number);
       } else {
         Line(line, number);
       }
@@ -91,22 +90,16 @@ class HiveParser {
   // those are split in place; any other escape decodes the whole path.
   bool SplitKeyPath(std::string_view s, std::string* error) {
     parts_.clear();
+    const std::size_t close = s.find(']');
+    if (close == std::string_view::npos) return SplitEscapedKeyPath(s, error);
     std::size_t start = 1;
-    for (std::size_t i = 1; i < s.size(); ++i) {
-      const char c = s[i];
-      if (c == ']') {
-        if (i > start) parts_.push_back(s.substr(start, i - start));
-        return true;
-      }
-      if (c != '\\') continue;
-      if (i + 1 >= s.size() || s[i + 1] != '\\') return SplitEscapedKeyPath(s, error);
+    for (std::size_t i = s.find('\\', start); i < close; i = s.find('\\', start)) {
+      if (s[i + 1] != '\\') return SplitEscapedKeyPath(s, error);  // another escape, maybe of ']'
       if (i > start) parts_.push_back(s.substr(start, i - start));
-      ++i;
-      start = i + 1;
+      start = i + 2;
     }
-    bool escaped = false;
-    std::size_t end = s.size();
-    return ScanWineString(s, &end, ']', &escaped, error);  // no ']': the decoder's message
+    if (close > start) parts_.push_back(s.substr(start, close - start));
+    return true;
   }
 
   bool SplitEscapedKeyPath(std::string_view s, std::string* error) {
@@ -114,15 +107,17 @@ class HiveParser {
     std::u16string path;
     std::size_t pos = 1;
     if (!ParseWineString(s, &pos, ']', &path, error)) return false;
+    decodedParts_.clear();
     std::u16string part;
     for (char16_t c : path + u"\\") {
       if (c == u'\\') {
-        if (!part.empty()) parts_.push_back(builder_->text().Copy(NameFromUtf16(part)));
+        if (!part.empty()) decodedParts_.push_back(NameFromUtf16(part));
         part.clear();
       } else {
         part.push_back(c);
       }
     }
+    for (const std::string& p : decodedParts_) parts_.push_back(p);
     return true;
   }
 
@@ -158,7 +153,8 @@ class HiveParser {
         std::u16string name;
         std::size_t at = 1;
         ParseWineString(s, &at, '"', &name, &error);
-        value.name = builder_->text().Copy(NameFromUtf16(name));
+        nameScratch_ = NameFromUtf16(name);
+        value.name = std::string_view(nameScratch_);
       } else {
         value.name = s.substr(1, pos - 2);
       }
@@ -198,7 +194,8 @@ class HiveParser {
       value.type = reg_type::kDword;
       const char bytes[4] = {static_cast<char>(number32 & 0xFF), static_cast<char>((number32 >> 8) & 0xFF),
                              static_cast<char>((number32 >> 16) & 0xFF), static_cast<char>(number32 >> 24)};
-      value.raw = builder_->text().Copy(std::string_view(bytes, 4));
+      dword_.assign(bytes, 4);
+      value.raw = std::string_view(dword_);
       value.form = ValueForm::kBytes;
     } else if (data.substr(0, 4) == "hex:" || data.substr(0, 4) == "hex(") {
       value.type = reg_type::kBinary;
@@ -230,7 +227,11 @@ class HiveParser {
   bool layerFixed_;
   State state_ = State::kNone;
   RegTreeBuilder::Node node_ = RegTreeBuilder::kNone;
+  // Text that names and values point into until the builder has copied them.
   std::vector<std::string_view> parts_;
+  std::vector<std::string> decodedParts_;
+  std::string nameScratch_;
+  std::string dword_;
   std::string scratch_;
 };
 
@@ -247,7 +248,7 @@ void ReadWineHive(const std::string& file, std::string bytes, RegTreeBuilder* bu
     throw RegistryFileError(file, line, "binary data (a NUL byte) in the text");
   }
   if (!IsValidUtf8(bytes)) bytes = Cp1252ToUtf8(bytes);
-  HiveParser(file, builder, diagnostics, layer).Run(builder->text().Keep(std::move(bytes)));
+  HiveParser(file, builder, diagnostics, layer).Run(bytes);
 }
 
 }  // namespace orlix::regfile

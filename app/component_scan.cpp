@@ -35,19 +35,19 @@ bool IsProgIdShaped(const std::string& name) {
 VariantArray BuildComponentList(RegistrySource& registry) {
   using Row = std::array<std::string, component_field::kCount>;
   const RegKey root = registry.Root();
-  const std::vector<std::string> names = EnumSubKeyNames(registry, root, std::string());
+  std::vector<std::string> names = EnumSubKeyNames(registry, root, std::string());
 
   std::vector<Row> rows;
   rows.reserve(names.size());  // room for every name, as the array is sized before the scan
   std::string path;  // one buffer for every key path the scan builds
-  for (const std::string& name : names) {
+  for (std::string& name : names) {
     if (!IsProgIdShaped(name)) continue;
     path.assign(name).append("\\Clsid");
     std::string clsid = ReadDefaultValue(registry, root, path);
     if (clsid.empty()) continue;
 
     Row& row = rows.emplace_back();
-    row[component_field::kProgId] = name;
+    row[component_field::kProgId] = std::move(name);  // the list is the scan's own
     path.assign("CLSID\\").append(clsid);
     const std::size_t classPathLength = path.size();
     const std::vector<std::string> subkeys = EnumSubKeyNames(registry, root, path);

@@ -262,17 +262,48 @@ std::string StoredBytes(const ValueData& value, AnsiCodePage page) {
   return bytes;
 }
 
+namespace {
+
+// ASCII text with escapes that give ASCII characters, unescaped; false for anything else.
+bool UnescapeAscii(const ValueData& value, std::string* out) {
+  const std::string_view raw = value.raw;
+  if (!IsAscii(raw)) return false;
+  out->clear();
+  out->reserve(raw.size() + 1);
+  for (std::size_t i = 0; i < raw.size(); ++i) {
+    char c = raw[i];
+    if (c == '\\' && i + 1 < raw.size()) {
+      c = raw[++i];
+      if (value.form == ValueForm::kExportString) {
+        if (c == 'n') c = '\n';
+        else if (c == 'r') c = '\r';
+        else if (c == '0') c = '\0';
+      } else {
+        if (c == 'x' || (c >= '0' && c <= '7')) return false;  // a code unit: may be beyond ASCII
+        static constexpr std::string_view kFrom = "abefnrtv";
+        static constexpr std::string_view kTo = "\a\b\x1b\f\n\r\t\v";
+        const std::size_t at = kFrom.find(c);
+        if (at != std::string_view::npos) c = kTo[at];
+      }
+    }
+    out->push_back(c);
+  }
+  return true;
+}
+
+}  // namespace
+
 void DecodeValue(const ValueData& value, AnsiCodePage page, std::string* data, std::uint32_t* narrowSize) {
   const bool text = value.form == ValueForm::kWineString || value.form == ValueForm::kExportString;
-  if (text && IsStringType(value.type) && IsAscii(value.raw) &&
-      value.raw.view().find('\\') == std::string_view::npos) {
-    // Plain ASCII text reads the same in every code page: the text and its terminator.
-    *narrowSize = static_cast<std::uint32_t>(value.raw.size() + 1);
-    if (data) {
-      data->assign(value.raw.view());
-      data->push_back('\0');
+  if (text && IsStringType(value.type)) {
+    // ASCII text reads the same in every code page: the text and its terminator.
+    std::string scratch;
+    std::string* out = data ? data : &scratch;
+    if (UnescapeAscii(value, out)) {
+      out->push_back('\0');
+      *narrowSize = static_cast<std::uint32_t>(out->size());
+      return;
     }
-    return;
   }
   if (value.form == ValueForm::kBytes && !IsStringType(value.type)) {
     *narrowSize = static_cast<std::uint32_t>(value.raw.size());

@@ -107,6 +107,12 @@ long FileRegistrySource::EnumKey(RegKey key, std::uint32_t index, std::size_t bu
   if (index >= k.childCount) return reg_status::kNoMoreItems;
   const regfile::RegTree::Key& child = tree_->keys[k.firstChild + index];
   // The name and its terminator must fit.
+  const std::string_view written = child.name;
+  if (IsAscii(written)) {
+    if (written.size() >= bufferChars) return reg_status::kMoreData;
+    if (name) name->assign(written);
+    return reg_status::kSuccess;
+  }
   std::size_t length = 0;
   std::string narrow = tree_->NarrowName(child, &length);
   if (length >= bufferChars) return reg_status::kMoreData;

@@ -325,12 +325,15 @@ void DecodeValue(const ValueData& value, AnsiCodePage page, std::string* data, s
 
 std::int32_t RegTree::FindChild(std::uint32_t key, std::string_view name) const {
   const Key& k = keys[key];
-  auto first = keys.begin() + k.firstChild;
-  auto last = first + k.childCount;
-  auto it = std::lower_bound(first, last, name,
-                             [&](const Key& a, std::string_view b) { return CompareFolded(a.name, b, fold) < 0; });
-  if (it == last || CompareFolded(it->name, name, fold) != 0) return -1;
-  return static_cast<std::int32_t>(it - keys.begin());
+  if (k.childCount == 0 || childIndex.empty()) return -1;
+  const std::size_t mask = childIndex.size() - 1;
+  for (std::size_t i = HashFolded(key, name, fold) & mask; childIndex[i] != 0; i = (i + 1) & mask) {
+    const std::uint32_t child = childIndex[i];
+    if (child - k.firstChild < k.childCount && CompareFolded(keys[child].name, name, fold) == 0) {
+      return static_cast<std::int32_t>(child);
+    }
+  }
+  return -1;
 }
 
 const ValueData* RegTree::FindValue(std::uint32_t key, std::string_view name) const {
@@ -596,6 +599,19 @@ std::shared_ptr<const RegTree> RegTreeBuilder::Freeze() {
   }
   sources = {};
   tree->values = std::move(values_);
+
+  // Lookups by name hash instead of searching the sorted subkeys: the scan opens keys by path.
+  std::size_t slots = 16;
+  while (slots < tree->keys.size() + tree->keys.size() / 3) slots *= 2;
+  tree->childIndex.assign(slots, 0);
+  for (std::size_t parent = 0; parent < tree->keys.size(); ++parent) {
+    const RegTree::Key& k = tree->keys[parent];
+    for (std::uint32_t child = k.firstChild; child < k.firstChild + k.childCount; ++child) {
+      std::size_t i = HashFolded(static_cast<std::uint32_t>(parent), tree->keys[child].name, fold) & (slots - 1);
+      while (tree->childIndex[i] != 0) i = (i + 1) & (slots - 1);
+      tree->childIndex[i] = child;
+    }
+  }
 
   // Links are kernel paths; only targets inside a class root can be followed here.
   for (const auto& [index, target] : links) {

@@ -126,6 +126,8 @@ struct RegTree {
   std::vector<Key> keys;  // keys[0] is the class root
   ChunkedVector<ValueData> values;
   std::vector<std::uint32_t> valueOrder;  // each key's values, sorted by folded name
+  // Subkeys by (parent, folded name), open addressing; 0 (the root, never a subkey) is empty.
+  std::vector<std::uint32_t> childIndex;
 
   // Index of the subkey of this name, or -1.
   std::int32_t FindChild(std::uint32_t key, std::string_view name) const;

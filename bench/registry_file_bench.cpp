@@ -4,7 +4,9 @@
 // file's size. Then the walk the component scan makes, beside a loop over the rows.
 //   bench_registry_file_bench                    the figures
 //   bench_registry_file_bench --write-prefix DIR writes DIR/system.reg and DIR/user.reg
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -67,7 +69,6 @@ struct Value {
 std::vector<std::pair<std::string, std::vector<std::pair<std::string, Value>>>> ClassRoot() {
   std::vector<std::pair<std::string, std::vector<std::pair<std::string, Value>>>> keys;
   auto str = [](std::string s) { return Value{Value::kString, std::move(s)}; };
-  // Extensions, then CLSID, then the ProgIDs: roughly the sorted order Wine writes.
   for (int i = 0; i < kComponents / 8; ++i) {
     keys.push_back({".ext" + std::to_string(i), {{"", str("Vendor.Thing" + std::to_string(i))}}});
   }
@@ -90,6 +91,21 @@ std::vector<std::pair<std::string, std::vector<std::pair<std::string, Value>>>> 
     keys.push_back({progId + "\\CLSID", {{"", str(Guid(i))}}});
     keys.push_back({progId + "\\CurVer", {{"", str(progId + ".1")}}});
   }
+  // Wine saves a registry, and regedit exports one, depth first with subkeys sorted by name
+  // without case: list the keys so.
+  auto components = [](const std::string& path) {
+    std::vector<std::string> parts(1);
+    for (char c : path) {
+      if (c == '\\') {
+        parts.emplace_back();
+      } else {
+        parts.back().push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+      }
+    }
+    return parts;
+  };
+  std::stable_sort(keys.begin(), keys.end(),
+                   [&](const auto& a, const auto& b) { return components(a.first) < components(b.first); });
   return keys;
 }
 

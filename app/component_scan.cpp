@@ -42,13 +42,13 @@ VariantArray BuildComponentList(RegistrySource& registry) { return BuildComponen
 VariantArray BuildComponentList(RegistrySource& registry, std::vector<std::string>* servers) {
   using Row = std::array<std::string, component_field::kCount>;
   const RegKey root = registry.Root();
-  const std::vector<std::string> names = EnumSubKeyNames(registry, root, std::string());
+  std::vector<std::string> names = EnumSubKeyNames(registry, root, std::string());
 
   if (servers != nullptr) servers->clear();
   std::vector<Row> rows;
   rows.reserve(names.size());  // room for every name, as the array is sized before the scan
   std::string path;  // one buffer for every key path the scan builds
-  for (const std::string& name : names) {
+  for (std::string& name : names) {
     if (!IsProgIdShaped(name)) continue;
     path.assign(name).append("\\Clsid");
     std::string clsid = ReadDefaultValue(registry, root, path);
@@ -56,7 +56,7 @@ VariantArray BuildComponentList(RegistrySource& registry, std::vector<std::strin
 
     Row& row = rows.emplace_back();
     const char* server = "";
-    row[component_field::kProgId] = name;
+    row[component_field::kProgId] = std::move(name);  // the list is the scan's own
     path.assign("CLSID\\").append(clsid);
     const std::size_t classPathLength = path.size();
     const std::vector<std::string> subkeys = EnumSubKeyNames(registry, root, path);

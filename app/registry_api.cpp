@@ -12,7 +12,7 @@ std::string ReadDefaultValue(RegistrySource& registry, RegKey root, const std::s
   const ScopedRegKey key(registry, root, path);
   std::optional<RegValueBytes> value = key.Query(std::string(), registry_api::kValueBufferBytes);
   if (!value || value->size == 0) return std::string();
-  std::string& data = value->data;
+  std::string data = std::move(value->data);
   // A string value carries its terminating null; one stored without it keeps its last character.
   if (!data.empty() && data.back() == '\0') data.pop_back();
   // Anything after an embedded null (REG_MULTI_SZ, binary data) is not part of the text that

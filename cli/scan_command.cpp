@@ -110,7 +110,12 @@ int RunScanCommand(const std::vector<std::string>& args, std::ostream& out, std:
     return 1;
   }
   if (!classRoot.warning.empty()) err << "orlixreport scan: warning: " << classRoot.warning << "\n";
-  const std::vector<TextRow> rows = ComponentRows(BuildComponentList(*classRoot.source));
+  std::vector<TextRow> rows;
+  {
+    const VariantArray components = BuildComponentList(*classRoot.source);
+    classRoot.source.reset();  // the files' text is no longer needed: free it before the rows are made
+    rows = ComponentRows(components);
+  }
   if (json) {
     WriteJsonRows(out, rows);
   } else {

@@ -14,6 +14,11 @@ for b in build/native-release/bench/bench_*; do
   echo "== native: $(basename "$b")"
   "$b"
 done
+echo "== native: scan of a Wine prefix (time against wc -l, peak memory against the files)"
+ORLIXREPORT=build/native-release/cli/orlixreport REGFILE_BENCH=build/native-release/bench/bench_registry_file_bench \
+  sh scripts/prefix-scan-bench.sh
+echo "== native: report path (peak memory against the data file plus the report)"
+ORLIXREPORT=build/native-release/cli/orlixreport sh scripts/report-memory-bench.sh
 if command -v valgrind >/dev/null; then
   echo "== native: report path (instructions per row)"
   ORLIXREPORT=build/native-release/cli/orlixreport sh scripts/report-path-bench.sh

@@ -24,16 +24,7 @@ fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-awk -v rows="$rows" 'BEGIN {
-  printf "[\n";
-  for (r = 0; r < rows; r++) {
-    accent = (r % 8 == 5) ? "\303\251" : "";
-    printf "[\"Vendor.Component%d.1\", \"C:\\\\Program Files\\\\Vendor%s\\\\lib%d\\\\component.dll\", \"%d.%d.0.%d\", \"%s\", \"{%04X%04X-1234-5678-9ABC-%012d}\"]%s\n",
-      r, accent, r % 977, r % 7, r % 13, r, (r % 3) ? "InprocServer32" : "LocalServer32",
-      (r * 40503) % 65536, (r * 7919) % 65536, r, (r + 1 < rows) ? "," : "";
-  }
-  printf "]\n";
-}' > "$work/rows.json"
+sh scripts/report-data.sh "$rows" > "$work/rows.json"
 
 mask='0="ProgID",1="File Path",2="Version",3="Attribute",4="CLSID"'
 valgrind --tool=callgrind --callgrind-out-file="$work/callgrind.out" "$tool" report --format "$format" \

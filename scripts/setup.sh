@@ -6,7 +6,7 @@ need=""
 for pkg in wine wine32:i386 wine64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools \
            googletest libgtest-dev libbenchmark-dev cmake make g++ xvfb xauth xdotool imagemagick \
            tidy libreoffice-writer-nogui chromium python3 poppler-utils fonts-wine \
-           wixl lintian man-db; do
+           wixl lintian man-db time; do
   dpkg -s "$pkg" >/dev/null 2>&1 || need="$need $pkg"
 done
 if [ -n "$need" ]; then

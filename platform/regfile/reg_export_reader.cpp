@@ -1,9 +1,11 @@
 #include "platform/regfile/reg_export_reader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
 #include "platform/regfile/reg_lines.h"
+#include "platform/regfile/reg_strings.h"
 #include "platform/registry_source.h"
 
 namespace orlix::regfile {
@@ -19,42 +21,72 @@ std::size_t LineOfOffset(std::string_view text, std::size_t offset) {
   return line;
 }
 
-// The export as UTF-8 text.
-std::string Decode(const std::string& file, std::string_view bytes) {
-  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFE && static_cast<unsigned char>(bytes[1]) == 0xFF) {
+// UTF-16LE bytes as UTF-8 text in one pass; a NUL character is binary data.
+std::string Utf16LeToUtf8(const std::string& file, std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() / 2 + 16);
+  const std::size_t units = bytes.size() / 2;
+  auto unit = [&](std::size_t i) {
+    return static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                 (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+  };
+  std::size_t line = 1;
+  for (std::size_t i = 0; i < units; ++i) {
+    char32_t cp = unit(i);
+    if (cp < 0x80) {
+      if (cp == 0) throw RegistryFileError(file, line, "binary data (a NUL character) in the text");
+      line += cp == u'\n';
+      out.push_back(static_cast<char>(cp));
+      continue;
+    }
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 && unit(i + 1) <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i + 1) - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;
+    }
+    AppendUtf8(out, cp);
+  }
+  return out;
+}
+
+// The export as UTF-8 text: the bytes themselves, or their conversion in their place.
+std::string_view Decode(const std::string& file, std::string* bytes) {
+  std::string_view view = *bytes;
+  if (view.size() >= 2 && static_cast<unsigned char>(view[0]) == 0xFE && static_cast<unsigned char>(view[1]) == 0xFF) {
     throw RegistryFileError(file, 0, "UTF-16 big-endian text is not supported; save the export as UTF-16LE");
   }
-  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
-    const std::u16string text = BytesToUtf16(bytes.substr(2));
-    const std::size_t nul = text.find(u'\0');
-    if (nul != std::u16string::npos) {
-      std::size_t line = 1;
-      for (std::size_t i = 0; i < nul; ++i) line += text[i] == u'\n';
-      throw RegistryFileError(file, line, "binary data (a NUL character) in the text");
-    }
-    return Utf16ToUtf8(text);
+  if (view.size() >= 2 && static_cast<unsigned char>(view[0]) == 0xFF && static_cast<unsigned char>(view[1]) == 0xFE) {
+    *bytes = Utf16LeToUtf8(file, view.substr(2));
+    return *bytes;
   }
-  if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-  const std::size_t nul = bytes.find('\0');
+  const std::size_t bom = view.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+  view.remove_prefix(bom);
+  const std::size_t nul = view.find('\0');
   if (nul != std::string_view::npos) {
-    throw RegistryFileError(file, LineOfOffset(bytes, nul), "binary data (a NUL byte) in the text");
+    throw RegistryFileError(file, LineOfOffset(view, nul), "binary data (a NUL byte) in the text");
   }
   // ANSI exports that are not valid UTF-8 are read as Windows-1252.
-  if (IsValidUtf8(bytes)) return std::string(bytes);
-  return Utf16ToUtf8(Cp1252ToUtf16(bytes));
+  if (!IsValidUtf8(view)) {
+    *bytes = Cp1252ToUtf8(view);
+    return *bytes;
+  }
+  return view;
 }
 
 // Where a key path of the export lands in the class root.
 struct Target {
   Layer layer = Layer::kMachine;
   bool bothLayers = false;  // HKEY_CLASSES_ROOT: deletions reach the user's classes too
-  std::vector<std::u16string> path;
+  std::vector<std::string_view> path;
+  std::vector<std::string_view> parts;  // all of the key path's components, reused line by line
 };
 
 enum class Mapped { kClassRoot, kElsewhere, kUnknownRoot, kNameTooLong };
 
 Mapped MapKeyPath(std::string_view text, Target* target) {
-  std::vector<std::string_view> parts;
+  std::vector<std::string_view>& parts = target->parts;
+  parts.clear();
   std::size_t start = 0;
   while (true) {
     const std::size_t end = text.find('\\', start);
@@ -93,42 +125,10 @@ Mapped MapKeyPath(std::string_view text, Target* target) {
   }
   target->path.clear();
   for (std::size_t i = rest; i < parts.size(); ++i) {
-    std::u16string name = Utf8ToUtf16(parts[i]);
-    if (name.size() > kMaxKeyNameChars) return Mapped::kNameTooLong;
-    target->path.push_back(std::move(name));
+    if (parts[i].size() > kMaxKeyNameChars && Utf16Length(parts[i]) > kMaxKeyNameChars) return Mapped::kNameTooLong;
+    target->path.push_back(parts[i]);
   }
   return Mapped::kClassRoot;
-}
-
-// The body of a quoted string from just after its opening quote; *pos ends after the closing one.
-bool ParseQuoted(std::string_view s, std::size_t* pos, std::string* out, std::string* error) {
-  std::size_t i = *pos;
-  while (i < s.size()) {
-    const char c = s[i];
-    if (c == '"') {
-      *pos = i + 1;
-      return true;
-    }
-    if (c == '\\') {
-      if (i + 1 >= s.size()) break;
-      switch (s[i + 1]) {
-        case '\\': out->push_back('\\'); break;
-        case '"': out->push_back('"'); break;
-        case 'n': out->push_back('\n'); break;
-        case 'r': out->push_back('\r'); break;
-        case '0': out->push_back('\0'); break;
-        default:
-          *error = std::string("bad escape sequence \\") + s[i + 1] + " in a string";
-          return false;
-      }
-      i += 2;
-      continue;
-    }
-    out->push_back(c);
-    ++i;
-  }
-  *error = "unterminated string (no closing quote)";
-  return false;
 }
 
 // Only blanks or a comment may follow a value's data.
@@ -207,30 +207,38 @@ class ExportParser {
 
   void ValueLine(std::string_view s, LineReader* reader) {
     const std::size_t line = reader->number();
-    std::string name;
-    std::size_t pos = 0;
+    std::string_view name;
+    std::size_t pos = 1;
     std::string error;
-    if (s.front() == '@') {
-      pos = 1;
-    } else {
-      pos = 1;
-      if (!ParseQuoted(s, &pos, &name, &error)) return SkipValue(line, error, s, pos, reader);
+    if (s.front() != '@') {
+      bool escaped = false;
+      if (!ScanExportString(s, &pos, &escaped, &error)) return SkipValue(line, error, s, reader);
+      if (escaped) {
+        nameScratch_.clear();
+        std::size_t at = 1;
+        ParseExportString(s, &at, &nameScratch_, &error);
+        name = nameScratch_;
+      } else {
+        name = s.substr(1, pos - 2);
+      }
     }
     while (pos < s.size() && IsBlank(s[pos])) ++pos;
-    if (pos >= s.size() || s[pos] != '=') return SkipValue(line, "expected '=' after the value name", s, pos, reader);
+    if (pos >= s.size() || s[pos] != '=') return SkipValue(line, "expected '=' after the value name", s, reader);
     ++pos;
     while (pos < s.size() && IsBlank(s[pos])) ++pos;
     const std::string_view data = s.substr(pos);
 
     // Hex data may continue over following lines, each ending in a backslash.
-    std::string joined;
     std::string_view body = data;
     if (StartsWithNoCase(data, "hex")) {
-      if (!JoinContinued(data, reader, &joined)) {
-        Skip(line, "the file ends inside a continued value");
-        return;
+      body = TrimRight(data);
+      if (!body.empty() && body.back() == '\\') {
+        if (!JoinContinued(data, reader, &joined_)) {
+          Skip(line, "the file ends inside a continued value");
+          return;
+        }
+        body = joined_;
       }
-      body = joined;
     }
     if (state_ == State::kElsewhere || state_ == State::kSkipped) return;
     if (state_ == State::kNone) {
@@ -238,26 +246,26 @@ class ExportParser {
       return;
     }
 
-    const std::u16string valueName = Utf8ToUtf16(name);
     if (body.size() >= 1 && body.front() == '-' && TailIsEmpty(body, 1)) {
-      builder_->DeleteValue(node_, valueName);
+      builder_->DeleteValue(node_, name);
       if (target_.bothLayers) {
-        if (auto* user = builder_->FindKey(Layer::kUser, target_.path)) builder_->DeleteValue(user, valueName);
+        const auto user = builder_->FindKey(Layer::kUser, target_.path);
+        if (user != RegTreeBuilder::kNone) builder_->DeleteValue(user, name);
       }
       return;
     }
 
-    std::uint32_t type = 0;
-    std::string bytes;
-    if (!ParseData(body, &type, &bytes, &error)) {
+    ValueData value;
+    value.name = name;
+    if (!ParseData(body, &value, &error)) {
       Skip(line, error);
       return;
     }
-    builder_->SetValue(node_, valueName, type, std::move(bytes));
+    builder_->SetValue(node_, value);
   }
 
   // A malformed value line: still consume its continuation lines so they are not misread.
-  void SkipValue(std::size_t line, const std::string& error, std::string_view s, std::size_t, LineReader* reader) {
+  void SkipValue(std::size_t line, const std::string& error, std::string_view s, LineReader* reader) {
     std::string ignored;
     if (!TrimRight(s).empty() && TrimRight(s).back() == '\\') JoinContinued(s, reader, &ignored);
     if (state_ == State::kElsewhere || state_ == State::kSkipped) return;
@@ -277,64 +285,70 @@ class ExportParser {
     return true;
   }
 
-  bool ParseData(std::string_view body, std::uint32_t* type, std::string* bytes, std::string* error) {
+  // Checks the data and notes where it is; it is decoded when asked for.
+  bool ParseData(std::string_view body, ValueData* value, std::string* error) {
     if (!body.empty() && body.front() == '"') {
       std::size_t pos = 1;
-      std::string text;
-      if (!ParseQuoted(body, &pos, &text, error)) return false;
+      bool escaped = false;
+      if (!ScanExportString(body, &pos, &escaped, error)) return false;
       if (!TailIsEmpty(body, pos)) {
         *error = "unexpected text after the string";
         return false;
       }
-      *type = reg_type::kSz;
-      *bytes = Utf16ToBytes(Utf8ToUtf16(text) + u'\0');
+      value->type = reg_type::kSz;
+      value->raw = body.substr(1, pos - 2);
+      value->form = ValueForm::kExportString;
       return true;
     }
     if (StartsWithNoCase(body, "dword:")) {
       std::size_t pos = 6;
-      std::uint32_t value = 0;
+      std::uint32_t number = 0;
       std::size_t digits = 0;
       while (pos < body.size() && HexDigit(body[pos]) >= 0) {
-        value = value * 16 + static_cast<std::uint32_t>(HexDigit(body[pos++]));
+        number = number * 16 + static_cast<std::uint32_t>(HexDigit(body[pos++]));
         ++digits;
       }
       if (digits == 0 || digits > 8 || !TailIsEmpty(body, pos)) {
         *error = "bad dword data (expected 1 to 8 hex digits)";
         return false;
       }
-      *type = reg_type::kDword;
-      bytes->assign({static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF),
-                     static_cast<char>((value >> 16) & 0xFF), static_cast<char>(value >> 24)});
+      value->type = reg_type::kDword;
+      const char bytes[4] = {static_cast<char>(number & 0xFF), static_cast<char>((number >> 8) & 0xFF),
+                             static_cast<char>((number >> 16) & 0xFF), static_cast<char>(number >> 24)};
+      dword_.assign(bytes, 4);
+      value->raw = std::string_view(dword_);
+      value->form = ValueForm::kBytes;
       return true;
     }
     std::size_t pos = 0;
     if (StartsWithNoCase(body, "hex:")) {
-      *type = reg_type::kBinary;
+      value->type = reg_type::kBinary;
       pos = 4;
     } else if (StartsWithNoCase(body, "hex(")) {
       pos = 4;
-      std::uint64_t value = 0;
+      std::uint64_t number = 0;
       std::size_t digits = 0;
       while (pos < body.size() && HexDigit(body[pos]) >= 0) {
-        value = value * 16 + static_cast<std::uint64_t>(HexDigit(body[pos++]));
+        number = number * 16 + static_cast<std::uint64_t>(HexDigit(body[pos++]));
         ++digits;
       }
       if (digits == 0 || digits > 8 || body.substr(pos, 2) != "):") {
         *error = "bad value type in 'hex(...)'";
         return false;
       }
-      *type = static_cast<std::uint32_t>(value);
+      value->type = static_cast<std::uint32_t>(number);
       pos += 2;
     } else {
       *error = "unknown value type '" + std::string(body.substr(0, std::min<std::size_t>(body.find(':'), 20))) + "'";
       return false;
     }
-    bytes->clear();
-    if (!ParseHexBytes(body.substr(pos), bytes, error)) return false;
+    scratch_.clear();
+    if (!ParseHexBytes(body.substr(pos), &scratch_, error)) return false;
+    value->raw = body.substr(pos);
     // REGEDIT4 writes string types as ANSI bytes; the registry holds them as UTF-16.
-    if (!unicodeVersion_ && (*type == reg_type::kSz || *type == reg_type::kExpandSz || *type == reg_type::kMultiSz)) {
-      *bytes = Utf16ToBytes(AnsiToUtf16(*bytes, builder_->codePage()));
-    }
+    const bool stringType =
+        value->type == reg_type::kSz || value->type == reg_type::kExpandSz || value->type == reg_type::kMultiSz;
+    value->form = !unicodeVersion_ && stringType ? ValueForm::kHexAnsi : ValueForm::kHex;
     return true;
   }
 
@@ -347,7 +361,12 @@ class ExportParser {
   bool unicodeVersion_ = false;
   State state_ = State::kNone;
   Target target_;
-  RegTreeBuilder::Node* node_ = nullptr;
+  RegTreeBuilder::Node node_ = RegTreeBuilder::kNone;
+  // Text that names and values point into until the builder has copied them.
+  std::string joined_;
+  std::string nameScratch_;
+  std::string dword_;
+  std::string scratch_;
 };
 
 }  // namespace
@@ -364,9 +383,9 @@ bool LooksLikeRegistryExport(std::string_view bytes) {
   return h.substr(0, kHeader4.size()) == kHeader4 || h.substr(0, kHeader5.size()) == kHeader5;
 }
 
-void ReadRegistryExport(const std::string& file, std::string_view bytes, RegTreeBuilder* builder,
+void ReadRegistryExport(const std::string& file, std::string bytes, RegTreeBuilder* builder,
                         Diagnostics* diagnostics) {
-  const std::string text = Decode(file, bytes);
+  const std::string_view text = Decode(file, &bytes);
   ExportParser(file, builder, diagnostics).Run(text);
 }
 

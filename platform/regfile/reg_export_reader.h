@@ -23,7 +23,8 @@ namespace orlix::regfile {
 // True when the bytes start with an export header in one of the accepted encodings.
 bool LooksLikeRegistryExport(std::string_view bytes);
 
-void ReadRegistryExport(const std::string& file, std::string_view bytes, RegTreeBuilder* builder,
+// The builder keeps the text: names and values point into it.
+void ReadRegistryExport(const std::string& file, std::string bytes, RegTreeBuilder* builder,
                         Diagnostics* diagnostics);
 
 }  // namespace orlix::regfile

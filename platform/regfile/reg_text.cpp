@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 #include "base/text_encoding.h"
 #include "platform/regfile/reg_text_tables.h"
@@ -67,6 +69,14 @@ bool IsValidUtf8(std::string_view bytes) {
   std::size_t pos = 0;
   char32_t cp = 0;
   while (pos < bytes.size()) {
+    // ASCII, the bulk of any registry file, eight bytes at a time.
+    std::uint64_t word = 0;
+    while (pos + sizeof word <= bytes.size()) {
+      std::memcpy(&word, bytes.data() + pos, sizeof word);
+      if (word & 0x8080808080808080ull) break;
+      pos += sizeof word;
+    }
+    if (pos >= bytes.size()) break;
     if (!DecodeUtf8(bytes, &pos, &cp)) return false;
   }
   return true;

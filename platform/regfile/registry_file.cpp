@@ -19,7 +19,7 @@ constexpr std::uint32_t kSlotMask = (1u << kSlotBits) - 1;
 constexpr std::uint32_t kGenerationMask = 0x3FF;  // bits 20-29; bit 31 is the root's
 constexpr int kMaxLinkHops = 16;
 
-bool IsAscii(const std::string& s) {
+bool IsAscii(std::string_view s) {
   for (char c : s) {
     if (static_cast<unsigned char>(c) >= 0x80) return false;
   }
@@ -49,11 +49,11 @@ std::uint32_t FileRegistrySource::FollowLinks(std::uint32_t key) const {
   return key;
 }
 
-// A name as the registry sees it after the narrow API's round trip through the ANSI code page.
-std::u16string FileRegistrySource::NarrowFolded(const std::string& utf8) const {
-  if (IsAscii(utf8)) return regfile::FoldName(std::u16string(utf8.begin(), utf8.end()), tree_->fold);
+std::string_view FileRegistrySource::NarrowName(std::string_view utf8, std::string* storage) const {
+  if (IsAscii(utf8)) return utf8;
   const std::string ansi = regfile::Utf16ToAnsi(regfile::Utf8ToUtf16(utf8), tree_->codePage);
-  return regfile::FoldName(regfile::AnsiToUtf16(ansi, tree_->codePage), tree_->fold);
+  *storage = regfile::NameFromUtf16(regfile::AnsiToUtf16(ansi, tree_->codePage));
+  return *storage;
 }
 
 long FileRegistrySource::OpenKey(RegKey parent, const std::string& path, RegKey* opened) {
@@ -65,11 +65,13 @@ long FileRegistrySource::OpenKey(RegKey parent, const std::string& path, RegKey*
   if (!path.empty() && path.front() == '\\') return kBadPathname;
   std::uint32_t key = FollowLinks(static_cast<std::uint32_t>(start));
   std::size_t from = 0;
-  while (from < path.size()) {
-    std::size_t end = path.find('\\', from);
-    if (end == std::string::npos) end = path.size();
+  std::string storage;
+  const std::string_view whole = path;
+  while (from < whole.size()) {
+    std::size_t end = whole.find('\\', from);
+    if (end == std::string_view::npos) end = whole.size();
     if (end > from) {
-      const std::int32_t child = tree_->FindChild(key, NarrowFolded(path.substr(from, end - from)));
+      const std::int32_t child = tree_->FindChild(key, NarrowName(whole.substr(from, end - from), &storage));
       if (child < 0) return reg_status::kFileNotFound;
       key = FollowLinks(static_cast<std::uint32_t>(child));
     }
@@ -105,8 +107,16 @@ long FileRegistrySource::EnumKey(RegKey key, std::uint32_t index, std::size_t bu
   if (index >= k.childCount) return reg_status::kNoMoreItems;
   const regfile::RegTree::Key& child = tree_->keys[k.firstChild + index];
   // The name and its terminator must fit.
-  if (child.narrowLength >= bufferChars) return reg_status::kMoreData;
-  if (name) *name = child.narrowName;
+  const std::string_view written = child.name;
+  if (IsAscii(written)) {
+    if (written.size() >= bufferChars) return reg_status::kMoreData;
+    if (name) name->assign(written);
+    return reg_status::kSuccess;
+  }
+  std::size_t length = 0;
+  std::string narrow = tree_->NarrowName(child, &length);
+  if (length >= bufferChars) return reg_status::kMoreData;
+  if (name) *name = std::move(narrow);
   return reg_status::kSuccess;
 }
 
@@ -119,21 +129,25 @@ long FileRegistrySource::QueryValue(RegKey key, const std::string& name, std::ui
   }
   if (at < 0) return reg_status::kInvalidHandle;
   if (data && !size) return reg_status::kInvalidParameter;
-  const regfile::RegTree::Value* value = tree_->FindValue(static_cast<std::uint32_t>(at), NarrowFolded(name));
+  std::string storage;
+  const regfile::ValueData* value = tree_->FindValue(static_cast<std::uint32_t>(at), NarrowName(name, &storage));
   if (!value) return reg_status::kFileNotFound;
   if (type) *type = value->type;
   if (!size) return reg_status::kSuccess;
+  std::uint32_t narrowSize = 0;
   if (!data) {
-    *size = value->narrowSize;
+    regfile::DecodeValue(*value, tree_->codePage, nullptr, &narrowSize);
+    *size = narrowSize;
     return reg_status::kSuccess;
   }
-  if (value->narrowSize > *size) {
-    *size = value->narrowSize;
+  // Data is decoded only when asked for.
+  regfile::DecodeValue(*value, tree_->codePage, data, &narrowSize);
+  if (narrowSize > *size) {
+    *size = narrowSize;
     data->clear();
     return reg_status::kMoreData;
   }
-  *data = value->data;
-  *size = value->narrowSize;
+  *size = narrowSize;
   return reg_status::kSuccess;
 }
 
@@ -164,7 +178,16 @@ std::string ReadRegistryFileBytes(const std::string& path) {
   if (std::filesystem::is_directory(p, ec)) throw RegistryFileError(path, 0, "is a directory, not a file");
   std::ifstream in(p, std::ios::binary);
   if (!in) throw RegistryFileError(path, 0, "cannot open the file for reading");
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // One buffer of the file's size, filled in one read; a file that grows meanwhile reads on.
+  std::string bytes;
+  const auto size = std::filesystem::file_size(p, ec);
+  if (!ec) {
+    bytes.resize(static_cast<std::size_t>(size));
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    if (in.bad()) throw RegistryFileError(path, 0, "error while reading the file");
+  }
+  if (in) bytes.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   if (in.bad()) throw RegistryFileError(path, 0, "error while reading the file");
   return bytes;
 }
@@ -180,13 +203,17 @@ struct RegistryFileLoader::State {
 RegistryFileLoader::RegistryFileLoader(RegistryFileOptions options) : state_(std::make_unique<State>(options)) {}
 RegistryFileLoader::~RegistryFileLoader() = default;
 
-void RegistryFileLoader::AddExport(const std::string& path) { AddExportBytes(path, ReadRegistryFileBytes(path)); }
+void RegistryFileLoader::AddExport(const std::string& path) {
+  regfile::ReadRegistryExport(path, ReadRegistryFileBytes(path), &state_->builder, &state_->diagnostics);
+}
 
 void RegistryFileLoader::AddExportBytes(const std::string& name, const std::string& bytes) {
   regfile::ReadRegistryExport(name, bytes, &state_->builder, &state_->diagnostics);
 }
 
-void RegistryFileLoader::AddWineHive(const std::string& path) { AddWineHiveBytes(path, ReadRegistryFileBytes(path)); }
+void RegistryFileLoader::AddWineHive(const std::string& path) {
+  regfile::ReadWineHive(path, ReadRegistryFileBytes(path), &state_->builder, &state_->diagnostics);
+}
 
 void RegistryFileLoader::AddWineHiveBytes(const std::string& name, const std::string& bytes) {
   regfile::ReadWineHive(name, bytes, &state_->builder, &state_->diagnostics);
@@ -212,9 +239,13 @@ void RegistryFileLoader::AddWinePrefix(const std::string& dir) {
 void RegistryFileLoader::AddAuto(const std::string& path) {
   std::error_code ec;
   if (std::filesystem::is_directory(std::filesystem::u8path(path), ec)) return AddWinePrefix(path);
-  const std::string bytes = ReadRegistryFileBytes(path);
-  if (regfile::LooksLikeWineHive(bytes)) return AddWineHiveBytes(path, bytes);
-  if (regfile::LooksLikeRegistryExport(bytes)) return AddExportBytes(path, bytes);
+  std::string bytes = ReadRegistryFileBytes(path);
+  if (regfile::LooksLikeWineHive(bytes)) {
+    return regfile::ReadWineHive(path, std::move(bytes), &state_->builder, &state_->diagnostics);
+  }
+  if (regfile::LooksLikeRegistryExport(bytes)) {
+    return regfile::ReadRegistryExport(path, std::move(bytes), &state_->builder, &state_->diagnostics);
+  }
   throw RegistryFileError(path, 1, "neither a registry export nor a Wine registry hive");
 }
 

@@ -24,6 +24,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/regfile/reg_diagnostics.h"
@@ -77,7 +78,8 @@ class FileRegistrySource final : public RegistrySource {
   // The tree index behind a handle, or -1.
   std::int64_t Resolve(RegKey handle) const;
   std::uint32_t FollowLinks(std::uint32_t key) const;
-  std::u16string NarrowFolded(const std::string& utf8) const;
+  // A name as the registry sees it after the narrow API's round trip through the ANSI code page.
+  std::string_view NarrowName(std::string_view utf8, std::string* storage) const;
 
   std::shared_ptr<const regfile::RegTree> tree_;
   std::vector<RegistryFileWarning> warnings_;

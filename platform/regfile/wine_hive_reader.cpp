@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/regfile/reg_lines.h"
+#include "platform/regfile/reg_strings.h"
 #include "platform/registry_source.h"
 
 namespace orlix::regfile {
@@ -11,63 +12,7 @@ namespace {
 
 constexpr std::string_view kHiveHeader = "WINE REGISTRY Version 2";
 constexpr std::string_view kRelativeTo = ";; All keys relative to ";
-
-// Wine's escaped text up to `end` (not escaped): C escapes, \x with up to four hex digits
-// (one UTF-16 code unit), octal with up to three digits, any other escaped character as itself.
-bool ParseWineString(std::string_view s, std::size_t* pos, char end, std::u16string* out, std::string* error) {
-  std::size_t i = *pos;
-  std::string plain;  // unescaped UTF-8 run, decoded in one go
-  auto flush = [&]() {
-    if (!plain.empty()) out->append(Utf8ToUtf16(plain));
-    plain.clear();
-  };
-  while (i < s.size() && s[i] != end) {
-    if (s[i] != '\\') {
-      plain.push_back(s[i++]);
-      continue;
-    }
-    flush();
-    ++i;
-    if (i >= s.size()) break;
-    const char c = s[i++];
-    switch (c) {
-      case 'a': out->push_back(u'\a'); break;
-      case 'b': out->push_back(u'\b'); break;
-      case 'e': out->push_back(u'\x1b'); break;
-      case 'f': out->push_back(u'\f'); break;
-      case 'n': out->push_back(u'\n'); break;
-      case 'r': out->push_back(u'\r'); break;
-      case 't': out->push_back(u'\t'); break;
-      case 'v': out->push_back(u'\v'); break;
-      case 'x': {
-        if (i >= s.size() || HexDigit(s[i]) < 0) {
-          out->push_back(u'x');
-          break;
-        }
-        unsigned value = 0;
-        for (int n = 0; n < 4 && i < s.size() && HexDigit(s[i]) >= 0; ++n) value = value * 16 + HexDigit(s[i++]);
-        out->push_back(static_cast<char16_t>(value));
-        break;
-      }
-      default:
-        if (c >= '0' && c <= '7') {
-          unsigned value = static_cast<unsigned>(c - '0');
-          for (int n = 0; n < 2 && i < s.size() && s[i] >= '0' && s[i] <= '7'; ++n) value = value * 8 + (s[i++] - '0');
-          out->push_back(static_cast<char16_t>(value));
-        } else {
-          plain.push_back(c);  // "\\", "\"", "\[", "\]" and the like
-        }
-        break;
-    }
-  }
-  flush();
-  if (i >= s.size()) {
-    *error = std::string("unterminated text (no closing '") + end + "')";
-    return false;
-  }
-  *pos = i + 1;
-  return true;
-}
+constexpr std::size_t kMaxKeyNameChars = 255;
 
 bool TailIsEmpty(std::string_view s, std::size_t pos) {
   const std::string_view tail = TrimLeft(s.substr(pos));
@@ -141,44 +86,78 @@ class HiveParser {
     }
   }
 
-  void KeyLine(std::string_view s, std::size_t number) {
+  // The key path's components. Paths escape nothing but their separators ("\\") as a rule:
+  // those are split in place; any other escape decodes the whole path.
+  bool SplitKeyPath(std::string_view s, std::string* error) {
+    parts_.clear();
+    const std::size_t close = s.find(']');
+    if (close == std::string_view::npos) return SplitEscapedKeyPath(s, error);
+    std::size_t start = 1;
+    for (std::size_t i = s.find('\\', start); i < close; i = s.find('\\', start)) {
+      if (s[i + 1] != '\\') return SplitEscapedKeyPath(s, error);  // another escape, maybe of ']'
+      if (i > start) parts_.push_back(s.substr(start, i - start));
+      start = i + 2;
+    }
+    if (close > start) parts_.push_back(s.substr(start, close - start));
+    return true;
+  }
+
+  bool SplitEscapedKeyPath(std::string_view s, std::string* error) {
+    parts_.clear();
     std::u16string path;
-    std::string error;
     std::size_t pos = 1;
-    state_ = State::kSkipped;
-    if (!ParseWineString(s, &pos, ']', &path, &error)) return Skip(number, "malformed key: " + error);
-    std::vector<std::u16string> parts;
+    if (!ParseWineString(s, &pos, ']', &path, error)) return false;
+    decodedParts_.clear();
     std::u16string part;
-    for (char16_t c : path) {
+    for (char16_t c : path + u"\\") {
       if (c == u'\\') {
-        if (!part.empty()) parts.push_back(std::move(part));
+        if (!part.empty()) decodedParts_.push_back(NameFromUtf16(part));
         part.clear();
       } else {
         part.push_back(c);
       }
     }
-    if (!part.empty()) parts.push_back(std::move(part));
-    if (parts.size() < 2 || FoldName(parts[0], KeyFold::kLower) != u"software" ||
-        FoldName(parts[1], KeyFold::kLower) != u"classes") {
+    for (const std::string& p : decodedParts_) parts_.push_back(p);
+    return true;
+  }
+
+  void KeyLine(std::string_view s, std::size_t number) {
+    std::string error;
+    state_ = State::kSkipped;
+    if (!SplitKeyPath(s, &error)) return Skip(number, "malformed key: " + error);
+    if (parts_.size() < 2 || CompareFolded(parts_[0], "software", KeyFold::kLower) != 0 ||
+        CompareFolded(parts_[1], "classes", KeyFold::kLower) != 0) {
       state_ = State::kElsewhere;
       return;
     }
-    for (const auto& p : parts) {
-      if (p.size() > 255) return Skip(number, "key name longer than 255 characters");
+    for (const auto& p : parts_) {
+      if (p.size() > kMaxKeyNameChars && Utf16Length(p) > kMaxKeyNameChars) {
+        return Skip(number, "key name longer than 255 characters");
+      }
     }
-    parts.erase(parts.begin(), parts.begin() + 2);
-    node_ = builder_->CreateKey(layer_, parts);
+    parts_.erase(parts_.begin(), parts_.begin() + 2);
+    node_ = builder_->CreateKey(layer_, parts_);
     state_ = State::kClassRoot;
   }
 
   void ValueLine(std::string_view s, std::size_t number) {
     if (state_ == State::kElsewhere || state_ == State::kSkipped) return;
     if (state_ == State::kNone) return Skip(number, "value outside any key");
-    std::u16string name;
+    ValueData value;
     std::string error;
     std::size_t pos = 1;
-    if (s.front() == '"' && !ParseWineString(s, &pos, '"', &name, &error)) {
-      return Skip(number, "malformed value name: " + error);
+    if (s.front() == '"') {
+      bool escaped = false;
+      if (!ScanWineString(s, &pos, '"', &escaped, &error)) return Skip(number, "malformed value name: " + error);
+      if (escaped) {
+        std::u16string name;
+        std::size_t at = 1;
+        ParseWineString(s, &at, '"', &name, &error);
+        nameScratch_ = NameFromUtf16(name);
+        value.name = std::string_view(nameScratch_);
+      } else {
+        value.name = s.substr(1, pos - 2);
+      }
     }
     while (pos < s.size() && IsBlank(s[pos])) ++pos;
     if (pos >= s.size() || s[pos] != '=') return Skip(number, "expected '=' after the value name");
@@ -186,52 +165,57 @@ class HiveParser {
     while (pos < s.size() && IsBlank(s[pos])) ++pos;
     const std::string_view data = s.substr(pos);
 
-    std::uint32_t type = 0;
-    std::string bytes;
     std::size_t at = 0;
     if (data.substr(0, 1) == "\"" || data.substr(0, 5) == "str:\"" || data.substr(0, 4) == "str(") {
-      type = reg_type::kSz;
+      value.type = reg_type::kSz;
       if (data.substr(0, 4) == "str(") {
         at = 4;
         std::uint32_t t = 0;
         std::size_t digits = 0;
         while (at < data.size() && HexDigit(data[at]) >= 0 && digits < 8) t = t * 16 + HexDigit(data[at++]), ++digits;
         if (digits == 0 || data.substr(at, 3) != "):\"") return Skip(number, "bad value type in 'str(...)'");
-        type = t;
+        value.type = t;
         at += 3;
       } else {
         at = data.front() == '"' ? 1 : 5;
       }
-      std::u16string text;
-      if (!ParseWineString(data, &at, '"', &text, &error)) return Skip(number, "malformed string: " + error);
+      const std::size_t start = at;
+      bool escaped = false;
+      if (!ScanWineString(data, &at, '"', &escaped, &error)) return Skip(number, "malformed string: " + error);
       if (!TailIsEmpty(data, at)) return Skip(number, "unexpected text after the string");
-      text.push_back(u'\0');
-      bytes = Utf16ToBytes(text);
+      value.raw = data.substr(start, at - 1 - start);
+      value.form = ValueForm::kWineString;
     } else if (data.substr(0, 6) == "dword:") {
       at = 6;
-      std::uint32_t value = 0;
+      std::uint32_t number32 = 0;
       std::size_t digits = 0;
-      while (at < data.size() && HexDigit(data[at]) >= 0) value = value * 16 + HexDigit(data[at++]), ++digits;
+      while (at < data.size() && HexDigit(data[at]) >= 0) number32 = number32 * 16 + HexDigit(data[at++]), ++digits;
       if (digits == 0 || digits > 8 || !TailIsEmpty(data, at)) return Skip(number, "bad dword data");
-      type = reg_type::kDword;
-      bytes.assign({static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF),
-                    static_cast<char>((value >> 16) & 0xFF), static_cast<char>(value >> 24)});
+      value.type = reg_type::kDword;
+      const char bytes[4] = {static_cast<char>(number32 & 0xFF), static_cast<char>((number32 >> 8) & 0xFF),
+                             static_cast<char>((number32 >> 16) & 0xFF), static_cast<char>(number32 >> 24)};
+      dword_.assign(bytes, 4);
+      value.raw = std::string_view(dword_);
+      value.form = ValueForm::kBytes;
     } else if (data.substr(0, 4) == "hex:" || data.substr(0, 4) == "hex(") {
-      type = reg_type::kBinary;
+      value.type = reg_type::kBinary;
       at = 4;
       if (data[3] == '(') {
         std::uint32_t t = 0;
         std::size_t digits = 0;
         while (at < data.size() && HexDigit(data[at]) >= 0 && digits < 8) t = t * 16 + HexDigit(data[at++]), ++digits;
         if (digits == 0 || data.substr(at, 2) != "):") return Skip(number, "bad value type in 'hex(...)'");
-        type = t;
+        value.type = t;
         at += 2;
       }
-      if (!ParseHexBytes(data.substr(at), &bytes, &error)) return Skip(number, error);
+      scratch_.clear();
+      if (!ParseHexBytes(data.substr(at), &scratch_, &error)) return Skip(number, error);
+      value.raw = data.substr(at);
+      value.form = ValueForm::kHex;
     } else {
       return Skip(number, "unknown value type");
     }
-    builder_->SetValue(node_, name, type, std::move(bytes));
+    builder_->SetValue(node_, value);
   }
 
   enum class State { kNone, kClassRoot, kElsewhere, kSkipped };
@@ -242,26 +226,29 @@ class HiveParser {
   Layer layer_;
   bool layerFixed_;
   State state_ = State::kNone;
-  RegTreeBuilder::Node* node_ = nullptr;
+  RegTreeBuilder::Node node_ = RegTreeBuilder::kNone;
+  // Text that names and values point into until the builder has copied them.
+  std::vector<std::string_view> parts_;
+  std::vector<std::string> decodedParts_;
+  std::string nameScratch_;
+  std::string dword_;
+  std::string scratch_;
 };
 
 }  // namespace
 
 bool LooksLikeWineHive(std::string_view bytes) { return bytes.substr(0, kHiveHeader.size()) == kHiveHeader; }
 
-void ReadWineHive(const std::string& file, std::string_view bytes, RegTreeBuilder* builder, Diagnostics* diagnostics,
+void ReadWineHive(const std::string& file, std::string bytes, RegTreeBuilder* builder, Diagnostics* diagnostics,
                   std::optional<Layer> layer) {
   const std::size_t nul = bytes.find('\0');
-  if (nul != std::string_view::npos) {
+  if (nul != std::string::npos) {
     std::size_t line = 1;
     for (std::size_t i = 0; i < nul; ++i) line += bytes[i] == '\n';
     throw RegistryFileError(file, line, "binary data (a NUL byte) in the text");
   }
-  if (IsValidUtf8(bytes)) {
-    HiveParser(file, builder, diagnostics, layer).Run(bytes);
-  } else {
-    HiveParser(file, builder, diagnostics, layer).Run(Utf16ToUtf8(Cp1252ToUtf16(bytes)));
-  }
+  if (!IsValidUtf8(bytes)) bytes = Cp1252ToUtf8(bytes);
+  HiveParser(file, builder, diagnostics, layer).Run(bytes);
 }
 
 }  // namespace orlix::regfile

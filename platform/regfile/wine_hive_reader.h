@@ -23,8 +23,9 @@ namespace orlix::regfile {
 bool LooksLikeWineHive(std::string_view bytes);
 
 // layer: where the hive's classes go; by default from its "All keys relative to" line (a hive
-// without one counts as the machine's).
-void ReadWineHive(const std::string& file, std::string_view bytes, RegTreeBuilder* builder, Diagnostics* diagnostics,
+// without one counts as the machine's). The builder keeps the bytes: names and values point
+// into them.
+void ReadWineHive(const std::string& file, std::string bytes, RegTreeBuilder* builder, Diagnostics* diagnostics,
                   std::optional<Layer> layer = std::nullopt);
 
 }  // namespace orlix::regfile

@@ -189,6 +189,36 @@ TEST(RegistryExport, DeletionsApplyInFileOrder) {
   EXPECT_EQ(Subkeys(*source, "Back"), (std::vector<std::string>{"Again"}));
 }
 
+TEST(RegistryExport, AValueSetAgainAfterItsDeletionIsKept) {
+  auto source = FromExport(
+      "REGEDIT4\n"
+      "[HKEY_CLASSES_ROOT\\K]\n"
+      "\"v\"=\"1\"\n"
+      "\"v\"=-\n"
+      "\"V\"=\"2\"\n"
+      "\"w\"=\"3\"\n"
+      "\"W\"=-\n");
+  EXPECT_EQ(Query(*source, "K", "v").data, Sz("2"));
+  EXPECT_EQ(Query(*source, "K", "w").status, reg_status::kFileNotFound);
+}
+
+TEST(WineHive, EscapesInKeyNamesAndUnpairedSurrogates) {
+  // Names with escapes other than the separator, and code units that UTF-8 cannot hold.
+  auto source = FromHive(R"(WINE REGISTRY Version 2
+[Software\\Classes\\Esc\\a\x41] 1
+[Software\\Classes\\Esc\\\]x] 1
+"s"="t\tq\"b\\e"
+"o"="\101\x42\x263a"
+[Software\\Classes\\Lone\\\xd800] 1
+[Software\\Classes\\Lone\\\xd801] 1
+)");
+  EXPECT_TRUE(source->Warnings().empty());
+  EXPECT_EQ(Subkeys(*source, "Esc"), (std::vector<std::string>{"]x", "aA"}));
+  EXPECT_EQ(Subkeys(*source, "Lone"), (std::vector<std::string>{"?", "?"}));
+  EXPECT_EQ(Query(*source, "Esc\\]x", "s").data, Sz("t\tq\"b\\e"));
+  EXPECT_EQ(Query(*source, "Esc\\]x", "o").data, Sz("AB?"));
+}
+
 TEST(RegistryExport, MachineAndUserClassesMergeWithTheUserWinning) {
   auto source = FromExport(
       "Windows Registry Editor Version 5.00\n"

@@ -1,7 +1,7 @@
 #include "app/component_scan.h"
 
-#include <array>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -29,50 +29,67 @@ constexpr Keyword kKeywords[] = {
     {"version", component_field::kVersion, nullptr},
 };
 
+bool ProgIdShaped(std::string_view name) {
+  const std::size_t dot = name.find('.');
+  if (dot == std::string_view::npos || dot == 0) return false;
+  return name.find('.', dot + 1) == std::string_view::npos;
+}
+
 }  // namespace
 
-bool IsProgIdShaped(const std::string& name) {
-  const std::size_t dot = name.find('.');
-  if (dot == std::string::npos || dot == 0) return false;
-  return name.find('.', dot + 1) == std::string::npos;
-}
+bool IsProgIdShaped(const std::string& name) { return ProgIdShaped(name); }
 
 VariantArray BuildComponentList(RegistrySource& registry) { return BuildComponentList(registry, nullptr); }
 
 VariantArray BuildComponentList(RegistrySource& registry, std::vector<std::string>* servers) {
-  using Row = std::array<std::string, component_field::kCount>;
   const RegKey root = registry.Root();
-  std::vector<std::string> names = EnumSubKeyNames(registry, root, std::string());
+  // The class root is enumerated whole before any name is looked up, as the live registry
+  // would otherwise be read while its enumeration is under way. Only ProgID-shaped names are
+  // kept, end to end in one text, so that tens of thousands of names cost no allocation each.
+  std::string buffer;  // one name buffer for every enumeration
+  std::string progIds;
+  std::vector<std::size_t> ends;
+  ForEachSubKeyName(registry, root, std::string(), buffer, [&](std::string_view name) {
+    if (!ProgIdShaped(name)) return;
+    progIds.append(name);
+    ends.push_back(progIds.size());
+  });
 
   if (servers != nullptr) servers->clear();
-  std::vector<Row> rows;
-  rows.reserve(names.size());  // room for every name, as the array is sized before the scan
-  std::string path;  // one buffer for every key path the scan builds
-  for (std::string& name : names) {
-    if (!IsProgIdShaped(name)) continue;
+  // Cells are made in place, field fastest, with room for every candidate: a grown list would
+  // move each cell again.
+  std::vector<Variant> cells;
+  cells.reserve(ends.size() * static_cast<std::size_t>(component_field::kCount));
+  std::vector<const Keyword*> matches;  // the class key's subkeys that fill a column, in order
+  std::string path;                     // one buffer for every key path the scan builds
+  std::string columns[component_field::kCount];
+  std::size_t begin = 0;
+  for (const std::size_t end : ends) {
+    const std::string_view name(progIds.data() + begin, end - begin);
+    begin = end;
     path.assign(name).append("\\Clsid");
     std::string clsid = ReadDefaultValue(registry, root, path);
     if (clsid.empty()) continue;
 
-    Row& row = rows.emplace_back();
+    for (std::string& column : columns) column.clear();
     const char* server = "";
-    row[component_field::kProgId] = std::move(name);  // the list is the scan's own
     path.assign("CLSID\\").append(clsid);
     const std::size_t classPathLength = path.size();
-    const std::vector<std::string> subkeys = EnumSubKeyNames(registry, root, path);
-    for (std::size_t i = 1; i < subkeys.size(); ++i) {
-      const std::string& subkey = subkeys[i];
-      // The last matching subkey in enumeration order decides each column. The keywords are
-      // ASCII, so an ASCII-caseless comparison is a comparison of the lower-cased name.
-      const Keyword* keyword = nullptr;
+    // The class key's subkeys are all enumerated before any is read, as before.
+    matches.clear();
+    ForEachSubKeyName(registry, root, path, buffer, [&matches](std::string_view subkey) {
+      // The keywords are ASCII, so an ASCII-caseless comparison is a comparison of the
+      // lower-cased name.
       for (const Keyword& candidate : kKeywords) {
         if (EqualsNoCase(subkey, candidate.name)) {
-          keyword = &candidate;
-          break;
+          matches.push_back(&candidate);
+          return;
         }
       }
-      if (keyword == nullptr) continue;
-      std::string& cell = row[static_cast<std::size_t>(keyword->field)];
+    });
+    // The last matching subkey in enumeration order decides each column.
+    for (const Keyword* keyword : matches) {
+      std::string& cell = columns[static_cast<std::size_t>(keyword->field)];
       if (keyword->field == component_field::kAttribute) {
         cell = keyword->name;
       } else {
@@ -82,20 +99,14 @@ VariantArray BuildComponentList(RegistrySource& registry, std::vector<std::strin
         if (keyword->server != nullptr) server = keyword->server;
       }
     }
-    row[component_field::kClsid] = std::move(clsid);
+    columns[component_field::kProgId].assign(name);
+    columns[component_field::kClsid] = std::move(clsid);
+    for (std::string& column : columns) cells.push_back(Variant::FromText(std::move(column)));
     if (servers != nullptr) servers->push_back(server);
   }
 
-  VariantArray data = VariantArray::TwoDimensional(component_field::kCount, static_cast<std::int32_t>(rows.size()));
-  std::vector<std::int32_t> index(2);  // reused: no allocation per cell
-  for (std::size_t r = 0; r < rows.size(); ++r) {
-    index[1] = static_cast<std::int32_t>(r);
-    for (std::int32_t field = 0; field < component_field::kCount; ++field) {
-      index[0] = field;
-      data.At(index) = Variant::FromText(std::move(rows[r][static_cast<std::size_t>(field)]));
-    }
-  }
-  return data;
+  const auto rows = static_cast<std::int32_t>(cells.size() / component_field::kCount);
+  return VariantArray::TwoDimensional(component_field::kCount, rows, std::move(cells));
 }
 
 }  // namespace orlix

@@ -34,25 +34,12 @@ std::vector<std::string> EnumSubKeyNames(RegistrySource& registry, RegKey root, 
   std::vector<std::string> names;
   names.reserve(kFirstRoom);
   names.emplace_back();
-  RegKey key = root;
-  ScopedRegKey opened;
-  if (!path.empty()) {
-    opened = ScopedRegKey(registry, root, path);
-    if (!opened) return names;
-    key = opened.get();
-  }
-
-  std::string name;
-  for (std::uint32_t i = 1; i <= registry_api::kMaxSubKeyNames; ++i) {
-    if (i >= names.capacity())
-      names.reserve(std::max(static_cast<std::size_t>(i) + registry_api::kListGrowth, 2 * names.capacity()));
-    if (registry.EnumKey(key, i - 1, registry_api::kNameBufferChars, &name) != reg_status::kSuccess) break;
-    // The narrow API hands back a null-terminated buffer: the name ends at its first null.
-    const std::size_t end = name.find('\0');
-    if (end != std::string::npos) name.resize(end);
-    names.push_back(std::move(name));
-    name.clear();
-  }
+  std::string buffer;
+  ForEachSubKeyName(registry, root, path, buffer, [&names](std::string_view name) {
+    if (names.size() >= names.capacity())
+      names.reserve(std::max(names.size() + registry_api::kListGrowth, 2 * names.capacity()));
+    names.emplace_back(name);
+  });
   return names;
 }
 

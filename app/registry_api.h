@@ -5,8 +5,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "platform/registry_key.h"
 #include "platform/registry_source.h"
 
 namespace orlix {
@@ -27,5 +29,27 @@ std::string ReadDefaultValue(RegistrySource& registry, RegKey root, const std::s
 // order, in slots 1..n; slot 0 is always the empty text. A key that cannot be opened gives the
 // single empty slot; any enumeration failure ends the list.
 std::vector<std::string> EnumSubKeyNames(RegistrySource& registry, RegKey root, const std::string& path);
+
+// The same enumeration without the list: visit(name) for each name in order, through one name
+// buffer (the view lasts until visit returns). visit must not call the registry, so that the
+// calls stay those of EnumSubKeyNames.
+template <typename Visit>
+void ForEachSubKeyName(RegistrySource& registry, RegKey root, const std::string& path, std::string& buffer,
+                       Visit&& visit) {
+  RegKey key = root;
+  ScopedRegKey opened;
+  if (!path.empty()) {
+    opened = ScopedRegKey(registry, root, path);
+    if (!opened) return;
+    key = opened.get();
+  }
+  for (std::uint32_t i = 0; i < registry_api::kMaxSubKeyNames; ++i) {
+    if (registry.EnumKey(key, i, registry_api::kNameBufferChars, &buffer) != reg_status::kSuccess) break;
+    // The narrow API hands back a null-terminated buffer: the name ends at its first null.
+    std::string_view name = buffer;
+    name = name.substr(0, name.find('\0'));
+    visit(name);
+  }
+}
 
 }  // namespace orlix

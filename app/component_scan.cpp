@@ -14,7 +14,7 @@ namespace {
 // The class registration's subkeys that fill a column: servers give the file path, the
 // attribute is the keyword itself, the version its default value.
 struct Keyword {
-  const char* name;
+  std::string_view name;
   std::int32_t field;
   const char* server;  // the server subkey's conventional spelling, for the row's details
 };
@@ -81,7 +81,7 @@ VariantArray BuildComponentList(RegistrySource& registry, std::vector<std::strin
       // The keywords are ASCII, so an ASCII-caseless comparison is a comparison of the
       // lower-cased name.
       for (const Keyword& candidate : kKeywords) {
-        if (EqualsNoCase(subkey, candidate.name)) {
+        if (subkey.size() == candidate.name.size() && EqualsNoCase(subkey, candidate.name)) {
           matches.push_back(&candidate);
           return;
         }

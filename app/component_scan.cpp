@@ -75,7 +75,7 @@ VariantArray BuildComponentList(RegistrySource& registry, std::vector<std::strin
     const char* server = "";
     path.assign("CLSID\\").append(clsid);
     const std::size_t classPathLength = path.size();
-    // The class key's subkeys are all enumerated before any is read, as before.
+    // The class key's subkeys are all enumerated before any of them is read.
     matches.clear();
     ForEachSubKeyName(registry, root, path, buffer, [&matches](std::string_view subkey) {
       // The keywords are ASCII, so an ASCII-caseless comparison is a comparison of the

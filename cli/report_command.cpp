@@ -14,6 +14,7 @@
 #include "app/component_scan.h"
 #include "app/detailed_rows.h"
 #include "base/locale_info.h"
+#include "base/scope_exit.h"
 #include "base/text.h"
 #include "base/variant.h"
 #include "cli/command.h"
@@ -272,17 +273,14 @@ void ArrangeGrid(const ReportOptions& options, Grid& grid) {
   }
 }
 
-void Render(cReport& job, int rows, std::ostream& err) {
+// Runs `step` (rendering the job, alone or into its file) with the progress line shown.
+template <typename Step>
+auto WithProgress(cReport& job, int rows, std::ostream& err, Step step) {
   ProgressLine progress(err);
   if (rows > kProgressRows && StandardErrorIsTerminal())
     job.CurrentStatus = [&progress](std::int32_t current, std::int32_t total) { progress.Update(current, total); };
-  try {
-    RenderReport(job);
-  } catch (...) {
-    job.CurrentStatus = nullptr;
-    throw;
-  }
-  job.CurrentStatus = nullptr;
+  const ScopeExit stop([&job]() noexcept { job.CurrentStatus = nullptr; });
+  return step();
 }
 
 // Writes the report to -o FILE, or to a temporary file opened in its viewer; 0 when done.
@@ -330,12 +328,14 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, st
 
     const double now = LocalNowAsOleDate();
     const std::shared_ptr<cReport> job = PrepareReportJob(grid, request, now, locale);
-    Render(*job, grid.ItemCount(), err);
     if (options->outputFile.empty() && !options->view) {
+      WithProgress(*job, grid.ItemCount(), err, [&job] { RenderReport(*job); });
       out << TextToFileBytes(job->ReportContents);
       return 0;
     }
-    return StoreAndShow(*options, *job, now, locale, err);
+    // A report of many rows is never held whole: it is rendered straight into its file.
+    job->KeepContents = false;
+    return WithProgress(*job, grid.ItemCount(), err, [&] { return StoreAndShow(*options, *job, now, locale, err); });
   } catch (const std::exception& e) {
     err << kPrefix << ": " << e.what() << "\n";
     return 1;

@@ -242,10 +242,8 @@ ReportRequest RequestOf(const ReportOptions& options) {
   return request;
 }
 
-// The data and its mask: the data file, or the components of the class root with the main
-// window's columns. A skipped-lines warning goes to `err`.
+// The components of the class root and their mask, with the main window's columns. A skipped-lines warning goes to `err`.
 std::pair<VariantArray, std::string> ReadData(const ReportOptions& options, std::ostream& err) {
-  if (!options.dataFile.empty()) return {ReadDataFile(options.dataFile, options.dataHeader), options.mask};
   if (options.detail.Any()) {
     ComponentScan scan = ScanComponentsWithDetails(options.source, options.detail.view);
     if (!scan.warning.empty()) err << kPrefix << ": warning: " << scan.warning << "\n";
@@ -320,10 +318,14 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, st
       throw UsageError(std::string(e.what()) + " (see 'orlixreport styles')");
     }
 
-    auto [data, mask] = ReadData(*options, err);
     const LocaleInfo& locale = CurrentLocale();
     MemoryGrid grid;
-    ShowDataInGrid(grid, mask, std::move(data), locale);
+    if (!options->dataFile.empty()) {
+      ShowDataFileInGrid(grid, options->mask, options->dataFile, options->dataHeader, locale);
+    } else {
+      auto [data, mask] = ReadData(*options, err);
+      ShowDataInGrid(grid, mask, std::move(data), locale);
+    }
     ArrangeGrid(*options, grid);
 
     const double now = LocalNowAsOleDate();

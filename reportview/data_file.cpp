@@ -605,22 +605,23 @@ DataShape ReadDataFileRows(const std::string& path, bool skipHeader, const DataR
   switch (chosen) {
     case DataFormat::Csv: {
       CsvReader reader(rows, name);
-      for (bool last = false; !last;) {
-        last = !more(text);
+      for (bool last = false;; last = !more(text)) {
         text.erase(0, reader.Feed(text, !last));
+        if (last) break;
       }
       reader.Finish();
       break;
     }
     case DataFormat::Tsv: {
       std::size_t line = 0;
-      for (bool last = false; !last;) {
-        last = !more(text);
-        // Whole lines only, the last one without its line feed.
+      for (bool last = false;; last = !more(text)) {
+        // Whole lines only, each without its line feed; at the end whatever is left.
         const std::size_t feed = last ? text.size() + 1 : text.rfind('\n') + 1;
-        if (feed == 0) continue;
-        ParseTsv(std::string_view(text).substr(0, feed - 1), name, rows, &line);
-        text.erase(0, feed < text.size() ? feed : text.size());
+        if (feed > 0) {
+          ParseTsv(std::string_view(text).substr(0, feed - 1), name, rows, &line);
+          text.erase(0, feed < text.size() ? feed : text.size());
+        }
+        if (last) break;
       }
       break;
     }

@@ -242,7 +242,8 @@ ReportRequest RequestOf(const ReportOptions& options) {
   return request;
 }
 
-// The components of the class root and their mask, with the main window's columns. A skipped-lines warning goes to `err`.
+// The components of the class root, with the mask of the main window's columns. A
+// skipped-lines warning goes to `err`.
 std::pair<VariantArray, std::string> ReadData(const ReportOptions& options, std::ostream& err) {
   if (options.detail.Any()) {
     ComponentScan scan = ScanComponentsWithDetails(options.source, options.detail.view);

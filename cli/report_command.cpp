@@ -14,6 +14,7 @@
 #include "app/component_scan.h"
 #include "app/detailed_rows.h"
 #include "base/locale_info.h"
+#include "base/scope_exit.h"
 #include "base/text.h"
 #include "base/variant.h"
 #include "cli/command.h"
@@ -241,10 +242,9 @@ ReportRequest RequestOf(const ReportOptions& options) {
   return request;
 }
 
-// The data and its mask: the data file, or the components of the class root with the main
-// window's columns. A skipped-lines warning goes to `err`.
+// The components of the class root, with the mask of the main window's columns. A
+// skipped-lines warning goes to `err`.
 std::pair<VariantArray, std::string> ReadData(const ReportOptions& options, std::ostream& err) {
-  if (!options.dataFile.empty()) return {ReadDataFile(options.dataFile, options.dataHeader), options.mask};
   if (options.detail.Any()) {
     ComponentScan scan = ScanComponentsWithDetails(options.source, options.detail.view);
     if (!scan.warning.empty()) err << kPrefix << ": warning: " << scan.warning << "\n";
@@ -272,17 +272,14 @@ void ArrangeGrid(const ReportOptions& options, Grid& grid) {
   }
 }
 
-void Render(cReport& job, int rows, std::ostream& err) {
+// Runs `step` (rendering the job, alone or into its file) with the progress line shown.
+template <typename Step>
+auto WithProgress(cReport& job, int rows, std::ostream& err, Step step) {
   ProgressLine progress(err);
   if (rows > kProgressRows && StandardErrorIsTerminal())
     job.CurrentStatus = [&progress](std::int32_t current, std::int32_t total) { progress.Update(current, total); };
-  try {
-    RenderReport(job);
-  } catch (...) {
-    job.CurrentStatus = nullptr;
-    throw;
-  }
-  job.CurrentStatus = nullptr;
+  const ScopeExit stop([&job]() noexcept { job.CurrentStatus = nullptr; });
+  return step();
 }
 
 // Writes the report to -o FILE, or to a temporary file opened in its viewer; 0 when done.
@@ -322,20 +319,26 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, st
       throw UsageError(std::string(e.what()) + " (see 'orlixreport styles')");
     }
 
-    auto [data, mask] = ReadData(*options, err);
     const LocaleInfo& locale = CurrentLocale();
     MemoryGrid grid;
-    ShowDataInGrid(grid, mask, std::move(data), locale);
+    if (!options->dataFile.empty()) {
+      ShowDataFileInGrid(grid, options->mask, options->dataFile, options->dataHeader, locale);
+    } else {
+      auto [data, mask] = ReadData(*options, err);
+      ShowDataInGrid(grid, mask, std::move(data), locale);
+    }
     ArrangeGrid(*options, grid);
 
     const double now = LocalNowAsOleDate();
     const std::shared_ptr<cReport> job = PrepareReportJob(grid, request, now, locale);
-    Render(*job, grid.ItemCount(), err);
     if (options->outputFile.empty() && !options->view) {
+      WithProgress(*job, grid.ItemCount(), err, [&job] { RenderReport(*job); });
       out << TextToFileBytes(job->ReportContents);
       return 0;
     }
-    return StoreAndShow(*options, *job, now, locale, err);
+    // A report of many rows is never held whole: it is rendered straight into its file.
+    job->KeepContents = false;
+    return WithProgress(*job, grid.ItemCount(), err, [&] { return StoreAndShow(*options, *job, now, locale, err); });
   } catch (const std::exception& e) {
     err << kPrefix << ": " << e.what() << "\n";
     return 1;

@@ -3,7 +3,9 @@
 // converts at its own boundary.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace orlix {
 
@@ -40,6 +42,19 @@ class FileSystem {
   // AlreadyExists leaves the existing file untouched; Failed removes any partial file and puts
   // the platform's description of the error in *error.
   virtual WriteResult WriteNewFile(const std::string& path, const std::string& bytes, std::string* error) = 0;
+
+  // Receives the bytes of a file being written, piece by piece.
+  using PieceSink = std::function<void(std::string_view bytes)>;
+  // WriteNewFile for bytes that `produce` hands to its sink in pieces, so that they are never
+  // all held at once. The machine's file systems run `produce` only once the file is created;
+  // an exception from it removes the partial file and passes on. This default gathers the
+  // pieces and writes them in one.
+  virtual WriteResult WriteNewFileInPieces(const std::string& path, const std::function<void(const PieceSink&)>& produce,
+                                           std::string* error) {
+    std::string bytes;
+    produce([&bytes](std::string_view piece) { bytes.append(piece); });
+    return WriteNewFile(path, bytes, error);
+  }
 
   // Moves `source` over `target` in one step (the target may exist; its read-only, hidden and
   // system attributes do not stop the move). On failure both files are as they were and *error

@@ -48,6 +48,11 @@ class PosixFileSystem : public FileSystem {
   }
 
   WriteResult WriteNewFile(const std::string& path, const std::string& bytes, std::string* error) override {
+    return WriteNewFileInPieces(path, [&bytes](const PieceSink& sink) { sink(bytes); }, error);
+  }
+
+  WriteResult WriteNewFileInPieces(const std::string& path, const std::function<void(const PieceSink&)>& produce,
+                                   std::string* error) override {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
       const int code = errno;
@@ -55,18 +60,27 @@ class PosixFileSystem : public FileSystem {
       if (error) *error = ErrnoText(code);
       return WriteResult::Failed;
     }
-    const char* data = bytes.data();
-    std::size_t left = bytes.size();
+    // After a failed write the later pieces are dropped: the file is removed below.
     int code = 0;
-    while (left > 0) {
-      const ssize_t n = ::write(fd, data, left);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        code = errno;
-        break;
+    const auto sink = [fd, &code](std::string_view bytes) {
+      const char* data = bytes.data();
+      std::size_t left = bytes.size();
+      while (left > 0 && code == 0) {
+        const ssize_t n = ::write(fd, data, left);
+        if (n < 0) {
+          if (errno != EINTR) code = errno;
+          continue;
+        }
+        data += n;
+        left -= static_cast<std::size_t>(n);
       }
-      data += n;
-      left -= static_cast<std::size_t>(n);
+    };
+    try {
+      produce(sink);
+    } catch (...) {
+      ::close(fd);
+      ::unlink(path.c_str());
+      throw;
     }
     // The file may replace an older one next: its bytes must be on disk before that.
     if (code == 0 && ::fsync(fd) != 0 && errno != EINVAL) code = errno;

@@ -68,6 +68,11 @@ class Win32FileSystem : public FileSystem {
   }
 
   WriteResult WriteNewFile(const std::string& path, const std::string& bytes, std::string* error) override {
+    return WriteNewFileInPieces(path, [&bytes](const PieceSink& sink) { sink(bytes); }, error);
+  }
+
+  WriteResult WriteNewFileInPieces(const std::string& path, const std::function<void(const PieceSink&)>& produce,
+                                   std::string* error) override {
     const std::string ansi = Utf8ToAnsi(path);
     UniqueFile file(CreateFileA(ansi.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
@@ -76,20 +81,30 @@ class Win32FileSystem : public FileSystem {
       if (error) *error = SystemErrorDescription(code);
       return WriteResult::Failed;
     }
+    // After a failed write the later pieces are dropped: the file is removed below.
     DWORD code = ERROR_SUCCESS;
-    const char* data = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0 && code == ERROR_SUCCESS) {
-      const DWORD chunk = left > 0x10000000u ? 0x10000000u : static_cast<DWORD>(left);
-      DWORD written = 0;
-      if (!WriteFile(file.get(), data, chunk, &written, nullptr)) {
-        code = GetLastError();
-      } else if (written == 0) {
-        code = ERROR_WRITE_FAULT;
-      } else {
-        data += written;
-        left -= written;
+    const auto sink = [&file, &code](std::string_view bytes) {
+      const char* data = bytes.data();
+      std::size_t left = bytes.size();
+      while (left > 0 && code == ERROR_SUCCESS) {
+        const DWORD chunk = left > 0x10000000u ? 0x10000000u : static_cast<DWORD>(left);
+        DWORD written = 0;
+        if (!WriteFile(file.get(), data, chunk, &written, nullptr)) {
+          code = GetLastError();
+        } else if (written == 0) {
+          code = ERROR_WRITE_FAULT;
+        } else {
+          data += written;
+          left -= written;
+        }
       }
+    };
+    try {
+      produce(sink);
+    } catch (...) {
+      file.reset();
+      DeleteFileA(ansi.c_str());
+      throw;
     }
     // The file may replace an older one next: its bytes must be on disk before that.
     if (code == ERROR_SUCCESS && !FlushFileBuffers(file.get())) code = GetLastError();

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -57,6 +58,10 @@ class cReport {
   std::string ReportContents;
   std::string LocalFileName;
   bool LocalFileIsTemporary = false;
+  // Whether StoreReportContent, rendering a job not yet generated, keeps the document in
+  // ReportContents. Without it the document goes straight into the file, piece by piece, and
+  // the job stays ungenerated: a one-time report of a large grid is never held whole.
+  bool KeepContents = true;
 
   // Event: progress while rendering, row reached (from 1) and row count.
   std::function<void(std::int32_t lngCurrent, std::int32_t lngTotal)> CurrentStatus;
@@ -72,6 +77,9 @@ class cReport {
   std::string FileExtension() const;
   std::string GetIconPath();
   bool Generate();
+  // Generate without keeping the document: `write` receives it in consecutive pieces (UTF-8,
+  // each ending at the end of a row). False, with nothing written, for an unknown report type.
+  bool GenerateInPieces(const std::function<void(std::string_view)>& write);
 
   void SetServices(ReportServices services) { mServices = std::move(services); }
   const ReportServices& Services() const { return mServices; }

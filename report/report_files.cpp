@@ -4,6 +4,7 @@
 #include <exception>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "base/date_serial.h"
 #include "base/format.h"
@@ -38,6 +39,38 @@ std::string FirstCharacters(const std::string& text, std::size_t count) {
   }
   return text;
 }
+
+// Text is converted to the file's code page this much at a time.
+constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
+
+// Converts UTF-8 text arriving in pieces to the bytes of a report file. No character, whole or
+// broken, reaches across an ASCII byte: each piece is converted up to its last one, and the
+// rest waits for the next piece.
+class FileBytesWriter {
+ public:
+  explicit FileBytesWriter(const FileSystem::PieceSink& sink) : sink_(sink) {}
+
+  void Write(std::string_view text) {
+    std::size_t cut = text.size();
+    while (cut > 0 && static_cast<unsigned char>(text[cut - 1]) >= 0x80) --cut;
+    if (cut == 0) {
+      held_.append(text);
+      return;
+    }
+    held_.append(text.substr(0, cut));
+    sink_(TextToFileBytes(held_));
+    held_.assign(text.substr(cut));
+  }
+
+  void Finish() {
+    if (!held_.empty()) sink_(TextToFileBytes(held_));
+    held_.clear();
+  }
+
+ private:
+  const FileSystem::PieceSink& sink_;
+  std::string held_;
+};
 
 }  // namespace
 
@@ -215,12 +248,22 @@ bool cReport::StoreReportContent(bool blnUseTemporaryFile, const std::string& ms
       if (!prompt || !prompt->AskYesNo(kCaption, question)) return false;
     }
 
-    if (!Generated) Generate();
-    const std::string bytes = TextToFileBytes(ReportContents);
+    if (!Generated && KeepContents) Generate();
+    // The file's bytes are made and written a piece at a time: the document is rendered into
+    // the file when the job does not keep it, and its text is converted piece by piece.
+    const auto produce = [this](const FileSystem::PieceSink& sink) {
+      FileBytesWriter writer(sink);
+      const auto write = [&writer](std::string_view piece) { writer.Write(piece); };
+      if (Generated || !GenerateInPieces(write)) {
+        for (std::size_t at = 0; at < ReportContents.size(); at += kPieceBytes)
+          write(std::string_view(ReportContents).substr(at, kPieceBytes));
+      }
+      writer.Finish();
+    };
 
     std::string error;
     if (!replacing) {
-      if (files->WriteNewFile(LocalFileName, bytes, &error) != WriteResult::Written)
+      if (files->WriteNewFileInPieces(LocalFileName, produce, &error) != WriteResult::Written)
         throw std::runtime_error(error);
       return true;
     }
@@ -230,7 +273,7 @@ bool cReport::StoreReportContent(bool blnUseTemporaryFile, const std::string& ms
     for (int n = 1; staged.empty(); ++n) {
       if (n > 100) throw std::runtime_error(error);
       const std::string candidate = LocalFileName + "." + std::to_string(n) + ".tmp";
-      const WriteResult result = files->WriteNewFile(candidate, bytes, &error);
+      const WriteResult result = files->WriteNewFileInPieces(candidate, produce, &error);
       if (result == WriteResult::Failed) throw std::runtime_error(error);
       if (result == WriteResult::Written) staged = candidate;
     }

@@ -2,9 +2,11 @@
 
 #include <exception>
 #include <utility>
+#include <vector>
 
 #include "base/text.h"
 #include "report/report_jobs.h"
+#include "reportview/data_file.h"
 #include "reportview/grid.h"
 #include "reportview/report_view_data.h"
 
@@ -52,6 +54,35 @@ void ShowDataInGrid(Grid& grid, const std::string& mask, VariantArray data, cons
     view.TakeDataToShow(std::move(data));
     view.GenerateFromTakenData();
   } catch (const ReportRequestError&) {
+    throw;
+  } catch (const std::exception& e) {
+    throw ReportRequestError(std::string("the data does not fit the mask: ") + e.what());
+  }
+}
+
+void ShowDataFileInGrid(Grid& grid, const std::string& mask, const std::string& path, bool skipHeader,
+                        const LocaleInfo& locale) {
+  ReportViewData view(grid, &locale);
+  const auto applyMask = [&] {
+    try {
+      view.ApplyFieldMask(mask);
+      if (!view.Fields() || view.Fields()->Count() == 0) throw ReportRequestError("the mask names no field");
+    } catch (const ReportRequestError&) {
+      throw;
+    } catch (const std::exception& e) {
+      throw ReportRequestError(std::string("the data does not fit the mask: ") + e.what());
+    }
+  };
+  try {
+    applyMask();
+  } catch (const ReportRequestError&) {
+    // The file is read first, as a whole file would be: its own faults come before the mask's.
+    ReadDataFileRows(path, skipHeader, [](std::vector<Variant>&) {});
+    throw;
+  }
+  try {
+    view.GenerateFromRows([&](const DataRowSink& sink) { return ReadDataFileRows(path, skipHeader, sink); });
+  } catch (const DataFileError&) {
     throw;
   } catch (const std::exception& e) {
     throw ReportRequestError(std::string("the data does not fit the mask: ") + e.what());

@@ -50,6 +50,12 @@ void CheckReportStyle(const ReportRequest& request);
 // data does not fit it.
 void ShowDataInGrid(Grid& grid, const std::string& mask, VariantArray data, const LocaleInfo& locale);
 
+// ShowDataInGrid for the data file at `path` ("-" is standard input), read row by row into the
+// grid without holding the file or its table whole. The same failures in the same order: the
+// file's DataFileError before the mask's ReportRequestError.
+void ShowDataFileInGrid(Grid& grid, const std::string& mask, const std::string& path, bool skipHeader,
+                        const LocaleInfo& locale);
+
 // The requested job, bound to `grid` and to the parameters of an export made at `now` (an OLE
 // date). Throws like CheckReportStyle.
 std::shared_ptr<cReport> PrepareReportJob(Grid& grid, const ReportRequest& request, double now,

@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -64,6 +65,8 @@ constexpr std::size_t kJoinContext = 40;
 constexpr char kBarrier = '\x01';
 // Rows rendered before the output is sized for the rest.
 constexpr int kRowsForEstimate = 256;
+// Rendered in pieces, the text is passed on once it holds this much, at the end of a row.
+constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
 // Largest text the literal fill builds. A style whose rows or cells hold their own slots
 // multiplies those slots with every cell and row it fills, so its document grows exponentially;
 // such a job fails with std::length_error instead of exhausting memory. Honest styles never
@@ -514,17 +517,33 @@ void cReport::ExtraParameters(std::shared_ptr<ReportParameters> objParameters) {
   mcolExtraParameters = std::move(objParameters);
 }
 
-bool cReport::Generate() {
-  if (ReportType != kReportRtf && ReportType != kReportHtml && ReportType != kReportCsv) return false;
+namespace {
+
+RenderRequest RequestFor(const cReport& job, Grid* grid) {
   RenderRequest request;
-  request.type = ReportType;
-  request.style = &mStyle;
-  request.grid = mobjListView;
-  request.columnOrder = mlngColumnOrder;
-  request.parameters = mcolExtraParameters.get();
-  request.progress = CurrentStatus;
-  ReportContents = RenderReport(request);
+  request.type = job.ReportType;
+  request.style = &job.Style();
+  request.grid = grid;
+  request.columnOrder = job.ColumnOrder();
+  request.parameters = job.BoundParameters().get();
+  request.progress = job.CurrentStatus;
+  return request;
+}
+
+bool KnownType(std::int32_t type) { return type == kReportRtf || type == kReportHtml || type == kReportCsv; }
+
+}  // namespace
+
+bool cReport::Generate() {
+  if (!KnownType(ReportType)) return false;
+  ReportContents = RenderReport(RequestFor(*this, mobjListView));
   Generated = true;
+  return true;
+}
+
+bool cReport::GenerateInPieces(const std::function<void(std::string_view)>& write) {
+  if (!KnownType(ReportType)) return false;
+  RenderReport(RequestFor(*this, mobjListView), write);
   return true;
 }
 
@@ -587,7 +606,17 @@ std::string cReport::EscapeHtml(const std::string& text) {
 
 namespace {
 
-std::string RenderStyledReport(const RenderRequest& request) {
+// Where a document rendered in pieces goes; null when it is rendered into one text.
+using PieceWriter = std::function<void(std::string_view)>;
+
+// Passes the text on when it has grown to a piece.
+void PassPiece(std::string* out, const PieceWriter* write) {
+  if (write == nullptr || out->size() < kPieceBytes) return;
+  (*write)(*out);
+  out->clear();
+}
+
+std::string RenderStyledReport(const RenderRequest& request, const PieceWriter* write) {
   const ReportStyle& style = *request.style;
   const std::vector<std::int32_t>& columnOrder = request.columnOrder;
   const std::string& mstrTable = style.table;
@@ -765,7 +794,8 @@ std::string RenderStyledReport(const RenderRequest& request) {
               [&](std::string_view d) { rowsBlock += marked.Atom(std::string(d)); });
         }
       }
-      if (r + 1 == kRowsForEstimate && slots.size() == 1) {
+      PassPiece(&out, write);
+      if (r + 1 == kRowsForEstimate && slots.size() == 1 && write == nullptr) {
         // The document grows by the same amount per row give or take: reserve for all rows now
         // rather than copying the text over and over as it doubles.
         const double perRow = static_cast<double>(out.size() - headSize) / kRowsForEstimate;
@@ -802,7 +832,7 @@ std::string RenderStyledReport(const RenderRequest& request) {
   return out;
 }
 
-std::string RenderCsvReport(const RenderRequest& request) {
+std::string RenderCsvReport(const RenderRequest& request, const PieceWriter* write) {
   if (request.grid == nullptr) throw std::logic_error("a comma-separated report needs a bound grid");
   const Grid& grid = *request.grid;
   const std::vector<std::int32_t>& columnOrder = request.columnOrder;
@@ -828,6 +858,7 @@ std::string RenderCsvReport(const RenderRequest& request) {
       quote(&doc, grid.ItemTextView(r, columnOrder.at(static_cast<std::size_t>(k)), scratch));
     }
     doc += kCrLf;
+    PassPiece(&doc, write);
     if (request.progress && kCsvRaisesProgress) request.progress(r + 1, grid.ItemCount());
   }
   return doc;
@@ -835,10 +866,21 @@ std::string RenderCsvReport(const RenderRequest& request) {
 
 }  // namespace
 
-std::string RenderReport(const RenderRequest& request) {
-  if (request.type == kReportCsv) return RenderCsvReport(request);
+namespace {
+
+std::string Render(const RenderRequest& request, const PieceWriter* write) {
+  if (request.type == kReportCsv) return RenderCsvReport(request, write);
   if (request.style == nullptr) throw std::logic_error("a styled report needs its style");
-  return RenderStyledReport(request);
+  return RenderStyledReport(request, write);
+}
+
+}  // namespace
+
+std::string RenderReport(const RenderRequest& request) { return Render(request, nullptr); }
+
+void RenderReport(const RenderRequest& request, const std::function<void(std::string_view)>& write) {
+  const std::string rest = Render(request, &write);
+  if (!rest.empty()) write(rest);
 }
 
 }  // namespace orlix

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "report/report_param.h"
@@ -26,6 +27,9 @@ struct RenderRequest {
 // The document as text (UTF-8). Throws std::logic_error for a comma-separated report without a
 // grid, std::length_error for a style that would grow past the size limit.
 std::string RenderReport(const RenderRequest& request);
+// The same document handed to `write` in consecutive pieces of about a megabyte, each ending at
+// the end of a row, so that the whole text is never held at once.
+void RenderReport(const RenderRequest& request, const std::function<void(std::string_view)>& write);
 
 // A host parameter's value with the nested date and time tags filled in; empty when absent.
 std::string ReportParameterValue(const ReportParameters* parameters, const std::string& tag);

@@ -9,8 +9,10 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "base/variant.h"
 
@@ -37,5 +39,20 @@ VariantArray ParseDataFile(const std::string& content, DataFormat format, bool s
 
 // Reads and parses a file ("-" is standard input). Throws DataFileError.
 VariantArray ReadDataFile(const std::string& path, bool skipHeader, const DataFormat* format = nullptr);
+
+// Receives the rows of a file one at a time, as they are read: the cells of a row, field by
+// field (the widest row may come last; shorter rows are not padded). The cells may be moved out.
+using DataRowSink = std::function<void(std::vector<Variant>& cells)>;
+
+struct DataShape {
+  std::size_t rows = 0;
+  std::size_t fields = 0;  // cells of the widest row
+};
+
+// ReadDataFile row by row, holding only a block of the file and the row being read: the rows
+// go to `sink`, and the table's shape is returned. Errors are those of ReadDataFile, found
+// where the reading reaches them, so the rows before have gone to the sink.
+DataShape ReadDataFileRows(const std::string& path, bool skipHeader, const DataRowSink& sink,
+                           const DataFormat* format = nullptr);
 
 }  // namespace orlix

@@ -1,5 +1,6 @@
 #include "reportview/report_view_data.h"
 
+#include <exception>
 #include <stdexcept>
 #include <vector>
 
@@ -20,6 +21,91 @@ std::string DescribeEntry(std::size_t position, const cFieldMaskInfo& field) {
   return "field mask entry " + std::to_string(position + 1) + " (" + std::to_string(field.FieldNumber()) + "=\"" +
          field.Description() + "\")";
 }
+
+// Shows rows of cells in a grid, translated and formatted by the field entries, one row at a time.
+class RowShower {
+ public:
+  // With `movable`, texts that one entry shows as they are may be moved out of the cells.
+  RowShower(Grid& grid, const std::vector<const cFieldMaskInfo*>& fields, bool movable, const LocaleInfo& locale)
+      : grid_(grid), fields_(fields), locale_(locale), count_(fields.size()), alignment_(count_, ColumnAlignment::Left),
+        numeric_(count_), direct_(count_), moves_(count_) {
+    // The alignment each column ends with is that of its last row; it is only sent on a change.
+    for (std::size_t j = 1; j < count_; ++j) alignment_[j] = grid_.GetColumnAlignment(static_cast<int>(j));
+    // A field without translations or a format picture shows its cell as it is (a null cell
+    // as empty text): the cell is read in place rather than copied through TranslateValue.
+    for (std::size_t j = 0; j < count_; ++j)
+      direct_[j] = !fields_[j]->HasTranslations() && fields_[j]->FormatString().empty();
+    // A text may move out of the data only when no other entry reads its field.
+    for (std::size_t j = 0; movable && j < count_; ++j) {
+      std::size_t readers = 0;
+      for (std::size_t k = 0; k < count_; ++k) readers += fields_[k]->FieldNumber() == fields_[j]->FieldNumber();
+      moves_[j] = direct_[j] && readers == 1;
+    }
+  }
+
+  // Adds row `r`: cellAt(field) is its cell of a field, release(field) takes that cell's text.
+  template <typename CellAt, typename Release>
+  void Show(std::int32_t r, CellAt cellAt, Release release) {
+    // The grid takes the texts over: each row starts with fresh ones.
+    texts_.resize(count_);
+    for (std::size_t j = 0; j < count_; ++j) {
+      const Variant& cell = cellAt(fields_[j]->FieldNumber());
+      if (direct_[j] && cell.IsText()) {
+        const std::string& text = cell.Text();
+        numeric_[j] = ParseNumberText(text, locale_, nullptr);
+        if (numeric_[j])
+          texts_[j] = ReportViewData::PadLeft(text, kNumberWidth);
+        else if (moves_[j])
+          texts_[j] = release(fields_[j]->FieldNumber());
+        else
+          texts_[j] = text;
+        continue;
+      }
+      if (direct_[j] && (cell.IsNull() || cell.IsEmpty())) {
+        numeric_[j] = false;
+        texts_[j].clear();
+        continue;
+      }
+      if (direct_[j]) {
+        if (cell.IsArray()) ArrayCell(j, r);
+        numeric_[j] = cell.IsNumberType();
+        texts_[j] = numeric_[j] ? ReportViewData::PadLeft(VariantToText(cell, locale_), kNumberWidth)
+                                : VariantToText(cell, locale_);
+        continue;
+      }
+      const Variant value = fields_[j]->TranslateValue(cell, locale_);
+      if (value.IsArray()) ArrayCell(j, r);
+      numeric_[j] = IsNumericVariant(value, locale_);
+      texts_[j] = numeric_[j] ? ReportViewData::PadLeft(VariantToText(value, locale_), kNumberWidth)
+                              : VariantToText(value, locale_);
+    }
+    grid_.AddRow(std::move(texts_));
+    texts_.clear();
+    for (std::size_t j = 1; j < count_; ++j) {
+      const ColumnAlignment wanted = numeric_[j] ? ColumnAlignment::Centre : ColumnAlignment::Left;
+      if (wanted != alignment_[j]) {
+        grid_.SetColumnAlignment(static_cast<int>(j), wanted);
+        alignment_[j] = wanted;
+      }
+    }
+  }
+
+ private:
+  [[noreturn]] void ArrayCell(std::size_t j, std::int32_t r) const {
+    throw std::invalid_argument("the cell (" + std::to_string(fields_[j]->FieldNumber()) + ", " + std::to_string(r) +
+                                ") holds an array, which has no text to show");
+  }
+
+  Grid& grid_;
+  const std::vector<const cFieldMaskInfo*>& fields_;
+  const LocaleInfo& locale_;
+  std::size_t count_;
+  std::vector<ColumnAlignment> alignment_;
+  std::vector<std::string> texts_;
+  std::vector<bool> numeric_;
+  std::vector<bool> direct_;
+  std::vector<bool> moves_;
+};
 
 }  // namespace
 
@@ -152,71 +238,12 @@ void ReportViewData::Populate(VariantArray* movable) {
   grid_.RemoveAllItems();
   bool empty = true;
   if (data) {
-    const LocaleInfo& locale = Locale();
-    // The alignment each column ends with is that of its last row; it is only sent on a change.
-    std::vector<ColumnAlignment> alignment(fieldCount, ColumnAlignment::Left);
-    for (std::size_t j = 1; j < fieldCount; ++j) alignment[j] = grid_.GetColumnAlignment(static_cast<int>(j));
-    std::vector<std::string> texts;
-    std::vector<bool> numeric(fieldCount);
-    // A field without translations or a format picture shows its cell as it is (a null cell
-    // as empty text): the cell is read in place rather than copied through TranslateValue.
-    std::vector<bool> direct(fieldCount);
-    for (std::size_t j = 0; j < fieldCount; ++j)
-      direct[j] = !fields[j]->HasTranslations() && fields[j]->FormatString().empty();
-    // A text may move out of the data only when no other entry reads its field.
-    std::vector<bool> moves(fieldCount);
-    for (std::size_t j = 0; movable != nullptr && j < fieldCount; ++j) {
-      std::size_t readers = 0;
-      for (std::size_t k = 0; k < fieldCount; ++k) readers += fields[k]->FieldNumber() == fields[j]->FieldNumber();
-      moves[j] = direct[j] && readers == 1;
-    }
-    const auto arrayCell = [&](std::size_t j, std::int32_t r) {
-      throw std::invalid_argument("the cell (" + std::to_string(fields[j]->FieldNumber()) + ", " + std::to_string(r) +
-                                  ") holds an array, which has no text to show");
-    };
-
+    RowShower shower(grid_, fields, movable != nullptr, Locale());
     for (std::int64_t row = rows.lower; row <= rows.upper; ++row) {
       const auto r = static_cast<std::int32_t>(row);
-      // The grid takes the texts over: each row starts with fresh ones.
-      texts.resize(fieldCount);
-      for (std::size_t j = 0; j < fieldCount; ++j) {
-        const Variant& cell = data->At(fields[j]->FieldNumber(), r);
-        if (direct[j] && cell.IsText()) {
-          const std::string& text = cell.Text();
-          numeric[j] = ParseNumberText(text, locale, nullptr);
-          if (numeric[j])
-            texts[j] = PadLeft(text, kNumberWidth);
-          else if (moves[j])
-            texts[j] = movable->At(fields[j]->FieldNumber(), r).ReleaseText();
-          else
-            texts[j] = text;
-          continue;
-        }
-        if (direct[j] && (cell.IsNull() || cell.IsEmpty())) {
-          numeric[j] = false;
-          texts[j].clear();
-          continue;
-        }
-        if (direct[j]) {
-          if (cell.IsArray()) arrayCell(j, r);
-          numeric[j] = cell.IsNumberType();
-          texts[j] = numeric[j] ? PadLeft(VariantToText(cell, locale), kNumberWidth) : VariantToText(cell, locale);
-          continue;
-        }
-        const Variant value = fields[j]->TranslateValue(cell, locale);
-        if (value.IsArray()) arrayCell(j, r);
-        numeric[j] = IsNumericVariant(value, locale);
-        texts[j] = numeric[j] ? PadLeft(VariantToText(value, locale), kNumberWidth) : VariantToText(value, locale);
-      }
-      grid_.AddRow(std::move(texts));
-      texts.clear();
-      for (std::size_t j = 1; j < fieldCount; ++j) {
-        const ColumnAlignment wanted = numeric[j] ? ColumnAlignment::Centre : ColumnAlignment::Left;
-        if (wanted != alignment[j]) {
-          grid_.SetColumnAlignment(static_cast<int>(j), wanted);
-          alignment[j] = wanted;
-        }
-      }
+      shower.Show(
+          r, [&](std::int32_t field) -> const Variant& { return data->At(field, r); },
+          [&](std::int32_t field) { return movable->At(field, r).ReleaseText(); });
     }
     empty = false;
   }
@@ -230,6 +257,67 @@ void ReportViewData::Populate(VariantArray* movable) {
   }
 
   if (data && data->UpperBound(0) >= 1) {
+    for (int column = 0; column < grid_.ColumnCount(); ++column) grid_.AutoSizeColumn(column);
+  }
+  LayOutAgain();
+}
+
+void ReportViewData::GenerateFromRows(const std::function<DataShape(const DataRowSink&)>& read) {
+  mTakenData.reset();
+  mvntDataToShow = Variant();
+  if (!mcolFields) {
+    ParseFieldMask();
+    BuildColumns();
+  }
+  GridRedrawLock lock(grid_);
+  const std::size_t fieldCount = mcolFields ? mcolFields->Count() : 0;
+  std::vector<const cFieldMaskInfo*> fields;
+  fields.reserve(fieldCount);
+  for (std::size_t i = 0; i < fieldCount; ++i) fields.push_back(mcolFields->At(i).get());
+
+  grid_.RemoveAllItems();
+  RowShower shower(grid_, fields, true, Locale());
+  static const Variant kMissing;
+  std::int32_t r = 0;
+  // A row that cannot be shown ends the showing, not the reading: the faults of the data as a
+  // whole (the file's, then a field beyond every row) come first, as they would for an array.
+  std::exception_ptr rowFault;
+  const DataShape shape = read([&](std::vector<Variant>& cells) {
+    if (rowFault) return;
+    try {
+      if (r == 0 && fieldCount > 1 && static_cast<std::size_t>(grid_.ColumnCount()) < fieldCount)
+        throw std::invalid_argument("the grid has " + std::to_string(grid_.ColumnCount()) + " columns for " +
+                                    std::to_string(fieldCount) +
+                                    " field mask entries; the columns were cleared, so the field mask must be set again");
+      // Cells beyond a short row, and fields beyond every row (found out after the last), are empty.
+      const auto has = [&cells](std::int32_t field) {
+        return field >= 0 && static_cast<std::size_t>(field) < cells.size();
+      };
+      shower.Show(
+          r,
+          [&](std::int32_t field) -> const Variant& {
+            return has(field) ? cells[static_cast<std::size_t>(field)] : kMissing;
+          },
+          [&](std::int32_t field) { return cells[static_cast<std::size_t>(field)].ReleaseText(); });
+      ++r;
+    } catch (const std::exception&) {
+      rowFault = std::current_exception();
+    }
+  });
+  if (shape.rows > 0) {
+    for (std::size_t i = 0; i < fieldCount; ++i) {
+      const std::int32_t number = fields[i]->FieldNumber();
+      if (number < 0 || static_cast<std::size_t>(number) >= shape.fields)
+        throw std::out_of_range(DescribeEntry(i, *fields[i]) + " names field " + std::to_string(number) +
+                                ", but the data has the fields 0 to " + std::to_string(static_cast<std::int64_t>(shape.fields) - 1));
+    }
+  }
+
+  if (rowFault) std::rethrow_exception(rowFault);
+
+  mblnViewIsEmpty = grid_.ItemCount() == 0;
+  if (mblnViewIsEmpty) ClearItems();
+  if (shape.fields >= 2) {
     for (int column = 0; column < grid_.ColumnCount(); ++column) grid_.AutoSizeColumn(column);
   }
   LayOutAgain();

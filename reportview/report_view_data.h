@@ -10,6 +10,7 @@
 #include "base/keyed_collection.h"
 #include "base/locale_info.h"
 #include "base/variant.h"
+#include "reportview/data_file.h"
 #include "reportview/field_mask_info.h"
 #include "reportview/grid.h"
 
@@ -53,6 +54,12 @@ class ReportViewData {
   // copied. The data to show is empty afterwards (also after a failure). Data that was stored
   // otherwise, or that is shared, is generated as by Generate and kept.
   void GenerateFromTakenData();
+  // Generate for data read row by row (ReadDataFileRows), never held whole: `read` hands each
+  // row to the sink it is given and returns the data's shape. Each row is shown as it arrives,
+  // its texts moved into the grid, and the data to show is empty afterwards. The rows and the
+  // failures are those of Generate for the same data as an array; a failure that depends on the
+  // whole data (a field beyond the widest row) is found after the last row.
+  void GenerateFromRows(const std::function<DataShape(const DataRowSink&)>& read);
 
   // Rebuilds the field list from the mask. An entry that cannot be read (a field number beyond
   // 32 bits, a mask longer than the reader takes) ends the list; it stays in the list with what

@@ -138,6 +138,9 @@ TEST(ReportCommand, BadCommandLinesFailWithOneLine) {
   // A mask without fields is refused in words, not with the container's own message.
   const ToolRun empty = Orlixreport({"report", "--format", "csv", "--mask", "", "--data", kFiles + "cells.json"});
   ExpectOneLineFailure(empty, "the mask names no field");
+  // The data file's own fault comes before the mask's.
+  ExpectOneLineFailure(Orlixreport({"report", "--format", "csv", "--mask", "", "--data", kFiles + "missing.csv"}),
+                       "missing.csv");
   EXPECT_EQ(empty.err.find("_M_"), std::string::npos) << empty.err;
   const ToolRun help = Orlixreport({"report", "--help"});
   EXPECT_EQ(help.status, 0);

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <fstream>
 #include <string>
+#include <vector>
 
 namespace orlix {
 namespace {
@@ -141,6 +144,86 @@ TEST(DataFile, ReadsFilesAndNamesMissingOnes) {
   EXPECT_EQ(data.At(0, 0), Variant::FromText("Alpha, Inc."));
   EXPECT_EQ(data.At(2, 1), Variant::FromText("two\nlines"));
   EXPECT_THROW(ReadDataFile("/nonexistent/data.csv", false), DataFileError);
+}
+
+// The file read row by row against ParseDataFile over its whole text: "same", or where they part.
+std::string CompareRowByRow(const std::string& path, const std::string& content, DataFormat format) {
+  std::string whole;
+  VariantArray expected = VariantArray::TwoDimensional(0, 0);
+  try {
+    expected = ParseDataFile(content, format, false, path);
+  } catch (const DataFileError& e) {
+    whole = e.what();
+  }
+  std::vector<std::vector<Variant>> rows;
+  DataShape shape;
+  try {
+    shape = ReadDataFileRows(path, false, [&rows](std::vector<Variant>& cells) { rows.push_back(cells); });
+  } catch (const DataFileError& e) {
+    return whole == e.what() ? "same" : "error '" + std::string(e.what()) + "', whole: '" + whole + "'";
+  }
+  if (!whole.empty()) return "no error, whole: '" + whole + "'";
+  if (static_cast<std::int64_t>(shape.rows) != expected.UpperBound(1) + 1 ||
+      static_cast<std::int64_t>(shape.fields) != expected.UpperBound(0) + 1 || rows.size() != shape.rows)
+    return "shape " + std::to_string(shape.rows) + "x" + std::to_string(shape.fields);
+  for (std::size_t r = 0; r < rows.size(); ++r)
+    for (std::size_t f = 0; f < shape.fields; ++f)
+      if (!(expected.At(static_cast<std::int32_t>(f), static_cast<std::int32_t>(r)) ==
+            (f < rows[r].size() ? rows[r][f] : Variant())))
+        return "cell " + std::to_string(f) + " of row " + std::to_string(r);
+  return "same";
+}
+
+TEST(DataFileRows, BlockEdgesChangeNothing) {
+  constexpr std::size_t kBlock = 65536;
+  // Each piece is read with every one of its characters placed on the first block's end, after
+  // a first row that fills the block up to it.
+  const struct {
+    const char* extension;
+    std::string piece;
+  } cases[] = {
+      {"csv", "\"say \"\"hi\"\"\",\"a\r\nb\"\r\nx,,y\r\n\r\n\"\"\n"},
+      {"csv", "a,\"open\n"},
+      {"tsv", "a\\tb\tc\r\n\nd\te\n"},
+      {"tsv", "a\\qb\n"},
+      {"json", "[\"q\\\"\\\\\", 12.5e1, null],\n  [true, \"\\u00e9\\ud83d\\ude00\"],[] ]\n"},
+      {"json", "[\"a\\\"]x\", \"b\\\\\"], [1]]\n"},
+      {"json", "[1, {}]]"},
+      {"json", "[1]] x"},
+  };
+  const std::string path = ::testing::TempDir() + "/rows-edge";
+  for (const auto& c : cases) {
+    const std::string name = path + "." + c.extension;
+    const bool json = std::string(c.extension) == "json";
+    for (std::size_t k = 0; k < c.piece.size(); ++k) {
+      // The first row: a line of x, or ["xx..."], with its separator.
+      const std::size_t fill = kBlock - k - (json ? 7 : 1);
+      const std::string content =
+          json ? "[[\"" + std::string(fill, 'x') + "\"],\n" + c.piece : std::string(fill, 'x') + "\n" + c.piece;
+      std::ofstream(name, std::ios::binary) << content;
+      EXPECT_EQ(CompareRowByRow(name, content, GuessDataFormat(name, content)), "same")
+          << c.extension << " piece '" << c.piece << "' from " << kBlock - k;
+    }
+  }
+  // A row over many blocks, and a fault many blocks on: the line is counted across them.
+  const std::string longRow = "[[\"" + std::string(5 * kBlock, 'y') + "\", 1],\n[2]]";
+  std::string lateFault = "[";
+  for (int i = 0; i < 20000; ++i) lateFault += "[\"row\", " + std::to_string(i) + "],\n";
+  lateFault += "[1,]]";
+  for (const std::string& content : {longRow, lateFault}) {
+    std::ofstream(path + ".json", std::ios::binary) << content;
+    EXPECT_EQ(CompareRowByRow(path + ".json", content, DataFormat::Json), "same");
+  }
+}
+
+TEST(DataFileRows, HeaderSkippedAndShapeOfTheRest) {
+  std::vector<std::size_t> sizes;
+  const DataShape shape = ReadDataFileRows(std::string(ORLIX_TEST_DATA) + "/files/people.csv", true,
+                                           [&sizes](std::vector<Variant>& cells) { sizes.push_back(cells.size()); });
+  const VariantArray whole = ReadDataFile(std::string(ORLIX_TEST_DATA) + "/files/people.csv", true);
+  EXPECT_EQ(static_cast<std::int64_t>(shape.rows), whole.UpperBound(1) + 1);
+  EXPECT_EQ(static_cast<std::int64_t>(shape.fields), whole.UpperBound(0) + 1);
+  EXPECT_EQ(sizes.size(), shape.rows);
 }
 
 }  // namespace

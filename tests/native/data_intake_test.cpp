@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <exception>
+#include <fstream>
 #include <memory>
 #include <string>
 
+#include "reportview/data_file.h"
 #include "reportview/memory_grid.h"
 #include "reportview/report_view_data.h"
 #include "tests/shared/data_intake_cases.h"
@@ -32,6 +35,61 @@ TEST(PadLeft, PadsShortTextsToTheWidthInCharacters) {
   EXPECT_EQ(ReportViewData::PadLeft("\xC3\xA9", 3), "  \xC3\xA9");  // one character, two bytes
   EXPECT_EQ(ReportViewData::PadLeft("x", 0), "x");
   EXPECT_EQ(ReportViewData::PadLeft("x", -3), "x");
+}
+
+// The grid as the report reads it: columns with widths and alignments, then each row's texts.
+std::string DumpGrid(const Grid& grid) {
+  std::string dump;
+  for (int c = 0; c < grid.ColumnCount(); ++c)
+    dump += std::to_string(grid.ColumnWidth(c)) + "/" + std::to_string(static_cast<int>(grid.GetColumnAlignment(c))) + " ";
+  for (int r = 0; r < grid.ItemCount(); ++r) {
+    dump += "\n";
+    for (int c = 0; c <= grid.SubItemCount(r); ++c) dump += grid.ItemText(r, c) + "|";
+  }
+  return dump;
+}
+
+// Rows read one at a time from a file fill the grid as the whole file's array does, and fail
+// with the same message.
+TEST(ReportViewData, RowsFromAFileFillTheGridAsTheArrayDoes) {
+  const std::string file = std::string(ORLIX_TEST_DATA) + "/files/report_bytes.json";
+  const std::string ragged = ::testing::TempDir() + "/ragged.csv";
+  std::ofstream(ragged, std::ios::binary) << "h1,h2\nname,12\nlonger name,abc,extra\n\"\",7\nsolo\n";
+  const struct {
+    std::string path;
+    bool header;
+    std::string mask;
+  } cases[] = {
+      {file, false, "0=\"Name\",1=\"Value\",2=\"Flag\",3=\"Path\",4=\"Note\""},
+      {file, false, "4=\"Note\",0=\"Name\",1=\"Value\"[#,##0.00],2=\"Flag\"{True=\"yes\",Null=\"none\"},3=\"Path\""},
+      {file, false, "0=\"Name\",0=\"Again\",1=\"Value\""},
+      {ragged, true, "1=\"Size\",0=\"Name\",2=\"More\""},
+      {ragged, true, "0=\"Name\",3=\"Beyond\""},
+  };
+  for (const auto& c : cases) {
+    MemoryGrid whole, rows;
+    std::string wholeError = "none", rowsError = "none";
+    try {
+      ReportViewData view(whole, &EnglishUnitedStates());
+      view.ApplyFieldMask(c.mask);
+      view.TakeDataToShow(ReadDataFile(c.path, c.header));
+      view.GenerateFromTakenData();
+    } catch (const std::exception& e) {
+      wholeError = e.what();
+    }
+    try {
+      ReportViewData view(rows, &EnglishUnitedStates());
+      view.ApplyFieldMask(c.mask);
+      view.GenerateFromRows([&](const DataRowSink& sink) { return ReadDataFileRows(c.path, c.header, sink); });
+      EXPECT_TRUE(view.DataToShow().IsEmpty());
+    } catch (const std::exception& e) {
+      rowsError = e.what();
+    }
+    EXPECT_EQ(rowsError, wholeError) << c.mask;
+    if (wholeError == "none") {
+      EXPECT_EQ(DumpGrid(rows), DumpGrid(whole)) << c.mask;
+    }
+  }
 }
 
 TEST(ReportViewData, FieldListHasNoReferenceUntilTheFirstParse) {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <dirent.h>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -18,6 +19,8 @@
 #include "platform/file_system.h"
 #include "platform/process_launcher.h"
 #include "report/report.h"
+#include "report/report_jobs.h"
+#include "report/report_pipeline.h"
 #include "reportview/memory_grid.h"
 #include "tests/support/fake_class_root.h"
 #include "tests/support/scripted_prompt.h"
@@ -58,6 +61,10 @@ class TestFileSystem : public FileSystem {
   bool RemoveFile(const std::string& path) override { return LocalFileSystem().RemoveFile(path); }
   WriteResult WriteNewFile(const std::string& path, const std::string& bytes, std::string* error) override {
     return LocalFileSystem().WriteNewFile(path, bytes, error);
+  }
+  WriteResult WriteNewFileInPieces(const std::string& path, const std::function<void(const PieceSink&)>& produce,
+                                   std::string* error) override {
+    return LocalFileSystem().WriteNewFileInPieces(path, produce, error);
   }
   bool ReplaceFile(const std::string& source, const std::string& target, std::string* error) override {
     if (failReplace) {
@@ -336,6 +343,60 @@ TEST_F(ReportFilesTest, AReportNotYetRenderedIsRenderedBeforeWriting) {
   const std::string second = folder_ + "/kept.csv";
   EXPECT_TRUE(report_.StoreReportContent(false, second));
   EXPECT_EQ(ReadAll(second), "kept");
+}
+
+// A job that does not keep its document renders it into the file piece by piece: the bytes of
+// the whole document, also where a piece of text ends inside a character.
+TEST_F(ReportFilesTest, AReportNotKeptIsRenderedIntoTheFileInPieces) {
+  MemoryGrid grid;
+  grid.AddColumn("", "Name");
+  grid.AddColumn("", "Note");
+  // Some megabytes of text, with two- and three-byte characters at shifting offsets.
+  for (int r = 0; r < 60000; ++r)
+    grid.AddRow({"row " + std::to_string(r),
+                 "a note of some length " + std::string(r % 13, 'x') + (r % 3 ? "caf\xC3\xA9" : "\xE2\x82\xAC")});
+  ReportStyles jobs;
+  LoadReportJobs(jobs, &grid, params_);
+  for (const std::int32_t type : {kReportCsv, kReportRtf, kReportHtml}) {
+    const std::shared_ptr<cReport> job = FindReportJob(jobs, type, "");
+    ASSERT_NE(job, nullptr);
+    ASSERT_TRUE(job->Generate());
+    const std::string expected = TextToFileBytes(job->ReportContents);
+    ASSERT_GT(expected.size(), std::size_t{2} << 20);
+    job->Generated = false;
+    job->ReportContents.clear();
+    job->KeepContents = false;
+    job->SetServices(report_.Services());
+    const std::string target = folder_ + "/pieces." + ExtensionForReportType(type);
+    WriteAll(target, "old");
+    prompt_.Answer(true);
+    EXPECT_TRUE(job->StoreReportContent(false, target));
+    EXPECT_TRUE(ReadAll(target) == expected) << ExtensionForReportType(type);
+    EXPECT_FALSE(job->Generated);
+    EXPECT_TRUE(job->ReportContents.empty());
+  }
+}
+
+TEST_F(ReportFilesTest, AReportFailingMidWayLeavesTheOldFileAndNoPiece) {
+  MemoryGrid grid;
+  grid.AddColumn("", "Name");
+  for (int r = 0; r < 100000; ++r) grid.AddItem("row " + std::to_string(r));
+  ReportStyles jobs;
+  LoadReportJobs(jobs, &grid, params_);
+  // The last row gets a cell that the column order read by the job has no place for: rendering
+  // fails after pieces were written.
+  grid.AddColumn("", "Late");
+  grid.SetSubItem(grid.ItemCount() - 1, 1, "stray");
+  const std::shared_ptr<cReport> job = FindReportJob(jobs, kReportHtml, "");
+  ASSERT_NE(job, nullptr);
+  job->KeepContents = false;
+  job->SetServices(report_.Services());
+  const std::string target = folder_ + "/kept.html";
+  WriteAll(target, "old");
+  prompt_.Answer(true);
+  EXPECT_FALSE(job->StoreReportContent(false, target));
+  EXPECT_EQ(ReadAll(target), "old");
+  EXPECT_EQ(FolderEntries(folder_), std::vector<std::string>{"kept.html"});
 }
 
 TEST(TextToFileBytes, MapsWhatTheCodePageHasAndMarksTheRest) {

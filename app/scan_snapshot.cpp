@@ -3,16 +3,16 @@
 #include <cstddef>
 
 #include "app/class_root.h"
-#include "base/text_encoding.h"
+#include "base/json_lexer.h"
 
 namespace orlix {
 namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
-class SnapshotReader {
+class SnapshotReader : JsonLexer {
  public:
-  SnapshotReader(std::string_view s, const std::string& name) : s_(s), name_(name) {
+  SnapshotReader(std::string_view s, const std::string& name) : JsonLexer(s), name_(name) {
     if (s_.substr(0, kUtf8Bom.size()) == kUtf8Bom) i_ = kUtf8Bom.size();
   }
 
@@ -61,87 +61,21 @@ class SnapshotReader {
   }
 
   std::string String() {
-    ++i_;  // the opening quote
     std::string out;
-    while (true) {
-      if (i_ >= s_.size()) Fail("a string is not closed");
-      const char c = s_[i_++];
-      if (c == '"') return out;
-      if (static_cast<unsigned char>(c) < 0x20) Fail("a control character inside a string");
-      if (c != '\\') {
-        out += c;
-        continue;
-      }
-      if (i_ >= s_.size()) Fail("a string is not closed");
-      switch (s_[i_++]) {
-        case '"': out += '"'; break;
-        case '\\': out += '\\'; break;
-        case '/': out += '/'; break;
-        case 'b': out += '\b'; break;
-        case 'f': out += '\f'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
-        case 'u': AppendUtf8(out, CodePoint()); break;
-        default: Fail("an unknown escape in a string");
-      }
-    }
+    const StringFault fault = ReadString(out);
+    if (fault != StringFault::kNone) Fail(StringFaultText(fault));
+    return out;
   }
 
-  unsigned Hex4() {
-    if (s_.size() - i_ < 4) Fail("\\u needs four hexadecimal digits");
-    unsigned v = 0;
-    for (int k = 0; k < 4; ++k) {
-      const char h = s_[i_++];
-      v <<= 4;
-      if (h >= '0' && h <= '9') v |= static_cast<unsigned>(h - '0');
-      else if (h >= 'a' && h <= 'f') v |= static_cast<unsigned>(h - 'a' + 10);
-      else if (h >= 'A' && h <= 'F') v |= static_cast<unsigned>(h - 'A' + 10);
-      else Fail("\\u needs four hexadecimal digits");
-    }
-    return v;
-  }
-
-  // A lone surrogate becomes U+FFFD, as the writer turns bytes that are not UTF-8 into it.
-  char32_t CodePoint() {
-    const unsigned first = Hex4();
-    if (first >= 0xDC00 && first <= 0xDFFF) return 0xFFFD;
-    if (first < 0xD800 || first > 0xDBFF) return first;
-    if (s_.size() - i_ < 6 || s_[i_] != '\\' || s_[i_ + 1] != 'u') return 0xFFFD;
-    const std::size_t back = i_;
-    i_ += 2;
-    const unsigned second = Hex4();
-    if (second < 0xDC00 || second > 0xDFFF) {
-      i_ = back;
-      return 0xFFFD;
-    }
-    return 0x10000 + ((first - 0xD800) << 10) + (second - 0xDC00);
-  }
-
-  void SkipSpace() {
-    while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\t' || s_[i_] == '\n' || s_[i_] == '\r')) ++i_;
-  }
-  bool Consume(char c) {
-    SkipSpace();
-    if (i_ < s_.size() && s_[i_] == c) {
-      ++i_;
-      return true;
-    }
-    return false;
-  }
   void Expect(char c, const std::string& message) {
     if (!Consume(c)) Fail(message);
   }
 
   [[noreturn]] void Fail(const std::string& message) const {
-    std::size_t line = 1;
-    for (std::size_t k = 0; k < i_ && k < s_.size(); ++k) line += s_[k] == '\n';
-    throw ClassRootError(name_ + ":" + std::to_string(line) + ": " + message);
+    throw ClassRootError(name_ + ":" + std::to_string(Line()) + ": " + message);
   }
 
-  std::string_view s_;
   const std::string& name_;
-  std::size_t i_ = 0;
 };
 
 }  // namespace

@@ -332,13 +332,6 @@ std::string FormatDatePicture(double date, const std::string& section, const Loc
         afterHour = false;
         continue;
       }
-      case 'n': {
-        const std::size_t n = run > 2 ? 2 : run;
-        out += n == 2 ? TwoDigits(p.minute) : std::to_string(p.minute);
-        i += n;
-        afterHour = false;
-        continue;
-      }
       case 'q':
         out += std::to_string((p.month - 1) / 3 + 1);
         i += 1;
@@ -360,18 +353,14 @@ std::string FormatDatePicture(double date, const std::string& section, const Loc
         afterHour = false;
         continue;
       }
-      case 'h': {
-        const std::size_t n = run > 2 ? 2 : run;
-        out += n == 2 ? TwoDigits(hour) : std::to_string(hour);
-        i += n;
-        afterHour = true;
-        continue;
-      }
+      case 'h':
+      case 'n':
       case 's': {
+        const int value = c == 'h' ? hour : c == 'n' ? p.minute : p.second;
         const std::size_t n = run > 2 ? 2 : run;
-        out += n == 2 ? TwoDigits(p.second) : std::to_string(p.second);
+        out += n == 2 ? TwoDigits(value) : std::to_string(value);
         i += n;
-        afterHour = false;
+        afterHour = c == 'h';
         continue;
       }
       case 't':

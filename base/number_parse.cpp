@@ -72,24 +72,31 @@ bool ParseNumberText(const std::string& text, const LocaleInfo& locale, double* 
       !(!locale.currencySymbol.empty() && lead == locale.currencySymbol[0]) &&
       lead != (locale.decimalSeparator.empty() ? '.' : locale.decimalSeparator[0]))
     return false;
-  // Leading sign, opening parenthesis and currency symbol, in any order, each once.
-  for (;;) {
-    const char ch = c.Peek();
-    if (!signSeen && !parens && (ch == '+' || ch == '-')) {
-      signSeen = true;
-      negative = ch == '-';
-      ++c.pos;
-    } else if (!parens && !signSeen && ch == '(') {
-      parens = true;
-      negative = true;
-      ++c.pos;
-    } else if (!currencySeen && c.Take(locale.currencySymbol)) {
-      currencySeen = true;
-    } else {
-      break;
+  // A sign, a parenthesis and the currency symbol, in any order, each once: before the number
+  // (an opening parenthesis) or after it (the closing one).
+  const auto affixes = [&](bool leading) {
+    for (;;) {
+      const char ch = c.Peek();
+      if (!signSeen && !parens && (ch == '+' || ch == '-')) {
+        signSeen = true;
+        negative = ch == '-';
+        ++c.pos;
+      } else if (leading && !parens && !signSeen && ch == '(') {
+        parens = negative = true;
+        ++c.pos;
+      } else if (!leading && parens && ch == ')') {
+        parens = false;
+        signSeen = true;
+        ++c.pos;
+      } else if (!currencySeen && c.Take(locale.currencySymbol)) {
+        currencySeen = true;
+      } else {
+        break;
+      }
+      c.SkipBlanks();
     }
-    c.SkipBlanks();
-  }
+  };
+  affixes(true);
   if (c.Peek() == '&') {
     if (parens || currencySeen) return false;
     ++c.pos;
@@ -135,24 +142,7 @@ bool ParseNumberText(const std::string& text, const LocaleInfo& locale, double* 
     else digits += exponent;
   }
   c.SkipBlanks();
-  // Trailing sign, closing parenthesis and currency symbol.
-  for (;;) {
-    const char ch = c.Peek();
-    if (!signSeen && !parens && (ch == '+' || ch == '-')) {
-      signSeen = true;
-      negative = ch == '-';
-      ++c.pos;
-    } else if (parens && ch == ')') {
-      parens = false;
-      signSeen = true;
-      ++c.pos;
-    } else if (!currencySeen && c.Take(locale.currencySymbol)) {
-      currencySeen = true;
-    } else {
-      break;
-    }
-    c.SkipBlanks();
-  }
+  affixes(false);
   if (!c.AtEnd() || parens) return false;
 
   double value = 0;

@@ -72,6 +72,16 @@ bool DecodeUtf8(std::string_view bytes, std::size_t* pos, char32_t* cp) {
   return true;
 }
 
+void AppendUtf16(std::u16string& out, char32_t cp) {
+  if (cp < 0x10000) {
+    out.push_back(static_cast<char16_t>(cp));
+    return;
+  }
+  cp -= 0x10000;
+  out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+  out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+}
+
 std::u16string Utf8ToUtf16(std::string_view utf8) {
   std::u16string out;
   out.reserve(utf8.size());
@@ -79,29 +89,27 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
   while (pos < utf8.size()) {
     char32_t cp = 0;
     if (!DecodeUtf8(utf8, &pos, &cp)) cp = kReplacement;
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
+    AppendUtf16(out, cp);
   }
   return out;
+}
+
+char32_t DecodeUtf16(std::u16string_view utf16, std::size_t* pos) {
+  const std::size_t i = (*pos)++;
+  char32_t cp = utf16[i];
+  if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF) {
+    cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
+    ++*pos;
+  }
+  return cp;
 }
 
 std::string Utf16ToUtf8(std::u16string_view utf16) {
   std::string out;
   out.reserve(utf16.size());
-  for (std::size_t i = 0; i < utf16.size(); ++i) {
-    char32_t cp = utf16[i];
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
-      ++i;
-    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-      cp = kReplacement;
-    }
-    AppendUtf8(out, cp);
+  for (std::size_t i = 0; i < utf16.size();) {
+    const char32_t cp = DecodeUtf16(utf16, &i);
+    AppendUtf8(out, cp >= 0xD800 && cp <= 0xDFFF ? kReplacement : cp);
   }
   return out;
 }

@@ -10,11 +10,16 @@ namespace orlix {
 
 // Appends the UTF-8 form of a code point (up to U+10FFFF).
 void AppendUtf8(std::string& out, char32_t cp);
+// Appends the UTF-16 form of a code point (a surrogate pair above U+FFFF).
+void AppendUtf16(std::u16string& out, char32_t cp);
 
 // Decodes the UTF-8 sequence at bytes[*pos] and moves *pos past it. An invalid sequence
 // (a stray or truncated byte, an overlong form, a surrogate, beyond U+10FFFF) gives false and
 // moves one byte on.
 bool DecodeUtf8(std::string_view bytes, std::size_t* pos, char32_t* cp);
+// Decodes the code point at utf16[*pos], a surrogate pair whole, and moves *pos past it. An
+// unpaired surrogate comes back as it stands.
+char32_t DecodeUtf16(std::u16string_view utf16, std::size_t* pos);
 
 // UTF-8 <-> UTF-16. Invalid UTF-8 and unpaired surrogates become U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view utf8);

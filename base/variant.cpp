@@ -12,6 +12,13 @@ Variant Variant::Null() {
   return v;
 }
 
+Variant Variant::Number(VariantType type, double number) {
+  Variant v;
+  v.type_ = type;
+  v.number_ = number;
+  return v;
+}
+
 Variant Variant::FromText(std::string text) {
   Variant v;
   v.type_ = VariantType::Text;
@@ -19,40 +26,11 @@ Variant Variant::FromText(std::string text) {
   return v;
 }
 
-Variant Variant::FromInt16(std::int16_t value) {
-  Variant v;
-  v.type_ = VariantType::Int16;
-  v.number_ = value;
-  return v;
-}
-
-Variant Variant::FromInt32(std::int32_t value) {
-  Variant v;
-  v.type_ = VariantType::Int32;
-  v.number_ = value;
-  return v;
-}
-
-Variant Variant::FromDouble(double value) {
-  Variant v;
-  v.type_ = VariantType::Double;
-  v.number_ = value;
-  return v;
-}
-
-Variant Variant::FromDate(double oleDate) {
-  Variant v;
-  v.type_ = VariantType::Date;
-  v.number_ = oleDate;
-  return v;
-}
-
-Variant Variant::FromBool(bool value) {
-  Variant v;
-  v.type_ = VariantType::Bool;
-  v.number_ = value ? 1 : 0;
-  return v;
-}
+Variant Variant::FromInt16(std::int16_t value) { return Number(VariantType::Int16, value); }
+Variant Variant::FromInt32(std::int32_t value) { return Number(VariantType::Int32, value); }
+Variant Variant::FromDouble(double value) { return Number(VariantType::Double, value); }
+Variant Variant::FromDate(double oleDate) { return Number(VariantType::Date, oleDate); }
+Variant Variant::FromBool(bool value) { return Number(VariantType::Bool, value ? 1 : 0); }
 
 Variant Variant::FromArray(std::shared_ptr<const VariantArray> array) {
   Variant v;

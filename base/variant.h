@@ -48,6 +48,8 @@ class Variant {
   friend bool operator!=(const Variant& a, const Variant& b) { return !(a == b); }
 
  private:
+  static Variant Number(VariantType type, double number);
+
   VariantType type_ = VariantType::Empty;
   double number_ = 0;  // integers, doubles, dates and booleans (0/1)
   std::string text_;

@@ -17,7 +17,7 @@
 #include "controllib/module.h"
 #include "controllib/report_view_interface.h"
 #include "platform/com_boundary_win.h"
-#include "reportview/ui/report_view_window.h"
+#include "report/ui/report_view_window.h"
 
 namespace orlix {
 

@@ -30,6 +30,13 @@ inline void ThrowIfFailed(HRESULT hr, const char* what) {
   if (FAILED(hr)) throw ComError(hr, what);
 }
 
+// A pointer argument that must not be null: ComError(E_POINTER) when it is.
+template <typename T>
+T* Required(T* pointer) {
+  if (pointer == nullptr) throw ComError(E_POINTER, "A required pointer argument is null");
+  return pointer;
+}
+
 // Who reports through ComBoundary: the source text of the error info and the interface.
 struct ComErrorSource {
   const wchar_t* source;  // e.g. the ProgID

@@ -66,6 +66,8 @@ class FileSystem {
 // elsewhere Windows-1252, the code page of the English systems the reports are made for.
 // Characters that the code page lacks become '?'.
 std::string TextToFileBytes(const std::string& utf8);
+// The part of it that differs: a run of bytes from 0x80 up, appended to `out` as the file's bytes.
+void AppendNonAsciiFileBytes(std::string& out, std::string_view run);
 
 // The file system of the machine the program runs on.
 FileSystem& LocalFileSystem();

@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "base/text.h"
 #include "base/text_encoding.h"
 #include "platform/file_system.h"
 
@@ -102,29 +101,11 @@ class PosixFileSystem : public FileSystem {
 
 }  // namespace
 
-std::string TextToFileBytes(const std::string& utf8) {
-  // Reports are mostly ASCII, which Windows-1252 shares: whole runs of it are copied as they
-  // stand, and only the other characters are decoded one by one.
-  std::size_t ascii = AsciiPrefixLength(utf8);
-  if (ascii == utf8.size()) return utf8;
-  std::string out;
-  out.reserve(utf8.size());
-  const char* const begin = utf8.data();
-  const char* p = begin;
-  const char* const end = begin + utf8.size();
-  while (p < end) {
-    if (ascii > 0) {
-      out.append(p, ascii);
-      p += ascii;
-      if (p == end) break;
-    }
-    std::size_t pos = static_cast<std::size_t>(p - begin);
+void AppendNonAsciiFileBytes(std::string& out, std::string_view run) {
+  for (std::size_t pos = 0; pos < run.size();) {
     char32_t c = 0;
-    out += DecodeUtf8(utf8, &pos, &c) ? UnicodeToCp1252(c) : '?';
-    p = begin + pos;
-    ascii = AsciiPrefixLength(std::string_view(p, static_cast<std::size_t>(end - p)));
+    out += DecodeUtf8(run, &pos, &c) ? UnicodeToCp1252(c) : '?';
   }
-  return out;
 }
 
 FileSystem& LocalFileSystem() {

@@ -227,12 +227,9 @@ class StringSink : public Sink {
   std::string* out_;
 };
 
-// Gathers consecutive template texts into one piece, so that the passes behind it see few,
-// longer pieces.
-class TextBatcher : public Sink {
+// A pass that holds template text back: what it holds goes on before data and at the end.
+class HoldingSink : public Sink {
  public:
-  explicit TextBatcher(Sink* next) : next_(next) {}
-  void Text(std::string_view text) override { batch_.append(text); }
   void Data(std::string_view data) override {
     Release();
     next_->Data(data);
@@ -241,34 +238,44 @@ class TextBatcher : public Sink {
     Release();
     next_->Flush();
   }
-  // Passes the gathered text on, without flushing what comes after.
+  // Passes the held text on, without flushing what comes after.
   void Release() {
-    if (batch_.empty()) return;
-    next_->Text(batch_);
-    batch_.clear();
+    if (held_.empty()) return;
+    next_->Text(held_);
+    held_.clear();
   }
 
- private:
+ protected:
+  explicit HoldingSink(Sink* next) : next_(next) {}
+
   Sink* next_;
-  std::string batch_;
+  std::string held_;
+};
+
+// Gathers consecutive template texts into one piece, so that the passes behind it see few,
+// longer pieces.
+class TextBatcher : public HoldingSink {
+ public:
+  explicit TextBatcher(Sink* next) : HoldingSink(next) {}
+  void Text(std::string_view text) override { held_.append(text); }
 };
 
 // One removal pass as a stream: drops every occurrence of a placeholder (any letter case) from
 // the template text. A placeholder never overlaps itself, so leftmost matching in the stream
 // finds what one pass over the whole text would. Only a possible start of a match is held back.
-class PlaceholderRemover : public Sink {
+class PlaceholderRemover : public HoldingSink {
  public:
-  PlaceholderRemover(std::string_view placeholder, Sink* next) : placeholder_(placeholder), next_(next) {}
+  PlaceholderRemover(std::string_view placeholder, Sink* next) : HoldingSink(next), placeholder_(placeholder) {}
 
   void Text(std::string_view text) override {
-    if (pending_.empty() && text.find('{') == std::string_view::npos) {
+    if (held_.empty() && text.find('{') == std::string_view::npos) {
       next_->Text(text);
       return;
     }
     std::string joined;
     std::string_view buffer = text;
-    if (!pending_.empty()) {
-      joined = pending_ + std::string(text);
+    if (!held_.empty()) {
+      joined = held_ + std::string(text);
       buffer = joined;
     }
     std::size_t pos = 0;
@@ -288,33 +295,15 @@ class PlaceholderRemover : public Sink {
       if (EqualsNoCase(tail, placeholder_.substr(0, tail.size()))) keep = brace;
     }
     if (keep > pos) next_->Text(buffer.substr(pos, keep - pos));
-    pending_ = std::string(buffer.substr(keep));
-  }
-
-  void Data(std::string_view data) override {
-    Release();
-    next_->Data(data);
-  }
-
-  void Flush() override {
-    Release();
-    next_->Flush();
+    held_ = std::string(buffer.substr(keep));
   }
 
   std::size_t Removed() const { return removed_; }
   // Whether the end of the text so far is held back as the possible start of a placeholder.
-  bool Holding() const { return !pending_.empty(); }
+  bool Holding() const { return !held_.empty(); }
 
  private:
-  void Release() {
-    if (pending_.empty()) return;
-    next_->Text(pending_);
-    pending_.clear();
-  }
-
   std::string_view placeholder_;
-  Sink* next_;
-  std::string pending_;
   std::size_t removed_ = 0;
 };
 

@@ -1,5 +1,7 @@
 // Reading one section of the report style store into a report job.
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "base/text.h"
 #include "report/report.h"
@@ -12,6 +14,17 @@ namespace {
 constexpr char kLineBreakToken[] = "{crlf}";
 
 std::string ExpandLineBreaks(const std::string& value) { return ReplaceExact(value, kLineBreakToken, "\r\n"); }
+
+// The keys of the style's templates.
+constexpr std::pair<std::string_view, std::string ReportStyle::*> kTemplateParts[] = {
+    {"TABLE", &ReportStyle::table},
+    {"HEADERROW", &ReportStyle::headerRow},
+    {"HEADERCELLFORMATTING", &ReportStyle::headerCellFormatting},
+    {"HEADERCELLDATA", &ReportStyle::headerCellData},
+    {"BODYROW", &ReportStyle::bodyRow},
+    {"BODYCELLFORMATTING", &ReportStyle::bodyCellFormatting},
+    {"BODYCELLDATA", &ReportStyle::bodyCellData},
+};
 
 }  // namespace
 
@@ -34,20 +47,10 @@ void cReport::Initialise(const std::string& strReportFormatData) {
       } else if (type == "HTML") {
         ReportType = kReportHtml;
       }
-    } else if (key == "TABLE") {
-      mStyle.table = ExpandLineBreaks(value);
-    } else if (key == "HEADERROW") {
-      mStyle.headerRow = ExpandLineBreaks(value);
-    } else if (key == "HEADERCELLFORMATTING") {
-      mStyle.headerCellFormatting = ExpandLineBreaks(value);
-    } else if (key == "HEADERCELLDATA") {
-      mStyle.headerCellData = ExpandLineBreaks(value);
-    } else if (key == "BODYROW") {
-      mStyle.bodyRow = ExpandLineBreaks(value);
-    } else if (key == "BODYCELLFORMATTING") {
-      mStyle.bodyCellFormatting = ExpandLineBreaks(value);
-    } else if (key == "BODYCELLDATA") {
-      mStyle.bodyCellData = ExpandLineBreaks(value);
+    } else {
+      for (const auto& [name, part] : kTemplateParts) {
+        if (key == name) mStyle.*part = ExpandLineBreaks(value);
+      }
     }
   }
 }

@@ -15,9 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/json_lexer.h"
 #include "base/text.h"
-#include "base/text_encoding.h"
-#include "base/word_scan.h"
 
 namespace orlix {
 namespace {
@@ -162,15 +161,15 @@ void ParseTsv(std::string_view s, const std::string& name, Table& rows, std::siz
 // Appends the next block of the input to the text; false, with nothing appended, at its end.
 using MoreText = std::function<bool(std::string& text)>;
 
-class JsonReader {
+class JsonReader : JsonLexer {
   static constexpr std::size_t kRowsForEstimate = 64;
 
  public:
-  JsonReader(std::string_view s, const std::string& name) : s_(s), name_(name) {}
+  JsonReader(std::string_view s, const std::string& name) : JsonLexer(s), name_(name) {}
   // Reads the input in blocks through `more`, starting with what `text` already holds, and
   // holds no more of it than the row being read needs.
   JsonReader(std::string& text, MoreText more, const std::string& name)
-      : s_(text), name_(name), text_(&text), more_(std::move(more)) {}
+      : JsonLexer(text), name_(name), text_(&text), more_(std::move(more)) {}
 
   void Document(Table& rows) {
     HaveToken();
@@ -326,83 +325,12 @@ class JsonReader {
     return i_ > start;
   }
 
-  // Position of the first quote, backslash or control character from `from` on (or the end).
-  std::size_t PlainEnd(std::size_t from) const {
-    std::size_t end = from;
-    for (; s_.size() - end >= 8; end += 8) {
-      const std::uint64_t word = wordscan::Load(s_.data() + end);
-      const std::uint64_t flags = wordscan::Equal(word, '"') | wordscan::Equal(word, '\\') | wordscan::Below(word, 0x20);
-      if (flags) return end + wordscan::FirstFlagged(flags);
-    }
-    while (end < s_.size() && s_[end] != '"' && s_[end] != '\\' && static_cast<unsigned char>(s_[end]) >= 0x20) ++end;
-    return end;
-  }
-
   std::string String() {
-    ++i_;  // the opening quote
-    // Most strings are one run of plain characters.
-    const std::size_t first = PlainEnd(i_);
-    if (first < s_.size() && s_[first] == '"') {
-      std::string whole(s_.data() + i_, first - i_);
-      i_ = first + 1;
-      return whole;
-    }
-    // Escapes only shorten the text: what lies before the closing quote is room enough.
     std::string out;
-    std::size_t close = first;
-    while (close < s_.size() && s_[close] == '\\') close = PlainEnd(close + 2 < s_.size() ? close + 2 : s_.size());
-    out.reserve(close - i_);
-    while (true) {
-      const std::size_t end = PlainEnd(i_);
-      out.append(s_.substr(i_, end - i_));
-      i_ = end;
-      if (i_ >= s_.size()) Error("a string is not closed");
-      const char c = s_[i_++];
-      if (c == '"') return out;
-      if (c != '\\') Error("a control character inside a string");
-      if (i_ >= s_.size()) Error("a string is not closed");
-      const char e = s_[i_++];
-      switch (e) {
-        case '"': out += '"'; break;
-        case '\\': out += '\\'; break;
-        case '/': out += '/'; break;
-        case 'b': out += '\b'; break;
-        case 'f': out += '\f'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
-        case 'u': AppendUtf8(out, CodePoint()); break;
-        default: Error(std::string("unknown escape \\") + e);
-      }
-    }
-  }
-
-  unsigned Hex4() {
-    if (i_ + 4 > s_.size()) Error("\\u needs four hexadecimal digits");
-    unsigned v = 0;
-    for (int k = 0; k < 4; ++k) {
-      const char h = s_[i_++];
-      v <<= 4;
-      if (h >= '0' && h <= '9') v |= static_cast<unsigned>(h - '0');
-      else if (h >= 'a' && h <= 'f') v |= static_cast<unsigned>(h - 'a' + 10);
-      else if (h >= 'A' && h <= 'F') v |= static_cast<unsigned>(h - 'A' + 10);
-      else Error("\\u needs four hexadecimal digits");
-    }
-    return v;
-  }
-
-  char32_t CodePoint() {
-    const unsigned first = Hex4();
-    if (first >= 0xD800 && first <= 0xDBFF) {
-      if (i_ + 2 <= s_.size() && s_[i_] == '\\' && s_[i_ + 1] == 'u') {
-        i_ += 2;
-        const unsigned second = Hex4();
-        if (second >= 0xDC00 && second <= 0xDFFF) return 0x10000 + ((first - 0xD800) << 10) + (second - 0xDC00);
-      }
-      return 0xFFFD;
-    }
-    if (first >= 0xDC00 && first <= 0xDFFF) return 0xFFFD;
-    return first;
+    const StringFault fault = ReadString(out);
+    if (fault == StringFault::kUnknownEscape) Error(std::string("unknown escape \\") + s_[i_ - 1]);
+    if (fault != StringFault::kNone) Error(StringFaultText(fault));
+    return out;
   }
 
   bool Word(std::string_view word) {
@@ -411,32 +339,14 @@ class JsonReader {
     return true;
   }
 
-  void SkipSpace() {
-    while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\t' || s_[i_] == '\r' || s_[i_] == '\n')) ++i_;
-  }
-  bool Consume(char c) {
-    SkipSpace();
-    if (i_ < s_.size() && s_[i_] == c) {
-      ++i_;
-      return true;
-    }
-    return false;
-  }
   // The message is made into text only when it is needed: this runs for every row.
   void Expect(char c, const char* message) {
     if (!Consume(c)) Error(message);
   }
 
-  [[noreturn]] void Error(const std::string& message) const {
-    std::size_t line = 1 + linesBefore_;
-    for (std::size_t k = 0; k < i_ && k < s_.size(); ++k)
-      if (s_[k] == '\n') ++line;
-    Fail(name_, line, message);
-  }
+  [[noreturn]] void Error(const std::string& message) const { Fail(name_, linesBefore_ + Line(), message); }
 
-  std::string_view s_;
   const std::string& name_;
-  std::size_t i_ = 0;
   std::string* text_ = nullptr;  // read in blocks: the text s_ views
   MoreText more_;
   std::size_t linesBefore_ = 0;  // lines of the text dropped

@@ -160,10 +160,9 @@ void Form::ReportError(const std::exception& error) {
   }
 }
 
-HWND Form::CreateControl(const char* windowClass, const char* text, DWORD style, int id, int left, int top, int width,
-                         int height, DWORD exStyle) {
-  return ::CreateWindowExA(exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | style, Px(left), Px(top), Px(width),
-                           Px(height), hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+HWND Form::CreateControl(const char* windowClass, DWORD style, const Placement& at) {
+  return ::CreateWindowExA(0, windowClass, "", WS_CHILD | WS_VISIBLE | style, Px(at.left), Px(at.top), Px(at.width),
+                           Px(at.height), hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(at.id)),
                            ::GetModuleHandleA(nullptr), nullptr);
 }
 

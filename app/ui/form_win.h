@@ -28,6 +28,12 @@ UniqueHfont CreateShellFont(int dpi, int tenthsOfPoint, bool bold = false, bool 
 // The program's own icon resource at the size of `metric` (SM_CXICON, SM_CXSMICON) for `dpi`.
 HICON LoadProgramIcon(int dpi, int metric);
 
+// A control's identifier and design geometry (twips).
+struct Placement {
+  int id;
+  int left, top, width, height;
+};
+
 // A top-level window of the shell. The object belongs to its window: it is created with the
 // window and deleted when the window is destroyed (WM_NCDESTROY). When the last open shell window
 // is destroyed, WM_QUIT is posted: the program ends with its last window.
@@ -59,9 +65,8 @@ class Form {
   // Called after every exception a handler let escape, with the window still alive.
   void ReportError(const std::exception& error);
 
-  // A control at its design geometry (twips) for the window's DPI.
-  HWND CreateControl(const char* windowClass, const char* text, DWORD style, int id, int left, int top, int width,
-                     int height, DWORD exStyle = 0);
+  // A control without text at its design geometry for the window's DPI.
+  HWND CreateControl(const char* windowClass, DWORD style, const Placement& at);
   // Places a control, geometry in twips. False, with nothing changed, when a size is negative.
   bool MoveControl(HWND control, int left, int top, int width, int height);
   // Moves a control, keeping its size.

@@ -22,11 +22,7 @@ constexpr RECT kSplashTwips{120, 150, 120 + 3780, 150 + 3780};
 constexpr DWORD kAboutStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kLabelStyle = SS_LEFT | SS_NOPREFIX | WS_CLIPSIBLINGS;
 
-// Labels by identifier with their design geometry (twips).
-struct Placement {
-  int id;
-  int left, top, width, height;
-};
+// The controls with their design geometry.
 constexpr Placement kLayout[] = {
     {kAboutCompanyName, 4200, 120, 2655, 375}, {kAboutAppName, 4200, 480, 2655, 375},
     {kAboutNote, 4200, 1080, 2535, 855},       {kAboutUrl, 4200, 2040, 3375, 375},
@@ -123,13 +119,12 @@ LRESULT frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void frmAbout::Form_Load() {
-  const DWORD label = WS_CHILD | WS_VISIBLE | kLabelStyle;
   for (const Placement& p : kLayout) {
     const char* windowClass = p.id == kAboutOk ? "BUTTON" : "STATIC";
-    DWORD style = p.id == kAboutOk ? WS_TABSTOP | BS_DEFPUSHBUTTON : label;
+    DWORD style = p.id == kAboutOk ? WS_TABSTOP | BS_DEFPUSHBUTTON : kLabelStyle;
     if (p.id == kAboutUrl) style |= SS_NOTIFY;
     if (IsOneLineLabel(p.id)) style |= SS_ENDELLIPSIS;
-    CreateControl(windowClass, "", style & ~(WS_CHILD | WS_VISIBLE), p.id, p.left, p.top, p.width, p.height);
+    CreateControl(windowClass, style, p);
   }
   const auto item = [this](int id) { return ::GetDlgItem(hwnd_, id); };
   lblCompanyName = item(kAboutCompanyName);

@@ -23,11 +23,7 @@ constexpr int kClientWidth = 7425;
 constexpr int kClientHeight = 5310;
 constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 
-// Design geometry (twips), in tab order.
-struct Placement {
-  int id;
-  int left, top, width, height;
-};
+// Design geometry, in tab order.
 constexpr Placement kGenerateListDesign{kMainGenerateList, 3120, 4800, 1335, 375};
 constexpr Placement kCloseDesign{kMainClose, 6000, 4800, 1335, 375};
 constexpr Placement kLabelDesign{kMainLabel, 120, 120, 7215, 255};
@@ -135,14 +131,11 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void frmMain::Form_Load() {
-  const auto place = [this](const char* windowClass, DWORD style, const Placement& p) {
-    return CreateControl(windowClass, "", style, p.id, p.left, p.top, p.width, p.height);
-  };
   // Creation order is the tab order.
-  cmdGenerateList = place("BUTTON", WS_TABSTOP | BS_DEFPUSHBUTTON, kGenerateListDesign);
-  cmdClose = place("BUTTON", WS_TABSTOP | BS_PUSHBUTTON, kCloseDesign);
-  lblReport = place("STATIC", SS_LEFT, kLabelDesign);
-  cmdReport = place("BUTTON", WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, kReportDesign);
+  cmdGenerateList = CreateControl("BUTTON", WS_TABSTOP | BS_DEFPUSHBUTTON, kGenerateListDesign);
+  cmdClose = CreateControl("BUTTON", WS_TABSTOP | BS_PUSHBUTTON, kCloseDesign);
+  lblReport = CreateControl("STATIC", SS_LEFT, kLabelDesign);
+  cmdReport = CreateControl("BUTTON", WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, kReportDesign);
   const RECT grid{Px(kGridDesign.left), Px(kGridDesign.top), Px(kGridDesign.left + kGridDesign.width),
                   Px(kGridDesign.top + kGridDesign.height)};
   rvxReport.Create(hwnd_, grid, kMainGrid);
@@ -151,7 +144,7 @@ void frmMain::Form_Load() {
     const LONG_PTR exStyle = ::GetWindowLongPtrA(gridWindow, GWL_EXSTYLE);
     ::SetWindowLongPtrA(gridWindow, GWL_EXSTYLE, exStyle | WS_EX_CONTROLPARENT);
   }
-  cmdAbout = place("BUTTON", WS_TABSTOP | BS_PUSHBUTTON | BS_ICON, kAboutDesign);
+  cmdAbout = CreateControl("BUTTON", WS_TABSTOP | BS_PUSHBUTTON | BS_ICON, kAboutDesign);
 
   tooltip_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,

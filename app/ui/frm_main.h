@@ -13,7 +13,7 @@
 #include "app/ui/form_win.h"
 #include "base/variant.h"
 #include "platform/process_launcher.h"
-#include "reportview/ui/report_view_window.h"
+#include "report/ui/report_view_window.h"
 
 namespace orlix {
 

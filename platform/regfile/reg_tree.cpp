@@ -5,6 +5,7 @@
 #include <cstring>
 #include <utility>
 
+#include "base/text_encoding.h"
 #include "platform/regfile/reg_lines.h"
 #include "platform/regfile/reg_strings.h"
 #include "platform/registry_source.h"
@@ -128,28 +129,7 @@ std::string_view TextStore::Copy(std::string_view text) {
 std::string NameFromUtf16(std::u16string_view name) {
   std::string out;
   out.reserve(name.size());
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    char32_t cp = name[i];
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < name.size() && name[i + 1] >= 0xDC00 && name[i + 1] <= 0xDFFF) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (name[i + 1] - 0xDC00);
-      ++i;
-    }
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {  // unpaired surrogates too
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-  }
+  for (std::size_t i = 0; i < name.size();) AppendUtf8(out, DecodeUtf16(name, &i));  // unpaired surrogates too
   return out;
 }
 
@@ -177,13 +157,7 @@ std::u16string NameToUtf16(std::string_view name) {
       cp = (b & 0x1Fu) << 6;
       cp |= next();
     }
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
+    AppendUtf16(out, cp);
   }
   return out;
 }

@@ -15,7 +15,7 @@
 
 #include "base/variant.h"
 #include "report/ui/report_form.h"
-#include "reportview/ui/report_view_window.h"
+#include "report/ui/report_view_window.h"
 
 namespace {
 

@@ -19,8 +19,8 @@
 #include "platform/file_system.h"
 #include "report/report_jobs.h"
 #include "report/ui/report_form.h"
+#include "report/ui/report_view_window.h"
 #include "reportview/listview_grid_win.h"
-#include "reportview/ui/report_view_window.h"
 #include "tests/support/scripted_prompt.h"
 #include "tests/support/window_driver_win.h"
 

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "base/variant.h"
+#include "report/ui/report_view_window.h"
 #include "reportview/memory_property_store.h"
-#include "reportview/ui/report_view_window.h"
 
 namespace orlix {
 namespace {

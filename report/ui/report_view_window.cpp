@@ -1,4 +1,4 @@
-#include "reportview/ui/report_view_window.h"
+#include "report/ui/report_view_window.h"
 
 #include <commctrl.h>
 #include <windowsx.h>

@@ -5,12 +5,8 @@
 #include <map>
 #include <vector>
 
-#include "platform/variant_com_win.h"
-
 namespace orlix::test {
 namespace {
-
-using Microsoft::WRL::ComPtr;
 
 // A host's property bag: names to texts.
 class MemoryPropertyBag final : public IPropertyBag {
@@ -18,12 +14,8 @@ class MemoryPropertyBag final : public IPropertyBag {
   std::map<std::wstring, std::wstring> values;
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyBag)) {
-      *ppv = static_cast<IPropertyBag*>(this);
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
+    *ppv = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyBag) ? this : nullptr;
+    return *ppv ? S_OK : E_NOINTERFACE;
   }
   ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
   ULONG STDMETHODCALLTYPE Release() override { return 1; }
@@ -40,56 +32,6 @@ class MemoryPropertyBag final : public IPropertyBag {
     return S_OK;
   }
 };
-
-// Collects the DISPIDs of property-changed notifications.
-class NotifySink final : public IPropertyNotifySink {
- public:
-  std::vector<DISPID> changed;
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyNotifySink)) {
-      *ppv = static_cast<IPropertyNotifySink*>(this);
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE OnChanged(DISPID id) override {
-    changed.push_back(id);
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) override { return S_OK; }
-};
-
-std::wstring Get(IReportView* control, HRESULT (STDMETHODCALLTYPE IReportView::*getter)(BSTR*)) {
-  UniqueBstr text;
-  EXPECT_EQ((control->*getter)(text.put()), S_OK);
-  return Bstr(text.get());
-}
-
-void Put(IReportView* control, HRESULT (STDMETHODCALLTYPE IReportView::*setter)(BSTR), const wchar_t* value) {
-  UniqueBstr text(SysAllocString(value));
-  EXPECT_EQ((control->*setter)(text.get()), S_OK);
-}
-
-// A 2-D array of VARIANT as a script makes it: field x row, texts and numbers.
-UniqueSafeArray MakeData(int rows) {
-  SAFEARRAYBOUND bounds[2] = {{2, 0}, {static_cast<ULONG>(rows), 0}};  // fields, then rows
-  UniqueSafeArray array(SafeArrayCreate(VT_VARIANT, 2, bounds));
-  for (LONG row = 0; row < rows; ++row) {
-    UniqueVariant name, size;
-    V_VT(name.get()) = VT_BSTR;
-    V_BSTR(name.get()) = SysAllocString((L"item" + std::to_wstring(row)).c_str());
-    V_VT(size.get()) = VT_I4;
-    V_I4(size.get()) = row * 10;
-    LONG index[2] = {0, row};
-    EXPECT_EQ(SafeArrayPutElement(array.get(), index, name.get()), S_OK);
-    index[0] = 1;
-    EXPECT_EQ(SafeArrayPutElement(array.get(), index, size.get()), S_OK);
-  }
-  return array;
-}
 
 std::wstring LastErrorDescription() {
   ComPtr<IErrorInfo> info;
@@ -205,9 +147,7 @@ TEST(ReportViewControl, DataOfEveryOtherShapeIsAnErrorWithADescription) {
   control->AddRef();
   LONG index[2] = {1, 0};
   ASSERT_EQ(SafeArrayPutElement(data.get(), index, object.get()), S_OK);
-  VARIANT holder;
-  V_VT(&holder) = VT_ARRAY | VT_VARIANT;
-  V_ARRAY(&holder) = data.get();
+  VARIANT holder = Holding(data.get());
   EXPECT_TRUE(FAILED(control->put_DataToShow(&holder)));
   EXPECT_NE(LastErrorDescription().find(L"DataToShow"), std::wstring::npos);
 
@@ -232,14 +172,13 @@ TEST(ReportViewControl, PropertyBagRoundTripAndNotifications) {
   EXPECT_EQ(Get(first.Get(), &IReportView::get_ReportTitle), L"Report");
   EXPECT_EQ(Get(first.Get(), &IReportView::get_ReportSubTitle), L"{||Date||}");
 
-  ComPtr<IConnectionPointContainer> points;
-  ASSERT_EQ(first.As(&points), S_OK);
-  ComPtr<IConnectionPoint> point;
-  ASSERT_EQ(points->FindConnectionPoint(IID_IPropertyNotifySink, &point), S_OK);
   NotifySink sink;
   DWORD cookie = 0;
-  ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
+  const ComPtr<IConnectionPoint> point = AdviseChanges(first.Get(), &sink, &cookie);
+  ASSERT_TRUE(point);
+  ComPtr<IConnectionPointContainer> points;
   ComPtr<IConnectionPoint> events;
+  ASSERT_EQ(first.As(&points), S_OK);
   EXPECT_EQ(points->FindConnectionPoint(kIidReportViewEvents, &events), S_OK);
 
   Put(first.Get(), &IReportView::put_ReportTitle, L"Inventory \u00e9t\u00e9");
@@ -284,13 +223,7 @@ TEST(ReportViewControl, TwoInstancesStayIndependentAndTheLibraryUnloadsAfterThem
     ComPtr<IReportView> two = ocx.NewControl();
     ASSERT_TRUE(one && two);
     Put(one.Get(), &IReportView::put_ReportTitle, L"One");
-    Put(one.Get(), &IReportView::put_FieldMask, L"0=\"Name\",1=\"Size\"");
-    UniqueSafeArray data = MakeData(4);
-    VARIANT holder;
-    V_VT(&holder) = VT_ARRAY | VT_VARIANT;
-    V_ARRAY(&holder) = data.get();
-    ASSERT_EQ(one->put_DataToShow(&holder), S_OK);
-    ASSERT_EQ(one->Generate(), S_OK);
+    ShowData(one.Get(), 4);
 
     EXPECT_EQ(Get(two.Get(), &IReportView::get_ReportTitle), L"Report");
     EXPECT_EQ(Get(two.Get(), &IReportView::get_FieldMask), L"");

@@ -7,6 +7,9 @@
 #include <commctrl.h>
 #include <winternl.h>
 
+#include <gtest/gtest.h>
+
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -108,6 +111,47 @@ inline HWND WaitForThreadWindow(DWORD thread, const std::string& title, HWND exc
   HWND found = nullptr;
   WaitUntil([&] { return (found = FindThreadWindow(thread, title, except)) != nullptr; }, seconds);
   return found;
+}
+
+// Runs `show` (which shows a modal dialog titled `title` on this thread) while `steps` drive it from
+// another thread. Whatever the steps leave open is closed afterwards, so the test never hangs.
+inline void DriveModal(const std::string& title, const std::function<void()>& show,
+                       const std::function<void(HWND dialog)>& steps) {
+  const DWORD uiThread = GetCurrentThreadId();
+  std::atomic<bool> showing{true};
+  std::thread driver([&] {
+    HWND dialog = WaitForThreadWindow(uiThread, title);
+    if (!dialog) {
+      ADD_FAILURE() << "the dialog " << title << " did not appear";
+    } else {
+      steps(dialog);
+    }
+    while (showing) {
+      if (HWND other = FindThreadWindow(uiThread, "", dialog)) PostMessageA(other, WM_CLOSE, 0, 0);
+      if (dialog && IsWindow(dialog)) PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+      Sleep(50);
+    }
+  });
+  try {
+    show();
+  } catch (const std::exception& error) {
+    ADD_FAILURE() << error.what();
+  }
+  showing = false;
+  driver.join();
+}
+
+// Runs the thread's messages for a while.
+inline void PumpMessages(DWORD milliseconds) {
+  const DWORD until = GetTickCount() + milliseconds;
+  do {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Sleep(10);
+  } while (static_cast<LONG>(until - GetTickCount()) > 0);
 }
 
 // --- list views, read and driven through their own messages ---

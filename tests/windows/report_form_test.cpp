@@ -61,34 +61,6 @@ void Press(HWND dialog, int button) {
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
 }
 
-// Runs `show` (which shows a modal dialog on this thread) while `steps` drive it from another
-// thread. Whatever the steps leave open is closed afterwards, so the test never hangs.
-void DriveModal(const std::function<void()>& show, const std::function<void(HWND dialog)>& steps) {
-  const DWORD uiThread = GetCurrentThreadId();
-  std::atomic<bool> showing{true};
-  std::thread driver([&] {
-    HWND dialog = WaitForThreadWindow(uiThread, "Create Report");
-    if (!dialog) {
-      ADD_FAILURE() << "the Create Report dialog did not appear";
-    } else {
-      steps(dialog);
-    }
-    while (showing) {
-      HWND other = FindThreadWindow(uiThread, "", dialog);
-      if (other) PostMessageA(other, WM_CLOSE, 0, 0);
-      if (dialog && IsWindow(dialog)) Press(dialog, ReportForm::kCmdClose);
-      Sleep(50);
-    }
-  });
-  try {
-    show();
-  } catch (const std::exception& error) {
-    ADD_FAILURE() << error.what();
-  }
-  showing = false;
-  driver.join();
-}
-
 class ReportFormTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -154,7 +126,7 @@ class ReportFormTest : public ::testing::Test {
 };
 
 TEST_F(ReportFormTest, ListsTheStylesOfEachFormatOnceAndLaysOutItsControls) {
-  DriveModal([this] { form_.Show(nullptr); },
+  DriveModal("Create Report", [this] { form_.Show(nullptr); },
              [](HWND dialog) {
                HWND list = GetDlgItem(dialog, ReportForm::kLvwStyle);
                char format[128] = {};
@@ -222,7 +194,7 @@ TEST_F(ReportFormTest, SaveWritesTheChosenFileAndACancelledSaveStoresNothing) {
   form_.Services(services);
   const std::string target = folder_ + "\\saved.rtf";
   const DWORD uiThread = GetCurrentThreadId();
-  DriveModal([this] { form_.Show(nullptr); },
+  DriveModal("Create Report", [this] { form_.Show(nullptr); },
              [&](HWND dialog) {
                SelectListRows(GetDlgItem(dialog, ReportForm::kLvwStyle), {0});
                ASSERT_TRUE(SaveAs(uiThread, dialog, target));
@@ -249,7 +221,7 @@ TEST_F(ReportFormTest, ViewStartsTheViewerAndCleanUpDeletesEveryTemporaryFileBut
   const std::string saved = folder_ + "\\saved.csv";
   const DWORD uiThread = GetCurrentThreadId();
   std::string viewed;
-  DriveModal([this] { form_.Show(nullptr); },
+  DriveModal("Create Report", [this] { form_.Show(nullptr); },
              [&](HWND dialog) {
                HWND bar = GetDlgItem(dialog, ReportForm::kPrgReportStatus);
                EXPECT_FALSE(IsWindowVisible(bar));
@@ -278,7 +250,7 @@ TEST_F(ReportFormTest, TwentyOpenAndCloseCyclesLeaveNoGdiOrUserObjects) {
     ReportForm form;
     form.ListView(grid_.get());
     form.ExtraParameters(MakeExportParameters("Report", "", 37321.0, 0.5, EnglishUnitedStates()));
-    DriveModal([&form] { form.Show(nullptr); },
+    DriveModal("Create Report", [&form] { form.Show(nullptr); },
                [](HWND dialog) {
                  SelectFormat(dialog, 1);
                  SelectFormat(dialog, 2);
@@ -301,7 +273,7 @@ TEST_F(ReportFormTest, ClickAStyleAndPressEnterThroughXInputThenEscape) {
   ASSERT_TRUE(rtf.ok());
   std::string viewed;
   std::string secondStyle;
-  DriveModal([this] { view_.Export(nullptr); },
+  DriveModal("Create Report", [this] { view_.Export(nullptr); },
              [&](HWND dialog) {
                HWND list = GetDlgItem(dialog, ReportForm::kLvwStyle);
                secondStyle = ListText(list, 1, 0);

@@ -251,14 +251,17 @@ class TestKeys {
   TestKeys& operator=(const TestKeys&) = delete;
 
   void Own(const std::string& path) { owned_.push_back(path); }
-  // Writes `bytes` as they are into the value `name` (the default value when empty) of `path`.
+  // Writes `bytes` as they are into the value `name` (the default value when empty) of `path`. A
+  // non-NUL byte follows them in memory: the API counts a NUL found right after string data as
+  // its forgotten terminator.
   bool SetBytes(const std::string& path, const std::string& name, DWORD type, const std::string& bytes) {
+    const std::string buffer = bytes + 'X';
     UniqueHkey key;
     if (RegCreateKeyExA(base_, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr, key.put(), nullptr) !=
         ERROR_SUCCESS)
       return false;
     return RegSetValueExA(key.get(), name.empty() ? nullptr : name.c_str(), 0, type,
-                          reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
+                          reinterpret_cast<const BYTE*>(buffer.data()), static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
   }
   // A string value with its terminator.
   bool Set(const std::string& path, const std::string& text, DWORD type = REG_SZ, const std::string& name = "") {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "controllib/tests/ocx_support.h"
+#include "tests/support/window_driver_win.h"
 
 namespace orlix::test {
 namespace {
@@ -46,26 +47,16 @@ class HostSite final : public CountedHostObject, public IOleClientSite, public I
   // IOleClientSite
   HRESULT STDMETHODCALLTYPE SaveObject() override { return S_OK; }
   HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** out) override {
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
+  HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** out) override { return *out = nullptr, E_NOINTERFACE; }
   HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
   HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
   // IOleWindow, of the site and of the frame
-  HRESULT STDMETHODCALLTYPE GetWindow(HWND* out) override {
-    Use();
-    *out = window;
-    return S_OK;
-  }
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND* out) override { return Use(), *out = window, S_OK; }
   HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
   // IOleInPlaceSite
   HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override {
-    ++activated;
-    return S_OK;
-  }
+  HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override { return ++activated, S_OK; }
   HRESULT STDMETHODCALLTYPE OnUIActivate() override { return S_OK; }
   HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
                                              LPRECT clip, LPOLEINPLACEFRAMEINFO) override {
@@ -77,10 +68,7 @@ class HostSite final : public CountedHostObject, public IOleClientSite, public I
   }
   HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override {
-    ++deactivated;
-    return S_OK;
-  }
+  HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override { return ++deactivated, S_OK; }
   HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return S_OK; }
   HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return S_OK; }
   HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) override { return S_OK; }
@@ -263,17 +251,6 @@ TEST(ControlFailures, ASiteWhoseWindowDoesNotExistGetsItsActivationUndone) {
   DestroyWindow(host);
 }
 
-BOOL CALLBACK CancelDialog(HWND window, LPARAM) {
-  wchar_t name[16] = {};
-  GetClassNameW(window, name, 16);
-  if (IsWindowVisible(window) && wcscmp(name, L"#32770") == 0) {
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-  }
-  return TRUE;
-}
-
-void CALLBACK CloseOwnDialogs(HWND, UINT, UINT_PTR, DWORD) { EnumThreadWindows(GetCurrentThreadId(), CancelDialog, 0); }
-
 TEST(ControlFailures, AHostLettingGoDuringTheDialogOrANotificationLeavesTheCallWhole) {
   OleApartment com;
   FaultyOcx ocx;
@@ -300,9 +277,7 @@ TEST(ControlFailures, AHostLettingGoDuringTheDialogOrANotificationLeavesTheCallW
       control.Reset();
     };
     IReportView* raw = control.Get();
-    const UINT_PTR timer = SetTimer(nullptr, 0, 100, CloseOwnDialogs);
-    EXPECT_EQ(raw->Export(), S_OK);
-    KillTimer(nullptr, timer);
+    testing_support::DriveModal("Create Report", [raw] { EXPECT_EQ(raw->Export(), S_OK); }, [](HWND) {});
     EXPECT_FALSE(control);
   }
   EXPECT_EQ(site.modelessOff, 1);

@@ -113,6 +113,15 @@ inline HWND WaitForThreadWindow(DWORD thread, const std::string& title, HWND exc
   return found;
 }
 
+// The lines the stand-in viewer (test_viewer_main.cpp) records in `log`, once they are there.
+inline std::vector<std::string> ViewerRecord(const std::string& log) {
+  WaitUntil([&] { return FileExists(log); }, 20);
+  std::vector<std::string> lines;
+  std::istringstream in(ReadFileBytes(log));
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
 // Runs `show` (which shows a modal dialog titled `title` on this thread) while `steps` drive it from
 // another thread. Whatever the steps leave open is closed afterwards, so the test never hangs.
 inline void DriveModal(const std::string& title, const std::function<void()>& show,

@@ -1,15 +1,12 @@
 // Report files and the viewer launch on Windows: real files, a private class root holding the
 // test's file types, a test viewer that records how it was started, and real message boxes.
 #include <windows.h>
-#include <shlwapi.h>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <fstream>
+#include <functional>
 #include <memory>
 #include <new>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -34,13 +31,6 @@ using namespace testing_support;
 
 constexpr double kMarch6th2002At090507 = 37321.0 + (9 * 3600 + 5 * 60 + 7) / 86400.0;
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
 std::vector<std::string> FolderEntries(const std::string& folder) {
   std::vector<std::string> names;
   WIN32_FIND_DATAA data;
@@ -64,9 +54,7 @@ class ReportFilesWin : public ::testing::Test {
  protected:
   void SetUp() override {
     const std::string id = std::to_string(GetCurrentProcessId());
-    char temp[MAX_PATH] = {};
-    ASSERT_NE(GetTempPathA(MAX_PATH, temp), 0u);
-    folder_ = std::string(temp) + "orlix-files-" + id;
+    folder_ = TempFolder() + "\\orlix-files-" + id;
     CreateDirectoryA(folder_.c_str(), nullptr);
     log_ = folder_ + "\\viewer.log";
     ASSERT_TRUE(SetEnvironmentVariableA("ORLIX_TEST_VIEWER_LOG", log_.c_str()));
@@ -111,13 +99,6 @@ class ReportFilesWin : public ::testing::Test {
     ASSERT_TRUE(keys_.Set(classRootPath_ + "\\OrlixTest." + extension + "\\Shell\\Open\\Command", command));
   }
 
-  // The viewer's record, once it has written it (the viewer is never waited for by the code
-  // under test, so the test gives it a generous while).
-  std::vector<std::string> ViewerRecord() {
-    WaitUntil([this] { return FileExists(log_); });
-    return Lines(ReadFileBytes(log_));
-  }
-
   std::string folder_;
   std::string log_;
   TestKeys keys_{HKEY_CURRENT_USER};
@@ -138,7 +119,7 @@ TEST_F(ReportFilesWin, ViewStoresATemporaryFileAndStartsTheRegisteredViewer) {
   EXPECT_EQ(ReadFileBytes(report_.LocalFileName), "<p>caf\xE9</p>");  // the ANSI code page, no mark
 
   ASSERT_TRUE(report_.ShellToApp());
-  const std::vector<std::string> record = ViewerRecord();
+  const std::vector<std::string> record = ViewerRecord(log_);
   ASSERT_EQ(record.size(), 4u) << ReadFileBytes(log_);
   EXPECT_EQ(record[0], "\"" + viewer_ + "\" \"" + report_.LocalFileName + "\"");
   EXPECT_EQ(record[1], report_.LocalFileName);
@@ -159,7 +140,7 @@ TEST_F(ReportFilesWin, CommandsWithEnvironmentNamesAndLongNamePlaceholderStartTh
   report_.LocalFileName = folder_ + "\\Up 50%1 report.rtf";
   WriteFileBytes(report_.LocalFileName, "{\\rtf1}");
   ASSERT_TRUE(report_.ShellToApp());
-  const std::vector<std::string> record = ViewerRecord();
+  const std::vector<std::string> record = ViewerRecord(log_);
   ASSERT_EQ(record.size(), 4u) << ReadFileBytes(log_);
   EXPECT_EQ(record[0], "\"" + viewer_ + "\" \"" + report_.LocalFileName + "\"");
   EXPECT_EQ(record[2], "exists");
@@ -171,7 +152,7 @@ TEST_F(ReportFilesWin, CommandWithoutPlaceholderGetsThePathAppended) {
   report_.LocalFileName = folder_ + "\\r.csv";
   WriteFileBytes(report_.LocalFileName, "\"A\"\r\n");
   ASSERT_TRUE(report_.ShellToApp());
-  const std::vector<std::string> record = ViewerRecord();
+  const std::vector<std::string> record = ViewerRecord(log_);
   ASSERT_EQ(record.size(), 4u);
   EXPECT_EQ(record[1], report_.LocalFileName);
 }
@@ -299,60 +280,34 @@ TEST(LocalFileSystemWin, FolderBuffersEndInATerminator) {
 
 // --- The message boxes ---
 
-// Answers the first "Talvern" message box that appears with `button`, after recording its
-// text and which answer buttons it carries.
-class BoxAnswerer {
- public:
-  explicit BoxAnswerer(int button) : thread_([this, button] { Run(button); }) {}
-  ~BoxAnswerer() { thread_.join(); }
-  std::string text;
-  bool hasYes = false, hasOk = false;
-  std::atomic<bool> answered{false};
-
- private:
-  void Run(int button) {
-    for (int i = 0; i < 1000; ++i) {
-      HWND box = FindWindowA("#32770", "Talvern");
-      if (box) {
-        char buffer[1024] = {};
-        GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
-        text = buffer;
-        hasYes = GetDlgItem(box, IDYES) != nullptr;
-        hasOk = GetDlgItem(box, IDOK) != nullptr;
-        PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
-        answered = true;
-        return;
-      }
-      Sleep(10);
-    }
-  }
-  std::thread thread_;
-};
+// Asks through a real message box and answers it with `button` from another thread: the answer,
+// and the box's text and whether it had Yes (else OK) as its first button.
+bool AnswerBox(const std::function<bool()>& ask, int button, std::string* text, bool* hasYes) {
+  std::thread answerer([=] {
+    HWND box = nullptr;
+    if (!WaitUntil([&] { return (box = FindWindowA("#32770", "Talvern")) != nullptr; })) return;
+    char buffer[1024] = {};
+    GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
+    *text = buffer;
+    *hasYes = GetDlgItem(box, IDYES) != nullptr && GetDlgItem(box, IDOK) == nullptr;
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+  });
+  const bool answer = ask();
+  answerer.join();
+  return answer;
+}
 
 TEST(MessageBoxPrompt, AsksWithYesAndNoAndWarnsWithOk) {
   MessageBoxPrompt prompt;
-  bool yes = false;
-  {
-    BoxAnswerer answerer(IDYES);
-    yes = prompt.AskYesNo("Talvern", "Overwrite the existing file?");
-    while (!answerer.answered) Sleep(1);
-    EXPECT_EQ(answerer.text, "Overwrite the existing file?");
-    EXPECT_TRUE(answerer.hasYes);
-  }
-  EXPECT_TRUE(yes);
-  {
-    BoxAnswerer answerer(IDNO);
-    yes = prompt.AskYesNo("Talvern", "Again?");
-  }
-  EXPECT_FALSE(yes);
-  {
-    BoxAnswerer answerer(IDOK);
-    prompt.Warn("Talvern", "No program is associated with files of this type.");
-    while (!answerer.answered) Sleep(1);
-    EXPECT_EQ(answerer.text, "No program is associated with files of this type.");
-    EXPECT_TRUE(answerer.hasOk);
-    EXPECT_FALSE(answerer.hasYes);
-  }
+  std::string text;
+  bool hasYes = false;
+  EXPECT_TRUE(AnswerBox([&] { return prompt.AskYesNo("Talvern", "Overwrite the existing file?"); }, IDYES, &text, &hasYes));
+  EXPECT_EQ(text, "Overwrite the existing file?");
+  EXPECT_TRUE(hasYes);
+  EXPECT_FALSE(AnswerBox([&] { return prompt.AskYesNo("Talvern", "Again?"); }, IDNO, &text, &hasYes));
+  AnswerBox([&] { prompt.Warn("Talvern", "No program is associated."); return true; }, IDOK, &text, &hasYes);
+  EXPECT_EQ(text, "No program is associated.");
+  EXPECT_FALSE(hasYes);
 }
 
 }  // namespace

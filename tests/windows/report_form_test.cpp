@@ -10,7 +10,6 @@
 #include <functional>
 #include <memory>
 #include <set>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -93,15 +92,6 @@ class ReportFormTest : public ::testing::Test {
     DeleteFileA(log_.c_str());
     for (const char* name : {"saved.rtf", "saved.csv"}) DeleteFileA((folder_ + "\\" + name).c_str());
     RemoveDirectoryA(folder_.c_str());
-  }
-
-  // The viewer's record: its command line, the file it was given, whether that file existed.
-  std::vector<std::string> ViewerRecord() {
-    WaitUntil([this] { return FileExists(log_); }, 20);
-    std::vector<std::string> lines;
-    std::istringstream in(ReadFileBytes(log_));
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
   }
 
   // Saves through the real save dialog: types `path` into its file name box and presses Save.
@@ -228,7 +218,7 @@ TEST_F(ReportFormTest, ViewStartsTheViewerAndCleanUpDeletesEveryTemporaryFileBut
                SelectFormat(dialog, 2);
                SelectListRows(GetDlgItem(dialog, ReportForm::kLvwStyle), {0});
                Press(dialog, ReportForm::kCmdView);
-               const std::vector<std::string> record = ViewerRecord();
+               const std::vector<std::string> record = ViewerRecord(log_);
                ASSERT_GE(record.size(), 3u);
                viewed = record[1];
                EXPECT_EQ(record[2], "exists");
@@ -288,7 +278,7 @@ TEST_F(ReportFormTest, ClickAStyleAndPressEnterThroughXInputThenEscape) {
                  return SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) == 1;
                })) << "the click did not select the second style";
                ASSERT_TRUE(RunXdotool("key Return"));
-               const std::vector<std::string> record = ViewerRecord();
+               const std::vector<std::string> record = ViewerRecord(log_);
                ASSERT_GE(record.size(), 3u);
                viewed = record[1];
                ASSERT_TRUE(RunXdotool("key Escape"));

@@ -59,20 +59,13 @@ TEST(LibraryBuild, CommaSeparatedReportShowsNoProgressBarWhileRtfDoes) {
   ASSERT_TRUE(control);
   ShowData(control.Get(), 40);
 
-  // For this process only, the class root is a key of the test's own that knows one viewer, a
-  // cmd that copies the report where the test reads it.
+  // The viewer: a cmd that copies the report where the test reads it.
   const std::string copyTo = TempFolder() + "\\orlix-ocx-viewed-report.txt";
-  const std::string root = "Software\\OrlixOcxTestClassRoot";
-  TestKeys keys(HKEY_CURRENT_USER);
-  keys.Own(root);
   char system[MAX_PATH] = {};
   GetSystemDirectoryA(system, MAX_PATH);
-  ASSERT_TRUE(keys.Set(root + "\\.csv", "OrlixOcxTest.Report") && keys.Set(root + "\\.rtf", "OrlixOcxTest.Report"));
-  ASSERT_TRUE(keys.Set(root + "\\OrlixOcxTest.Report\\Shell\\Open\\Command",
-                       std::string(system) + "\\cmd.exe /c copy %1 \"" + copyTo + "\""));
-  UniqueHkey classes;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, root.c_str(), 0, KEY_ALL_ACCESS, classes.put()), ERROR_SUCCESS);
-  ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, classes.get()), ERROR_SUCCESS);
+  const std::string command = std::string(system) + "\\cmd.exe /c copy %1 \"" + copyTo + "\"";
+  PrivateClassRoot classes;
+  ASSERT_TRUE(classes.Register(".csv", command) && classes.Register(".rtf", command));
 
   const std::string rtf = ReportThroughDialog(control.Get(), 0, copyTo);
   EXPECT_EQ(rtf.rfind("{\\rtf", 0), 0u) << rtf.substr(0, 40);
@@ -80,7 +73,6 @@ TEST(LibraryBuild, CommaSeparatedReportShowsNoProgressBarWhileRtfDoes) {
   const std::string csv = ReportThroughDialog(control.Get(), 2, copyTo);
   EXPECT_EQ(csv.rfind("\"Name\",\"Size\"\r\n\"item0\",", 0), 0u) << csv.substr(0, 40);
   EXPECT_FALSE(g_barShown) << "a comma-separated report shows no progress bar";
-  RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
   DeleteFileA(copyTo.c_str());
 }
 

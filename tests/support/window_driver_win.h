@@ -300,33 +300,31 @@ class TestKeys {
   std::vector<std::string> owned_;
 };
 
-// Points a file type of the class root at `command` for the length of a test, through a ProgID of
-// the test's own; the type's previous association is put back afterwards.
-class FileTypeRegistration {
+// For this process only, and as long as the object lives, the class root is a key of the test's
+// own (HKCU\Software\OrlixTestClassRoot<process>), where file types open with commands of the
+// test's choosing.
+class PrivateClassRoot {
  public:
-  FileTypeRegistration(const std::string& extension, const std::string& command)
-      : type_("." + extension), progId_("OrlixFormTest." + extension) {
-    hadDefault_ = keys_.Get(type_, &previous_);
-    existed_ = RegOpenKeyExA(HKEY_CLASSES_ROOT, type_.c_str(), 0, KEY_READ, UniqueHkey().put()) == ERROR_SUCCESS;
-    keys_.Own(progId_);
-    if (!existed_) keys_.Own(type_);
-    ok_ = keys_.Set(progId_ + "\\Shell\\Open\\Command", command) && keys_.Set(type_, progId_);
+  PrivateClassRoot() : path_("Software\\OrlixTestClassRoot" + std::to_string(GetCurrentProcessId())) {
+    keys_.Own(path_);
+    ok_ = keys_.Add(path_) && RegOpenKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, KEY_ALL_ACCESS, root_.put()) == ERROR_SUCCESS &&
+          RegOverridePredefKey(HKEY_CLASSES_ROOT, root_.get()) == ERROR_SUCCESS;
   }
-  ~FileTypeRegistration() {
-    if (hadDefault_) {
-      keys_.Set(type_, previous_);
-    } else if (existed_) {
-      UniqueHkey key;
-      if (RegOpenKeyExA(HKEY_CLASSES_ROOT, type_.c_str(), 0, KEY_SET_VALUE, key.put()) == ERROR_SUCCESS)
-        RegDeleteValueA(key.get(), nullptr);
-    }
+  ~PrivateClassRoot() { RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr); }
+  PrivateClassRoot(const PrivateClassRoot&) = delete;
+  PrivateClassRoot& operator=(const PrivateClassRoot&) = delete;
+
+  // Files of `extension` (".rtf") open with `command`.
+  bool Register(const std::string& extension, const std::string& command) {
+    return ok_ && keys_.Set(path_ + "\\" + extension, "OrlixTest" + extension) &&
+           keys_.Set(path_ + "\\OrlixTest" + extension + "\\Shell\\Open\\Command", command);
   }
-  bool ok() const { return ok_; }
 
  private:
-  TestKeys keys_{HKEY_CLASSES_ROOT};
-  std::string type_, progId_, previous_;
-  bool hadDefault_ = false, existed_ = false, ok_ = false;
+  TestKeys keys_{HKEY_CURRENT_USER};
+  std::string path_;
+  UniqueHkey root_;
+  bool ok_ = false;
 };
 
 // --- processes ---

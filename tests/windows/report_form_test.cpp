@@ -1,6 +1,6 @@
 // The Create Report dialog, shown for real: a driver thread works the dialog while the test's
-// own thread holds it modally, as a host does. File types are registered in the class root of
-// the prefix for the test viewer, which records how it was started.
+// own thread holds it modally, as a host does. File types of a private class root open with the
+// test viewer, which records how it was started.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -206,8 +206,8 @@ TEST_F(ReportFormTest, SaveWritesTheChosenFileAndACancelledSaveStoresNothing) {
 }
 
 TEST_F(ReportFormTest, ViewStartsTheViewerAndCleanUpDeletesEveryTemporaryFileButNoSavedOne) {
-  FileTypeRegistration csv("csv", "\"" + viewer_ + "\" \"%1\"");
-  ASSERT_TRUE(csv.ok());
+  PrivateClassRoot classes;
+  ASSERT_TRUE(classes.Register(".csv", "\"" + viewer_ + "\" \"%1\""));
   const std::string saved = folder_ + "\\saved.csv";
   const DWORD uiThread = GetCurrentThreadId();
   std::string viewed;
@@ -259,8 +259,8 @@ TEST_F(ReportFormTest, TwentyOpenAndCloseCyclesLeaveNoGdiOrUserObjects) {
 // A person's way: the mouse clicks the second RTF style, Enter views it, Esc closes the dialog.
 // The dialog comes from the grid window's Export, with the machine's own services.
 TEST_F(ReportFormTest, ClickAStyleAndPressEnterThroughXInputThenEscape) {
-  FileTypeRegistration rtf("rtf", "\"" + viewer_ + "\" \"%1\"");
-  ASSERT_TRUE(rtf.ok());
+  PrivateClassRoot classes;
+  ASSERT_TRUE(classes.Register(".rtf", "\"" + viewer_ + "\" \"%1\""));
   std::string viewed;
   std::string secondStyle;
   DriveModal("Create Report", [this] { view_.Export(nullptr); },

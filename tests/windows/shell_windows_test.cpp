@@ -205,7 +205,8 @@ void CALLBACK CloseReportDialog(HWND, UINT, UINT_PTR timer, DWORD) {
   if (!g_dialogTitle.empty()) ::KillTimer(nullptr, timer);
 }
 
-// OK, Generate List (twice, with a class added between), Report, About and OK again.
+// OK, Generate List (twice, with a class added between), Report, About and OK again, and then the
+// keyboard until Esc closes the last window and the program ends.
 TEST_F(ShellWindows, MainWindowWalkthrough) {
   HWND main = OpenMainWindow();
   ASSERT_NE(main, nullptr);
@@ -252,6 +253,32 @@ TEST_F(ShellWindows, MainWindowWalkthrough) {
   ASSERT_NE(main, nullptr);
   EXPECT_EQ(RowCount(main), 0);
   EXPECT_FALSE(Enabled(main, kMainReport));
+
+  // The keyboard: Tab moves on, Enter presses the default button or the focused one, Esc closes.
+  ASSERT_EQ(::GetFocus(), ::GetDlgItem(main, kMainGenerateList)) << "the first control of the tab order";
+  PressKey(::GetFocus(), VK_TAB);
+  Pump();
+  EXPECT_EQ(::GetFocus(), ::GetDlgItem(main, kMainClose)) << "tab index 1";
+  PressKey(::GetFocus(), VK_TAB);
+  Pump();
+  EXPECT_EQ(::GetAncestor(::GetFocus(), GA_PARENT), ::GetDlgItem(main, kMainGrid)) << "Report is disabled: the grid";
+
+  // Enter presses the focused button (About) where the default would not.
+  ::SetFocus(::GetDlgItem(main, kMainAbout));
+  PressKey(::GetFocus(), VK_RETURN);
+  Pump();
+  EXPECT_TRUE(WindowsOfClass(kMainWindowClass).empty());
+  ASSERT_NE(OnlyWindowOfClass(kAboutWindowClass), nullptr);
+  PressKey(::GetFocus(), VK_RETURN);  // OK is the About window's default button
+  Pump();
+  const HWND again = OnlyWindowOfClass(kMainWindowClass);
+  ASSERT_NE(again, nullptr);
+  PressKey(::GetFocus(), VK_RETURN);  // the default button: Generate List
+  Pump();
+  EXPECT_GT(RowCount(again), 0);
+  PressKey(::GetFocus(), VK_ESCAPE);  // the cancel button: Close
+  EXPECT_TRUE(Pump()) << "the last window closed: WM_QUIT";
+  EXPECT_EQ(Form::OpenCount(), 0);
 }
 
 TEST_F(ShellWindows, CaptionFileRenamesTheButtonsNotWhatTheyDo) {
@@ -291,35 +318,6 @@ TEST_F(ShellWindows, ResizeFollowsTheWindowAndBelowTheLimitsMovesNothing) {
   for (std::size_t i = 0; i < before.size(); ++i) EXPECT_TRUE(ClientRectOf(::GetDlgItem(main, ids[i])) == before[i]) << ids[i];
   ::ShowWindow(main, SW_MINIMIZE);
   for (std::size_t i = 0; i < before.size(); ++i) EXPECT_TRUE(ClientRectOf(::GetDlgItem(main, ids[i])) == before[i]) << ids[i];
-}
-
-TEST_F(ShellWindows, KeyboardEnterGeneratesTabMovesOnEscClosesAndTheProgramEnds) {
-  const HWND main = OpenMainWindow();
-  ASSERT_NE(main, nullptr);
-  ASSERT_EQ(::GetFocus(), ::GetDlgItem(main, kMainGenerateList)) << "the first control of the tab order";
-  PressKey(::GetFocus(), VK_TAB);
-  Pump();
-  EXPECT_EQ(::GetFocus(), ::GetDlgItem(main, kMainClose)) << "tab index 1";
-  PressKey(::GetFocus(), VK_TAB);
-  Pump();
-  EXPECT_EQ(::GetAncestor(::GetFocus(), GA_PARENT), ::GetDlgItem(main, kMainGrid)) << "Report is disabled: the grid";
-
-  // Enter presses the focused button (About) where the default would not.
-  ::SetFocus(::GetDlgItem(main, kMainAbout));
-  PressKey(::GetFocus(), VK_RETURN);
-  Pump();
-  EXPECT_TRUE(WindowsOfClass(kMainWindowClass).empty());
-  ASSERT_NE(OnlyWindowOfClass(kAboutWindowClass), nullptr);
-  PressKey(::GetFocus(), VK_RETURN);  // OK is the About window's default button
-  Pump();
-  const HWND again = OnlyWindowOfClass(kMainWindowClass);
-  ASSERT_NE(again, nullptr);
-  PressKey(::GetFocus(), VK_RETURN);  // the default button: Generate List
-  Pump();
-  EXPECT_GT(RowCount(again), 0);
-  PressKey(::GetFocus(), VK_ESCAPE);  // the cancel button: Close
-  EXPECT_TRUE(Pump()) << "the last window closed: WM_QUIT";
-  EXPECT_EQ(Form::OpenCount(), 0);
 }
 
 // --- the grid's diagnosis: missing files, the context menu, Copy, Open File Location ---

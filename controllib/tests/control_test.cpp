@@ -1,5 +1,6 @@
 // The control object in process, unsited as a script creates it: its members through the vtable
-// and through IDispatch, errors with their descriptions, persistence and property notifications.
+// (script_client.vbs uses them through IDispatch), errors with their descriptions, persistence
+// and property notifications.
 #include "controllib/tests/ocx_support.h"
 
 #include <map>
@@ -43,72 +44,6 @@ std::wstring LastErrorDescription() {
   return Bstr(description.get());
 }
 
-TEST(ReportViewControl, ScriptStyleUseThroughDispatch) {
-  OleApartment com;
-  OcxLibrary ocx;
-  ComPtr<IReportView> control = ocx.NewControl();
-  ASSERT_TRUE(control);
-  ComPtr<IDispatch> dispatch;
-  ASSERT_EQ(control.As(&dispatch), S_OK);
-
-  LPOLESTR name = const_cast<LPOLESTR>(L"FieldMask");
-  DISPID id = 0;
-  ASSERT_EQ(dispatch->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
-  EXPECT_EQ(id, kDispidFieldMask);
-  UniqueVariant mask;
-  V_VT(mask.get()) = VT_BSTR;
-  V_BSTR(mask.get()) = SysAllocString(L"0=\"Name\",1=\"Size\"");
-  DISPID named = DISPID_PROPERTYPUT;
-  DISPPARAMS put{mask.get(), &named, 1, 1};
-  ASSERT_EQ(dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &put, nullptr, nullptr, nullptr), S_OK);
-  EXPECT_EQ(Get(control.Get(), &IReportView::get_FieldMask), L"0=\"Name\",1=\"Size\"");
-
-  // DataToShow by reference to a variant that holds the array by reference, as scripts pass it.
-  UniqueSafeArray data = MakeData(3);
-  SAFEARRAY* raw = data.get();
-  VARIANT inner;
-  V_VT(&inner) = VT_BYREF | VT_ARRAY | VT_VARIANT;
-  V_ARRAYREF(&inner) = &raw;
-  VARIANT outer;
-  V_VT(&outer) = VT_BYREF | VT_VARIANT;
-  V_VARIANTREF(&outer) = &inner;
-  DISPPARAMS putData{&outer, &named, 1, 1};
-  ASSERT_EQ(dispatch->Invoke(kDispidDataToShow, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &putData, nullptr,
-                             nullptr, nullptr),
-            S_OK);
-  DISPPARAMS none{nullptr, nullptr, 0, 0};
-  ASSERT_EQ(dispatch->Invoke(kDispidGenerate, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr), S_OK);
-  UniqueVariant empty;
-  ASSERT_EQ(dispatch->Invoke(kDispidViewIsEmpty, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, empty.get(),
-                             nullptr, nullptr),
-            S_OK);
-  EXPECT_EQ(V_VT(empty.get()), VT_BOOL);
-  EXPECT_EQ(V_BOOL(empty.get()), VARIANT_FALSE);
-
-  // The copy handed back keeps the script's bounds and cells.
-  UniqueVariant back;
-  ASSERT_EQ(control->get_DataToShow(back.get()), S_OK);
-  ASSERT_EQ(V_VT(back.get()), VT_ARRAY | VT_VARIANT);
-  LONG upper = 0;
-  ASSERT_EQ(SafeArrayGetUBound(V_ARRAY(back.get()), 2, &upper), S_OK);
-  EXPECT_EQ(upper, 2);
-
-  // A value of another shape is an error result with a description, through Invoke as well.
-  UniqueVariant number;
-  V_VT(number.get()) = VT_I4;
-  V_I4(number.get()) = 5;
-  DISPPARAMS putNumber{number.get(), &named, 1, 1};
-  EXCEPINFO exception{};
-  EXPECT_EQ(dispatch->Invoke(kDispidDataToShow, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &putNumber, nullptr,
-                             &exception, nullptr),
-            DISP_E_EXCEPTION);
-  EXPECT_EQ(exception.scode, DISP_E_TYPEMISMATCH);
-  EXPECT_NE(Bstr(exception.bstrDescription).find(L"two-dimensional"), std::wstring::npos);
-  SysFreeString(exception.bstrDescription);
-  SysFreeString(exception.bstrSource);
-  SysFreeString(exception.bstrHelpFile);
-}
-
 TEST(ReportViewControl, DataOfEveryOtherShapeIsAnErrorWithADescription) {
   OleApartment com;
   OcxLibrary ocx;
@@ -150,15 +85,6 @@ TEST(ReportViewControl, DataOfEveryOtherShapeIsAnErrorWithADescription) {
   VARIANT holder = Holding(data.get());
   EXPECT_TRUE(FAILED(control->put_DataToShow(&holder)));
   EXPECT_NE(LastErrorDescription().find(L"DataToShow"), std::wstring::npos);
-
-  // Generate with a mask that names a field the data lacks fails the same way.
-  UniqueBstr distant(SysAllocString(L"7=\"Far\""));
-  ASSERT_EQ(control->put_FieldMask(distant.get()), S_OK);
-  UniqueSafeArray good = MakeData(1);
-  V_ARRAY(&holder) = good.get();
-  ASSERT_EQ(control->put_DataToShow(&holder), S_OK);
-  EXPECT_EQ(control->Generate(), E_INVALIDARG);
-  EXPECT_NE(LastErrorDescription().find(L"names field 7"), std::wstring::npos);
 }
 
 TEST(ReportViewControl, PropertyBagRoundTripAndNotifications) {

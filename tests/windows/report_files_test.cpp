@@ -63,7 +63,6 @@ class ReportFilesWin : public ::testing::Test {
     keys_.Own(classRootPath_);
     viewer_ = WindowsPath(ORLIX_TEST_VIEWER);
     Register("html", "\"" + viewer_ + "\" \"%1\"");
-    ASSERT_TRUE(keys_.Set(classRootPath_ + "\\OrlixTest.html\\DefaultIcon", "%SystemRoot%\\system32\\orlixtest.dll,3"));
     registry_ = Win32Registry::OpenSubtree(HKEY_CURRENT_USER, classRootPath_);
     ASSERT_TRUE(registry_);
 
@@ -146,17 +145,6 @@ TEST_F(ReportFilesWin, CommandsWithEnvironmentNamesAndLongNamePlaceholderStartTh
   EXPECT_EQ(record[2], "exists");
 }
 
-TEST_F(ReportFilesWin, CommandWithoutPlaceholderGetsThePathAppended) {
-  Register("csv", "\"" + viewer_ + "\"");
-  report_.ReportType = kReportCsv;
-  report_.LocalFileName = folder_ + "\\r.csv";
-  WriteFileBytes(report_.LocalFileName, "\"A\"\r\n");
-  ASSERT_TRUE(report_.ShellToApp());
-  const std::vector<std::string> record = ViewerRecord(log_);
-  ASSERT_EQ(record.size(), 4u);
-  EXPECT_EQ(record[1], report_.LocalFileName);
-}
-
 TEST_F(ReportFilesWin, ViewerFailuresAndMissingAssociationsAreReported) {
   Register("csv", "\"C:\\no such folder\\viewer.exe\" %1");
   report_.ReportType = kReportCsv;
@@ -174,12 +162,6 @@ TEST_F(ReportFilesWin, ViewerFailuresAndMissingAssociationsAreReported) {
   EXPECT_TRUE(report_.ShellToApp());
   ASSERT_EQ(prompt_.History().size(), 2u);
   EXPECT_EQ(prompt_.History()[1].text, "No program is associated with files of this type.");
-}
-
-TEST_F(ReportFilesWin, IconPathUsesTheWindowsFolder) {
-  EXPECT_EQ(report_.GetIconPath(), WindowsFolder() + "\\system32\\orlixtest.dll");
-  report_.ReportType = kReportRtf;
-  EXPECT_EQ(report_.GetIconPath(), "");
 }
 
 TEST_F(ReportFilesWin, OverwriteQuestionNoKeepsTheFileYesReplacesIt) {

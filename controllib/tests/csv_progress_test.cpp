@@ -30,7 +30,7 @@ std::string ReportThroughDialog(IReportView* control, LRESULT format, const std:
   g_barShown = false;
   const DWORD ui = GetCurrentThreadId();
   HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, WatchShows, nullptr, ui);
-  DriveModal(
+  EXPECT_TRUE(DriveModal(
       "Create Report", [control] { EXPECT_EQ(control->Export(), S_OK); },
       [&](HWND dialog) {
         HWND combo = FindWindowExA(dialog, nullptr, "ComboBox", nullptr);
@@ -45,7 +45,7 @@ std::string ReportThroughDialog(IReportView* control, LRESULT format, const std:
         WaitUntil([&] { return !ReadFileBytes(copyTo).empty() || !warnings().empty(); });
         EXPECT_TRUE(warnings().empty()) << "a warning came up";
         Sleep(200);  // the copy may still be under way
-      });
+      }));
   UnhookWindowsHookEx(hook);
   return ReadFileBytes(copyTo);
 }

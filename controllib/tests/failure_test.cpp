@@ -277,7 +277,7 @@ TEST(ControlFailures, AHostLettingGoDuringTheDialogOrANotificationLeavesTheCallW
       control.Reset();
     };
     IReportView* raw = control.Get();
-    testing_support::DriveModal("Create Report", [raw] { EXPECT_EQ(raw->Export(), S_OK); }, [](HWND) {});
+    EXPECT_TRUE(testing_support::DriveModal("Create Report", [raw] { EXPECT_EQ(raw->Export(), S_OK); }, [](HWND) {}));
     EXPECT_FALSE(control);
   }
   EXPECT_EQ(site.modelessOff, 1);

@@ -7,8 +7,6 @@
 #include <commctrl.h>
 #include <winternl.h>
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -79,7 +77,7 @@ inline std::string ClassOf(HWND window) {
 
 struct WindowSearch {
   const std::function<bool(HWND)>* match;
-  DWORD processId;  // 0: the windows of a thread
+  DWORD processId;  // 0: any
   std::vector<HWND> found;
 };
 
@@ -123,31 +121,34 @@ inline std::vector<std::string> ViewerRecord(const std::string& log) {
 }
 
 // Runs `show` (which shows a modal dialog titled `title` on this thread) while `steps` drive it from
-// another thread. Whatever the steps leave open is closed afterwards, so the test never hangs.
-inline void DriveModal(const std::string& title, const std::function<void()>& show,
+// another thread; false when the dialog did not appear. Whatever the steps leave open is closed
+// afterwards, so the test never hangs.
+inline bool DriveModal(const std::string& title, const std::function<void()>& show,
                        const std::function<void(HWND dialog)>& steps) {
   const DWORD uiThread = GetCurrentThreadId();
   std::atomic<bool> showing{true};
+  HWND dialog = nullptr;
   std::thread driver([&] {
-    HWND dialog = WaitForThreadWindow(uiThread, title);
-    if (!dialog) {
-      ADD_FAILURE() << "the dialog " << title << " did not appear";
-    } else {
-      steps(dialog);
-    }
+    dialog = WaitForThreadWindow(uiThread, title);
+    if (dialog) steps(dialog);
     while (showing) {
       if (HWND other = FindThreadWindow(uiThread, "", dialog)) PostMessageA(other, WM_CLOSE, 0, 0);
       if (dialog && IsWindow(dialog)) PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
       Sleep(50);
     }
   });
+  const auto stop = [&] {
+    showing = false;
+    driver.join();
+  };
   try {
     show();
-  } catch (const std::exception& error) {
-    ADD_FAILURE() << error.what();
+  } catch (...) {
+    stop();
+    throw;
   }
-  showing = false;
-  driver.join();
+  stop();
+  return dialog != nullptr;
 }
 
 // Runs the thread's messages for a while.
@@ -281,13 +282,14 @@ class TestKeys {
     return RegCreateKeyExA(base_, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr, key.put(), nullptr) ==
            ERROR_SUCCESS;
   }
-  // The default value of `path`, if it is a string.
-  bool Get(const std::string& path, std::string* text) const {
+  // The value `name` of `path` (the default value when empty), if it is a string.
+  bool Get(const std::string& path, std::string* text, const std::string& name = "") const {
     UniqueHkey key;
     char value[1024] = {};
     DWORD size = sizeof value - 1, type = 0;
     if (RegOpenKeyExA(base_, path.c_str(), 0, KEY_READ | view_, key.put()) != ERROR_SUCCESS ||
-        RegQueryValueExA(key.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS ||
+        RegQueryValueExA(key.get(), name.empty() ? nullptr : name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value),
+                         &size) != ERROR_SUCCESS ||
         type != REG_SZ)
       return false;
     *text = value;
@@ -353,9 +355,10 @@ inline DWORD RunProgram(const std::string& exe, double seconds = 30,
   return code;
 }
 
-// The visible top-level windows of a process.
-inline std::vector<HWND> ProcessWindows(DWORD processId) {
-  WindowSearch search{nullptr, processId, {}};
+// The visible top-level windows of a process (of every process when `processId` is 0) that
+// `match` accepts.
+inline std::vector<HWND> ProcessWindows(DWORD processId, const std::function<bool(HWND)>& match = nullptr) {
+  WindowSearch search{match ? &match : nullptr, processId, {}};
   EnumWindows(NoteWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }

@@ -116,7 +116,7 @@ class ReportFormTest : public ::testing::Test {
 };
 
 TEST_F(ReportFormTest, ListsTheStylesOfEachFormatOnceAndLaysOutItsControls) {
-  DriveModal("Create Report", [this] { form_.Show(nullptr); },
+  EXPECT_TRUE(DriveModal("Create Report", [this] { form_.Show(nullptr); },
              [](HWND dialog) {
                HWND list = GetDlgItem(dialog, ReportForm::kLvwStyle);
                char format[128] = {};
@@ -172,7 +172,7 @@ TEST_F(ReportFormTest, ListsTheStylesOfEachFormatOnceAndLaysOutItsControls) {
                  EXPECT_NEAR(r.bottom - r.top, e.height / 15, 1) << e.id;
                }
                EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, ReportForm::kPrgReportStatus)));
-             });
+             }));
 }
 
 TEST_F(ReportFormTest, SaveWritesTheChosenFileAndACancelledSaveStoresNothing) {
@@ -184,7 +184,7 @@ TEST_F(ReportFormTest, SaveWritesTheChosenFileAndACancelledSaveStoresNothing) {
   form_.Services(services);
   const std::string target = folder_ + "\\saved.rtf";
   const DWORD uiThread = GetCurrentThreadId();
-  DriveModal("Create Report", [this] { form_.Show(nullptr); },
+  EXPECT_TRUE(DriveModal("Create Report", [this] { form_.Show(nullptr); },
              [&](HWND dialog) {
                SelectListRows(GetDlgItem(dialog, ReportForm::kLvwStyle), {0});
                ASSERT_TRUE(SaveAs(uiThread, dialog, target));
@@ -198,7 +198,7 @@ TEST_F(ReportFormTest, SaveWritesTheChosenFileAndACancelledSaveStoresNothing) {
                ASSERT_TRUE(WaitUntil([&] { return !IsWindow(save); }));
                SendMessageA(dialog, WM_NULL, 0, 0);
                EXPECT_EQ(files.writes, written);
-             });
+             }));
   EXPECT_EQ(ReadFileBytes(target).compare(0, 5, "{\\rtf"), 0);
   EXPECT_TRUE(prompt.History().empty());
   form_.CleanUp();
@@ -211,7 +211,7 @@ TEST_F(ReportFormTest, ViewStartsTheViewerAndCleanUpDeletesEveryTemporaryFileBut
   const std::string saved = folder_ + "\\saved.csv";
   const DWORD uiThread = GetCurrentThreadId();
   std::string viewed;
-  DriveModal("Create Report", [this] { form_.Show(nullptr); },
+  EXPECT_TRUE(DriveModal("Create Report", [this] { form_.Show(nullptr); },
              [&](HWND dialog) {
                HWND bar = GetDlgItem(dialog, ReportForm::kPrgReportStatus);
                EXPECT_FALSE(IsWindowVisible(bar));
@@ -228,7 +228,7 @@ TEST_F(ReportFormTest, ViewStartsTheViewerAndCleanUpDeletesEveryTemporaryFileBut
                EXPECT_TRUE(FileExists(viewed));     // kept while the dialog lives, for the viewer
                // The same job saved afterwards: its file name moves on to the saved file.
                ASSERT_TRUE(SaveAs(uiThread, dialog, saved));
-             });
+             }));
   ASSERT_FALSE(viewed.empty());
   form_.CleanUp();
   EXPECT_FALSE(FileExists(viewed));
@@ -240,11 +240,11 @@ TEST_F(ReportFormTest, TwentyOpenAndCloseCyclesLeaveNoGdiOrUserObjects) {
     ReportForm form;
     form.ListView(grid_.get());
     form.ExtraParameters(MakeExportParameters("Report", "", 37321.0, 0.5, EnglishUnitedStates()));
-    DriveModal("Create Report", [&form] { form.Show(nullptr); },
+    EXPECT_TRUE(DriveModal("Create Report", [&form] { form.Show(nullptr); },
                [](HWND dialog) {
                  SelectFormat(dialog, 1);
                  SelectFormat(dialog, 2);
-               });
+               }));
     form.CleanUp();
   };
   cycle();  // the first opening loads the system's own caches (fonts, icons of the types)
@@ -263,7 +263,7 @@ TEST_F(ReportFormTest, ClickAStyleAndPressEnterThroughXInputThenEscape) {
   ASSERT_TRUE(classes.Register(".rtf", "\"" + viewer_ + "\" \"%1\""));
   std::string viewed;
   std::string secondStyle;
-  DriveModal("Create Report", [this] { view_.Export(nullptr); },
+  EXPECT_TRUE(DriveModal("Create Report", [this] { view_.Export(nullptr); },
              [&](HWND dialog) {
                HWND list = GetDlgItem(dialog, ReportForm::kLvwStyle);
                secondStyle = ListText(list, 1, 0);
@@ -283,7 +283,7 @@ TEST_F(ReportFormTest, ClickAStyleAndPressEnterThroughXInputThenEscape) {
                viewed = record[1];
                ASSERT_TRUE(RunXdotool("key Escape"));
                EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); })) << "Esc did not close the dialog";
-             });
+             }));
   ASSERT_FALSE(viewed.empty()) << "Enter did not view the report";
   EXPECT_NE(viewed.find(".rtf"), std::string::npos);
   EXPECT_FALSE(FileExists(viewed));  // Export cleaned the dialog up when it closed

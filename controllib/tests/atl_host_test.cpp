@@ -9,28 +9,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/variant_com_win.h"
+#include "tests/support/window_driver_win.h"
 
 namespace orlix::test {
 namespace {
 
-using Microsoft::WRL::ComPtr;
-
-void Pump(DWORD milliseconds) {
-  const DWORD until = GetTickCount() + milliseconds;
-  do {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    Sleep(10);
-  } while (static_cast<LONG>(until - GetTickCount()) > 0);
-}
-
-HWND ChildOfClass(HWND parent, const wchar_t* className) {
-  return FindWindowExW(parent, nullptr, className, nullptr);
-}
+using testing_support::ListText;
+using testing_support::PumpMessages;
 
 SIZE ClientSize(HWND window) {
   RECT r{};
@@ -70,7 +55,7 @@ void HostGrid(HostedGrid* out) {
   HWND host = CreateWindowExW(0, L"AtlAxWin", L"rvxReportView.ReportView", WS_CHILD | WS_VISIBLE, 12, 12, 620, 370, frame,
                               nullptr, nullptr, nullptr);
   ASSERT_NE(host, nullptr);
-  Pump(200);
+  PumpMessages(200);
 
   ComPtr<IUnknown> unknown;
   ASSERT_EQ(getControl(host, &unknown), S_OK);
@@ -88,54 +73,28 @@ void HostGrid(HostedGrid* out) {
   EXPECT_EQ(ClientSize(window).cy, 370);
 
   // The host drives it as any program would.
-  UniqueBstr mask(SysAllocString(
-      L"0=\"ProgID\",1=\"File Path\",2=\"Version\"[0.00],3=\"In use\"{True=\"Yes\",False=\"No\"}"));
-  ASSERT_EQ(control->put_FieldMask(mask.get()), S_OK);
-  SAFEARRAYBOUND bounds[2] = {{4, 0}, {5, 0}};
-  UniqueSafeArray data(SafeArrayCreate(VT_VARIANT, 2, bounds));
+  Put(control.Get(), &IReportView::put_FieldMask,
+      L"0=\"ProgID\",1=\"File Path\",2=\"Version\"[0.00],3=\"In use\"{True=\"Yes\",False=\"No\"}");
   const wchar_t* const names[] = {L"Orlix.Grid", L"Orlix.Report", L"Orlix.Style", L"Orlix.Viewer", L"Orlix.Store"};
-  for (LONG row = 0; row < 5; ++row) {
-    UniqueVariant name, path, version, used;
-    V_VT(name.get()) = VT_BSTR;
-    V_BSTR(name.get()) = SysAllocString(names[row]);
-    V_VT(path.get()) = VT_BSTR;
-    V_BSTR(path.get()) = SysAllocString((std::wstring(L"C:\\Program Files\\Orlix\\") + (names[row] + 6) + L".dll").c_str());
-    V_VT(version.get()) = VT_R8;
-    V_R8(version.get()) = 1.0 + row / 10.0;
-    V_VT(used.get()) = VT_BOOL;
-    V_BOOL(used.get()) = row % 2 ? VARIANT_TRUE : VARIANT_FALSE;
-    LONG index[2] = {0, row};
-    SafeArrayPutElement(data.get(), index, name.get());
-    index[0] = 1;
-    SafeArrayPutElement(data.get(), index, path.get());
-    index[0] = 2;
-    SafeArrayPutElement(data.get(), index, version.get());
-    index[0] = 3;
-    SafeArrayPutElement(data.get(), index, used.get());
-  }
-  VARIANT holder;
-  V_VT(&holder) = VT_ARRAY | VT_VARIANT;
-  V_ARRAY(&holder) = data.get();
+  UniqueSafeArray data = MakeData(4, 5, [&names](LONG field, LONG row, VARIANT* v) {
+    V_VT(v) = field == 2 ? VT_R8 : field == 3 ? VT_BOOL : VT_BSTR;
+    if (field == 0) V_BSTR(v) = SysAllocString(names[row]);
+    if (field == 1) V_BSTR(v) = SysAllocString((std::wstring(L"C:\\Program Files\\Orlix\\") + (names[row] + 6) + L".dll").c_str());
+    if (field == 2) V_R8(v) = 1.0 + row / 10.0;
+    if (field == 3) V_BOOL(v) = row % 2 ? VARIANT_TRUE : VARIANT_FALSE;
+  });
+  VARIANT holder = Holding(data.get());
   ASSERT_EQ(control->put_DataToShow(&holder), S_OK);
   ASSERT_EQ(control->Generate(), S_OK);
-  HWND list = ChildOfClass(window, WC_LISTVIEWW);
+  HWND list = FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr);
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 5);
-  Pump(200);
+  PumpMessages(200);
   out->window = window;
   out->list = list;
   out->unknown = unknown;
   out->control = control;
   out->inPlace = inPlace;
-}
-
-std::wstring FirstRowText(HWND list) {
-  wchar_t text[64] = {};
-  LVITEMW item{};
-  item.pszText = text;
-  item.cchTextMax = 64;
-  SendMessageW(list, LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
-  return text;
 }
 
 void CloseAndCheck(HostedGrid& hosted, const OcxLibrary& ocx) {
@@ -144,7 +103,7 @@ void CloseAndCheck(HostedGrid& hosted, const OcxLibrary& ocx) {
   hosted.control.Reset();
   hosted.unknown.Reset();
   DestroyWindow(hosted.frame);
-  Pump(200);
+  PumpMessages(200);
   EXPECT_FALSE(IsWindow(window));
   EXPECT_EQ(ocx.CanUnloadNow(), S_OK);
 }
@@ -156,11 +115,11 @@ TEST(AtlContainer, HostsTheControlVisiblyResizesAndCloses) {
   HostedGrid hosted;
   HostGrid(&hosted);
   ASSERT_TRUE(hosted.list);
-  if (const char* hold = std::getenv("ORLIX_OCX_HOLD_MS")) Pump(static_cast<DWORD>(std::atoi(hold)));
+  if (const char* hold = std::getenv("ORLIX_OCX_HOLD_MS")) PumpMessages(static_cast<DWORD>(std::atoi(hold)));
 
   // Resizing the host resizes the control and its grid.
   MoveWindow(hosted.host, 12, 12, 400, 220, TRUE);
-  Pump(200);
+  PumpMessages(200);
   EXPECT_EQ(ClientSize(hosted.window).cx, 400);
   EXPECT_EQ(ClientSize(hosted.window).cy, 220);
   EXPECT_EQ(ClientSize(hosted.list).cx, 400);
@@ -181,7 +140,7 @@ TEST(AtlContainer, PersonClicksAColumnHeader) {
   HostedGrid hosted;
   HostGrid(&hosted);
   ASSERT_TRUE(hosted.list);
-  EXPECT_EQ(FirstRowText(hosted.list), L"Orlix.Grid");
+  EXPECT_EQ(ListText(hosted.list, 0, 0), "Orlix.Grid");
 
   // Where to click, in screen pixels: the middle of the first header item.
   HWND header = reinterpret_cast<HWND>(SendMessageW(hosted.list, LVM_GETHEADER, 0, 0));
@@ -194,8 +153,8 @@ TEST(AtlContainer, PersonClicksAColumnHeader) {
   std::fprintf(out, "%ld %ld\n", static_cast<long>(middle.x), static_cast<long>(middle.y));
   std::fclose(out);
 
-  for (int i = 0; i < 200 && FirstRowText(hosted.list) == L"Orlix.Grid"; ++i) Pump(100);
-  EXPECT_EQ(FirstRowText(hosted.list), L"Orlix.Viewer") << "sorted by ProgID, descending";
+  for (int i = 0; i < 200 && ListText(hosted.list, 0, 0) == "Orlix.Grid"; ++i) PumpMessages(100);
+  EXPECT_EQ(ListText(hosted.list, 0, 0), "Orlix.Viewer") << "sorted by ProgID, descending";
   CloseAndCheck(hosted, ocx);
 }
 

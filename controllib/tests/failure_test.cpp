@@ -4,79 +4,20 @@
 // call answers with an HRESULT, leaves no object alive (DllCanUnloadNow) and the control usable.
 #include <olectl.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "controllib/tests/ocx_support.h"
-#include "platform/variant_com_win.h"
+#include "tests/support/window_driver_win.h"
 
 namespace orlix::test {
 namespace {
-
-using Microsoft::WRL::ComPtr;
 
 class FaultyOcx : public OcxLibrary {
  public:
   FaultyOcx() : OcxLibrary(FullPath(ORLIX_FAULTS_OCX_PATH)) {}
   // Arms the Nth allocation of the library to fail (0 disarms); see allocation_failure.h.
   long FailAllocation(long n) const { return Export<long (*)(long)>("OrlixFailAllocation")(n); }
-};
-
-// A 2-D array of VARIANT (field x row) with a text and a number per row.
-UniqueSafeArray MakeData(LONG rows) {
-  SAFEARRAYBOUND bounds[2] = {{2, 0}, {static_cast<ULONG>(rows), 0}};
-  UniqueSafeArray array(SafeArrayCreate(VT_VARIANT, 2, bounds));
-  for (LONG row = 0; row < rows; ++row) {
-    UniqueVariant name, size;
-    V_VT(name.get()) = VT_BSTR;
-    V_BSTR(name.get()) = SysAllocString((L"item" + std::to_wstring(row)).c_str());
-    V_VT(size.get()) = VT_I4;
-    V_I4(size.get()) = row * 10;
-    LONG index[2] = {0, row};
-    SafeArrayPutElement(array.get(), index, name.get());
-    index[0] = 1;
-    SafeArrayPutElement(array.get(), index, size.get());
-  }
-  return array;
-}
-
-std::wstring Title(IReportView* control) {
-  UniqueBstr text;
-  EXPECT_EQ(control->get_ReportTitle(text.put()), S_OK);
-  return Bstr(text.get());
-}
-
-// The control still takes a mask and data and shows them.
-void ExpectUsable(IReportView* control) {
-  UniqueBstr mask(SysAllocString(L"0=\"Name\",1=\"Size\""));
-  ASSERT_EQ(control->put_FieldMask(mask.get()), S_OK);
-  UniqueSafeArray data = MakeData(3);
-  VARIANT holder;
-  V_VT(&holder) = VT_ARRAY | VT_VARIANT;
-  V_ARRAY(&holder) = data.get();
-  ASSERT_EQ(control->put_DataToShow(&holder), S_OK);
-  ASSERT_EQ(control->Generate(), S_OK);
-  VARIANT_BOOL empty = VARIANT_TRUE;
-  ASSERT_EQ(control->get_ViewIsEmpty(&empty), S_OK);
-  EXPECT_EQ(empty, VARIANT_FALSE);
-}
-
-// Host objects of the tests count their references for the test, which owns their memory; a
-// call after the last reference is gone is counted as a use after release.
-class CountedHostObject {
- protected:
-  ULONG Count(LONG delta) {
-    references += delta;
-    return static_cast<ULONG>(references);
-  }
-  void Use() {
-    if (references <= 0) ++usedAfterRelease;
-  }
-
- public:
-  LONG references = 1;  // the test's own
-  int usedAfterRelease = 0;
 };
 
 // A container's site, in-place site and frame in one object.
@@ -106,26 +47,16 @@ class HostSite final : public CountedHostObject, public IOleClientSite, public I
   // IOleClientSite
   HRESULT STDMETHODCALLTYPE SaveObject() override { return S_OK; }
   HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** out) override {
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
+  HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** out) override { return *out = nullptr, E_NOINTERFACE; }
   HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
   HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
   // IOleWindow, of the site and of the frame
-  HRESULT STDMETHODCALLTYPE GetWindow(HWND* out) override {
-    Use();
-    *out = window;
-    return S_OK;
-  }
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND* out) override { return Use(), *out = window, S_OK; }
   HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
   // IOleInPlaceSite
   HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override {
-    ++activated;
-    return S_OK;
-  }
+  HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override { return ++activated, S_OK; }
   HRESULT STDMETHODCALLTYPE OnUIActivate() override { return S_OK; }
   HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
                                              LPRECT clip, LPOLEINPLACEFRAMEINFO) override {
@@ -137,10 +68,7 @@ class HostSite final : public CountedHostObject, public IOleClientSite, public I
   }
   HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override {
-    ++deactivated;
-    return S_OK;
-  }
+  HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override { return ++deactivated, S_OK; }
   HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return S_OK; }
   HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return S_OK; }
   HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) override { return S_OK; }
@@ -163,26 +91,6 @@ class HostSite final : public CountedHostObject, public IOleClientSite, public I
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
-};
-
-class NotifySink final : public CountedHostObject, public IPropertyNotifySink {
- public:
-  std::function<void()> onChanged;
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-    *ppv = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IPropertyNotifySink)) return E_NOINTERFACE;
-    *ppv = static_cast<IPropertyNotifySink*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return Count(1); }
-  ULONG STDMETHODCALLTYPE Release() override { return Count(-1); }
-  HRESULT STDMETHODCALLTYPE OnChanged(DISPID) override {
-    Use();
-    if (onChanged) onChanged();
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) override { return S_OK; }
 };
 
 // A bag that has nothing: every read fails without storing a value, leaving the BSTR pointer
@@ -260,7 +168,7 @@ TEST(ControlFailures, AnEmptyPropertyBagLeavesTheDefaults) {
     CoRevokeMallocSpy();
     EXPECT_EQ(spy.touched, 0) << "the garbage pointer was freed";
     ASSERT_EQ(hr, S_OK);
-    EXPECT_EQ(Title(control.Get()), L"Report");
+    EXPECT_EQ(Get(control.Get(), &IReportView::get_ReportTitle), L"Report");
     ExpectUsable(control.Get());
   }
   EXPECT_EQ(ocx.CanUnloadNow(), S_OK);
@@ -273,10 +181,8 @@ TEST(ControlFailures, AStreamCutShortAtAnyLengthIsRefusedAndChangesNothing) {
   ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &saved), S_OK);
   {
     ComPtr<IReportView> source = ocx.NewControl();
-    UniqueBstr title(SysAllocString(L"Saved title"));
-    ASSERT_EQ(source->put_ReportTitle(title.get()), S_OK);
-    UniqueBstr mask(SysAllocString(L"0=\"Saved\""));
-    ASSERT_EQ(source->put_FieldMask(mask.get()), S_OK);
+    Put(source.Get(), &IReportView::put_ReportTitle, L"Saved title");
+    Put(source.Get(), &IReportView::put_FieldMask, L"0=\"Saved\"");
     ComPtr<IPersistStreamInit> persist;
     ASSERT_EQ(source.As(&persist), S_OK);
     ASSERT_EQ(persist->Save(saved.Get(), TRUE), S_OK);
@@ -288,8 +194,7 @@ TEST(ControlFailures, AStreamCutShortAtAnyLengthIsRefusedAndChangesNothing) {
   ASSERT_EQ(saved->Read(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr), S_OK);
 
   ComPtr<IReportView> control = ocx.NewControl();
-  UniqueBstr kept(SysAllocString(L"Kept"));
-  ASSERT_EQ(control->put_ReportTitle(kept.get()), S_OK);
+  Put(control.Get(), &IReportView::put_ReportTitle, L"Kept");
   ComPtr<IPersistStreamInit> persist;
   ASSERT_EQ(control.As(&persist), S_OK);
   for (size_t length = 0; length < bytes.size(); ++length) {
@@ -298,7 +203,7 @@ TEST(ControlFailures, AStreamCutShortAtAnyLengthIsRefusedAndChangesNothing) {
     ASSERT_EQ(cut->Write(bytes.data(), static_cast<ULONG>(length), nullptr), S_OK);
     ASSERT_EQ(cut->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), S_OK);
     EXPECT_TRUE(FAILED(persist->Load(cut.Get()))) << length;
-    EXPECT_EQ(Title(control.Get()), L"Kept") << length;
+    EXPECT_EQ(Get(control.Get(), &IReportView::get_ReportTitle), L"Kept") << length;
   }
   ExpectUsable(control.Get());
   persist.Reset();
@@ -346,17 +251,6 @@ TEST(ControlFailures, ASiteWhoseWindowDoesNotExistGetsItsActivationUndone) {
   DestroyWindow(host);
 }
 
-BOOL CALLBACK CancelDialog(HWND window, LPARAM) {
-  wchar_t name[16] = {};
-  GetClassNameW(window, name, 16);
-  if (IsWindowVisible(window) && wcscmp(name, L"#32770") == 0) {
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-  }
-  return TRUE;
-}
-
-void CALLBACK CloseOwnDialogs(HWND, UINT, UINT_PTR, DWORD) { EnumThreadWindows(GetCurrentThreadId(), CancelDialog, 0); }
-
 TEST(ControlFailures, AHostLettingGoDuringTheDialogOrANotificationLeavesTheCallWhole) {
   OleApartment com;
   FaultyOcx ocx;
@@ -383,9 +277,7 @@ TEST(ControlFailures, AHostLettingGoDuringTheDialogOrANotificationLeavesTheCallW
       control.Reset();
     };
     IReportView* raw = control.Get();
-    const UINT_PTR timer = SetTimer(nullptr, 0, 100, CloseOwnDialogs);
-    EXPECT_EQ(raw->Export(), S_OK);
-    KillTimer(nullptr, timer);
+    EXPECT_TRUE(testing_support::DriveModal("Create Report", [raw] { EXPECT_EQ(raw->Export(), S_OK); }, [](HWND) {}));
     EXPECT_FALSE(control);
   }
   EXPECT_EQ(site.modelessOff, 1);
@@ -399,21 +291,13 @@ TEST(ControlFailures, AHostLettingGoDuringTheDialogOrANotificationLeavesTheCallW
   NotifySink sink;
   HRESULT unloadDuringCall = S_OK;
   ComPtr<IReportView> control = ocx.NewControl();
-  {
-    ComPtr<IConnectionPointContainer> points;
-    ComPtr<IConnectionPoint> point;
-    ASSERT_EQ(control.As(&points), S_OK);
-    ASSERT_EQ(points->FindConnectionPoint(IID_IPropertyNotifySink, &point), S_OK);
-    DWORD cookie = 0;
-    ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
-  }
+  DWORD cookie = 0;
+  ASSERT_TRUE(AdviseChanges(control.Get(), &sink, &cookie));
   sink.onChanged = [&] {
     control.Reset();
     unloadDuringCall = ocx.CanUnloadNow();
   };
-  IReportView* raw = control.Get();
-  UniqueBstr title(SysAllocString(L"Changed"));
-  EXPECT_EQ(raw->put_ReportTitle(title.get()), S_OK);
+  Put(control.Get(), &IReportView::put_ReportTitle, L"Changed");
   EXPECT_EQ(unloadDuringCall, S_FALSE);  // the control lived on until the call returned
   EXPECT_EQ(ocx.CanUnloadNow(), S_OK);
   EXPECT_EQ(sink.references, 1);
@@ -427,20 +311,17 @@ struct Prepared {
   ComPtr<IConnectionPoint> point;
   ComPtr<IEnumConnectionPoints> points;
   UniqueSafeArray data = MakeData(5);
-  VARIANT holder{};
+  VARIANT holder = Holding(data.get());
 
   explicit Prepared(const OcxLibrary& ocx) {
     EXPECT_EQ(ocx.GetClassObject(kClsidReportView, IID_IClassFactory, reinterpret_cast<void**>(factory.GetAddressOf())), S_OK);
     control = ocx.NewControl();
     ExpectUsable(control.Get());
+    DWORD cookie = 0;
+    point = AdviseChanges(control.Get(), &sink, &cookie);
     ComPtr<IConnectionPointContainer> container;
     EXPECT_EQ(control.As(&container), S_OK);
-    EXPECT_EQ(container->FindConnectionPoint(IID_IPropertyNotifySink, &point), S_OK);
-    DWORD cookie = 0;
-    EXPECT_EQ(point->Advise(&sink, &cookie), S_OK);
     EXPECT_EQ(container->EnumConnectionPoints(&points), S_OK);
-    V_VT(&holder) = VT_ARRAY | VT_VARIANT;
-    V_ARRAY(&holder) = data.get();
   }
 };
 

@@ -4,51 +4,27 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
+#include <vector>
 
 #include "app/captions.h"
 #include "app/options.h"
 #include "platform/ansi_win.h"
 #include "platform/profile_reader_win.h"
+#include "tests/support/window_driver_win.h"
 
 namespace orlix {
 namespace {
 
-std::string ExePath() {
-  char buffer[MAX_PATH * 4];
-  const DWORD n = ::GetModuleFileNameA(nullptr, buffer, sizeof buffer);
-  return std::string(buffer, n);
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-// Deletes a file on every exit path.
-class FileGuard {
- public:
-  explicit FileGuard(std::string path) : path_(std::move(path)) {}
-  ~FileGuard() { ::DeleteFileA(path_.c_str()); }
-  FileGuard(const FileGuard&) = delete;
-  FileGuard& operator=(const FileGuard&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
+using namespace testing_support;
 
 // A fresh folder under the temporary folder, removed with its files.
-class TempFolder {
+class Folder {
  public:
-  TempFolder() {
-    char temp[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, temp);
-    path_ = std::string(temp) + "orlix-captions-" + std::to_string(::GetCurrentProcessId()) + "-" +
-            std::to_string(::GetTickCount());
+  Folder() : path_(TempFolder() + "\\orlix-captions-" + std::to_string(::GetCurrentProcessId())) {
     ::CreateDirectoryA(path_.c_str(), nullptr);
   }
-  ~TempFolder() {
+  ~Folder() {
     for (const char* name : {"OrlixObject.exe", "OrlixObject.dat"}) ::DeleteFileA((path_ + "\\" + name).c_str());
     ::RemoveDirectoryA(path_.c_str());
   }
@@ -59,8 +35,9 @@ class TempFolder {
 };
 
 TEST(ProgramDirectory, IsTheFolderOfTheExecutable) {
-  const std::string exe = ExePath();
-  EXPECT_EQ(ProgramDirectory(), exe.substr(0, exe.rfind('\\')));
+  char exe[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  EXPECT_EQ(ProgramDirectory(), std::string(exe).substr(0, std::string(exe).rfind('\\')));
   EXPECT_EQ(DirectoryOfPath("C:\\OrlixObject.exe"), "C:\\");
   EXPECT_EQ(DirectoryOfPath("C:\\Tools\\OrlixObject.exe"), "C:\\Tools");
   EXPECT_EQ(DirectoryOfPath("\\\\server\\share\\OrlixObject.exe"), "\\\\server\\share");
@@ -69,9 +46,8 @@ TEST(ProgramDirectory, IsTheFolderOfTheExecutable) {
 TEST(CaptionFilePath, TheDoubledBackslashAtARootStillFindsTheFile) {
   EXPECT_EQ(CaptionFilePath("C:\\"), "C:\\\\OrlixObject.dat");
   EXPECT_EQ(CaptionFilePath("C:\\Tools"), "C:\\Tools\\OrlixObject.dat");
-  TempFolder folder;
-  FileGuard file(folder.path() + "\\OrlixObject.dat");
-  WriteFile(file.path(), "[General]\r\n1=found\r\n");
+  Folder folder;
+  WriteFileBytes(folder.path() + "\\OrlixObject.dat", "[General]\r\n1=found\r\n");
   const Win32ProfileReader reader;
   EXPECT_EQ(ReadCaption(CaptionSource{reader, folder.path() + "\\"}, "General", "1", "default"), "found");
 }
@@ -80,8 +56,8 @@ TEST(LoadCaptions, ReadsTheCaptionFileBesideTheProgram) {
   const std::string dir = ProgramDirectory();
   ASSERT_FALSE(dir.empty());
   {
-    FileGuard file(dir + "\\OrlixObject.dat");
-    WriteFile(file.path(),
+    const std::string file = dir + "\\OrlixObject.dat";
+    WriteFileBytes(file,
               "; captions for the test\r\n"
               "[general]\r\n"
               "4=&Print\r\n"
@@ -108,58 +84,33 @@ TEST(LoadCaptions, ReadsTheCaptionFileBesideTheProgram) {
     EXPECT_EQ(c[109], "first");
     EXPECT_EQ(c[1], "Orlix Ravelin");
     EXPECT_EQ(c[108], CaptionDefaults()[13].text);
+    ::DeleteFileA(file.c_str());
   }
   LoadCaptions();
   for (const CaptionDefault& d : CaptionDefaults()) EXPECT_EQ(Captions()[d.number], d.text) << d.number;
 }
 
-BOOL CALLBACK CloseWindowsOfProcess(HWND window, LPARAM processId) {
-  DWORD owner = 0;
-  ::GetWindowThreadProcessId(window, &owner);
-  if (owner == static_cast<DWORD>(processId)) ::PostMessageA(window, WM_CLOSE, 0, 0);
-  return TRUE;
-}
-
-// Starts the program and waits for it to end, closing its windows if it opens any.
-DWORD RunProgram(const std::string& exe) {
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  std::string commandLine = "\"" + exe + "\"";
-  if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-    ADD_FAILURE() << "cannot start " << exe << ": " << ::GetLastError();
-    return 0xFFFFFFFF;
-  }
-  DWORD code = 0xFFFFFFFF;
-  for (int attempt = 0; attempt < 300; ++attempt) {
-    if (::WaitForSingleObject(process.hProcess, 100) == WAIT_OBJECT_0) break;
-    if (attempt >= 10) ::EnumWindows(CloseWindowsOfProcess, static_cast<LPARAM>(process.dwProcessId));
-  }
-  if (::WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) {
-    ADD_FAILURE() << "the program did not end";
-    ::TerminateProcess(process.hProcess, 1);
-  }
-  ::GetExitCodeProcess(process.hProcess, &code);
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
-  return code;
-}
-
-TEST(OrlixObject, StartsAndEndsCleanlyWhateverTheCaptionFileHolds) {
-  std::string built = std::string(ORLIX_BINARY_DIR) + "/app/OrlixObject.exe";
-  for (char& ch : built) ch = ch == '/' ? '\\' : ch;
-  if (built[1] != ':') built = "Z:" + built;
-  TempFolder folder;
+// The real program, copied into a folder of its own: it opens with the About window alone, and
+// closing it ends the program cleanly, whatever the caption file beside it holds.
+TEST(OrlixObject, StartsWithTheAboutWindowAloneAndEndsCleanlyWhateverTheCaptionFileHolds) {
+  const Folder folder;
   const std::string exe = folder.path() + "\\OrlixObject.exe";
-  ASSERT_TRUE(::CopyFileA(built.c_str(), exe.c_str(), FALSE)) << built;
-
-  EXPECT_EQ(RunProgram(exe), 0u);
-
+  ASSERT_TRUE(::CopyFileA(WindowsPath(ORLIX_BINARY_DIR "/app/OrlixObject.exe").c_str(), exe.c_str(), FALSE));
   std::string noise;
   for (int i = 0; i < 200000; ++i) noise += static_cast<char>((i * 7919) % 256);
-  WriteFile(folder.path() + "\\OrlixObject.dat", "[General]\r\n2=" + std::string(70000, 'x') + "{crlf}\r\n" + noise);
-  EXPECT_EQ(RunProgram(exe), 0u);
+  for (const std::string& captions : {std::string(), "[General]\r\n2=" + std::string(70000, 'x') + "{crlf}\r\n" + noise}) {
+    if (!captions.empty()) WriteFileBytes(folder.path() + "\\OrlixObject.dat", captions);
+    std::vector<std::string> shown;  // class and caption of the windows found first
+    const DWORD code = RunProgram(exe, 30, [&shown](DWORD processId) {
+      if (shown.empty() && !ProcessWindows(processId).empty()) {
+        ::Sleep(300);  // anything else the program might open
+        for (HWND window : ProcessWindows(processId)) shown.push_back(ClassOf(window) + " " + WindowText(window));
+      }
+      for (HWND window : ProcessWindows(processId)) ::PostMessageA(window, WM_CLOSE, 0, 0);
+    });
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(shown, std::vector<std::string>{"OrlixAboutWindow Orlix Ravelin"});
+  }
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,71 +20,50 @@
 #include "app/component_scan.h"
 #include "platform/ansi_win.h"
 #include "platform/unique_handle_win.h"
+#include "tests/support/window_driver_win.h"
 
 namespace orlix {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Deletes base\path and everything below it (in a view); a missing key is fine.
-void DeleteTree(HKEY base, const std::string& path, REGSAM view) {
-  {
-    UniqueHkey key;
-    if (::RegOpenKeyExA(base, path.c_str(), 0, KEY_READ | KEY_WRITE | view, key.put()) != ERROR_SUCCESS) return;
-    char name[MAX_PATH];
-    while (::RegEnumKeyA(key.get(), 0, name, MAX_PATH) == ERROR_SUCCESS) {
-      const std::string child = path + "\\" + name;
-      DeleteTree(base, child, view);
-      if (::RegOpenKeyExA(base, child.c_str(), 0, KEY_READ | view, UniqueHkey().put()) == ERROR_SUCCESS) break;
-    }
-  }
-  ::RegDeleteKeyExA(base, path.c_str(), view, 0);
-}
-
-struct Key {
-  HKEY base;
-  REGSAM view;
-  std::string path;
-};
-
 // Registrations written for the test and removed again, with the files they name.
 class Registrations {
  public:
   ~Registrations() {
-    for (auto it = keys_.rbegin(); it != keys_.rend(); ++it) DeleteTree(it->base, it->path, it->view);
     std::error_code ec;
     for (const fs::path& p : files_) fs::remove_all(p, ec);
   }
   void Set(HKEY base, REGSAM view, const std::string& path, const std::string& name, const std::string& text,
            DWORD type = REG_SZ) {
-    UniqueHkey key;
-    ASSERT_EQ(::RegCreateKeyExA(base, path.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, key.put(), nullptr),
-              ERROR_SUCCESS)
-        << path;
-    ASSERT_EQ(::RegSetValueExA(key.get(), name.empty() ? nullptr : name.c_str(), 0, type,
-                               reinterpret_cast<const BYTE*>(text.c_str()), static_cast<DWORD>(text.size() + 1)),
-              ERROR_SUCCESS);
+    ASSERT_TRUE(Keys(base, view).Set(path, text, type, name)) << path;
   }
-  void Own(HKEY base, REGSAM view, const std::string& path) { keys_.push_back({base, view, path}); }
   // A class under base's Software\Classes in a view: ProgID (when given) and registration.
   void Class(HKEY base, REGSAM view, const std::string& progId, const std::string& clsid, const std::string& server,
              const std::string& value, DWORD type = REG_SZ) {
     const std::string classes = "Software\\Classes\\";
     if (!progId.empty()) {
       Set(base, view, classes + progId + "\\Clsid", "", clsid);
-      Own(base, view, classes + progId);
+      Keys(base, view).Own(classes + progId);
     }
     Set(base, view, classes + "CLSID\\" + clsid + "\\" + server, "", value, type);
-    Own(base, view, classes + "CLSID\\" + clsid);
+    Keys(base, view).Own(classes + "CLSID\\" + clsid);
   }
-  void File(const fs::path& file) {
+  // A file that the registrations name, removed with `owned` (it or a folder holding it).
+  void File(const fs::path& file, const fs::path& owned) {
     fs::create_directories(file.parent_path());
     std::ofstream(file) << "MZ";
+    files_.push_back(owned);
   }
-  void OwnFile(const fs::path& path) { files_.push_back(path); }
 
  private:
-  std::vector<Key> keys_;
+  testing_support::TestKeys& Keys(HKEY base, REGSAM view) {
+    for (const auto& k : keys_)
+      if (k.first.first == base && k.first.second == view) return *k.second;
+    keys_.emplace_back(std::make_pair(base, view), std::make_unique<testing_support::TestKeys>(base, view));
+    return *keys_.back().second;
+  }
+  std::vector<std::pair<std::pair<HKEY, REGSAM>, std::unique_ptr<testing_support::TestKeys>>> keys_;
   std::vector<fs::path> files_;
 };
 
@@ -128,14 +108,9 @@ TEST(ComponentDetailsLive, AgreeWithThePrefixFilesExceptWhereWineDoesNotMerge) {
   const std::string bare = "orlixdetails-" + run + ".dll";
   const std::string clsid = "{0B000000-0000-0000-0000-0000000000";
   Registrations reg;
-  reg.File(folder + "\\present.dll");
-  reg.File(folder + "\\server.exe");
-  reg.File(folder + "\\user.dll");
-  reg.File("C:\\Program Files\\orlix-details-" + run + "\\expand.dll");
-  reg.File("C:\\windows\\" + bare);
-  reg.OwnFile(folder);
-  reg.OwnFile("C:\\Program Files\\orlix-details-" + run);
-  reg.OwnFile("C:\\windows\\" + bare);
+  for (const char* file : {"\\present.dll", "\\server.exe", "\\user.dll"}) reg.File(folder + file, folder);
+  reg.File("C:\\Program Files\\orlix-details-" + run + "\\expand.dll", "C:\\Program Files\\orlix-details-" + run);
+  reg.File("C:\\windows\\" + bare, "C:\\windows\\" + bare);
   const REGSAM k64 = KEY_WOW64_64KEY, k32 = KEY_WOW64_32KEY;
   const std::string expand = "%ProgramFiles%\\orlix-details-" + run + "\\expand.dll";
   reg.Class(HKEY_LOCAL_MACHINE, k64, "OrlixLive.Present", clsid + "01}", "InprocServer32", folder + "\\present.dll");

@@ -14,9 +14,12 @@
 #include "platform/ansi_win.h"
 #include "platform/registry_win.h"
 #include "platform/unique_handle_win.h"
+#include "tests/support/window_driver_win.h"
 
 namespace orlix {
 namespace {
+
+using testing_support::TestKeys;
 
 using RowList = std::vector<std::vector<std::string>>;
 
@@ -30,94 +33,25 @@ RowList Rows(const VariantArray& data) {
   return rows;
 }
 
-// Deletes base\path and everything below it; a missing key is fine.
-void DeleteTree(HKEY base, const std::string& path) {
-  {
-    UniqueHkey key;
-    if (::RegOpenKeyExA(base, path.c_str(), 0, KEY_READ | KEY_WRITE, key.put()) != ERROR_SUCCESS) return;
-    char name[MAX_PATH];
-    // Always delete the first child: indices shift as children go.
-    while (::RegEnumKeyA(key.get(), 0, name, MAX_PATH) == ERROR_SUCCESS) {
-      const std::string child = path + "\\" + name;
-      DeleteTree(base, child);
-      if (::RegOpenKeyExA(base, child.c_str(), 0, KEY_READ, UniqueHkey().put()) == ERROR_SUCCESS) break;
-    }
-  }
-  ::RegDeleteKeyA(base, path.c_str());
-}
-
 std::string UniqueSuffix() {
   return std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(::GetTickCount());
 }
 
-// Keys written under base\prefix, removed again when the object goes.
-class RegistrationTree {
- public:
-  RegistrationTree(HKEY base, std::string prefix) : base_(base), prefix_(std::move(prefix)) {}
-  RegistrationTree(const RegistrationTree&) = delete;
-  RegistrationTree& operator=(const RegistrationTree&) = delete;
-  ~RegistrationTree() { RemoveOwned(); }
-
-  void RemoveOwned() {
-    for (auto it = owned_.rbegin(); it != owned_.rend(); ++it) DeleteTree(base_, Full(*it));
-    owned_.clear();
-  }
-
-  // Marks a key (relative to the prefix, "" for the prefix itself) for deletion with its subtree.
-  void Own(const std::string& path) { owned_.push_back(path); }
-  // Creates the key, UTF-8 path relative to the prefix.
-  void Add(const std::string& path) { Create(path); }
-  void SetDefault(const std::string& path, const std::string& text, DWORD type = REG_SZ) {
-    UniqueHkey key = Create(path);
-    const std::string ansi = Utf8ToAnsi(text);
-    ASSERT_EQ(::RegSetValueExA(key.get(), nullptr, 0, type, reinterpret_cast<const BYTE*>(ansi.c_str()),
-                               static_cast<DWORD>(ansi.size() + 1)),
-              ERROR_SUCCESS)
-        << path;
-  }
-  void SetDefaultBytes(const std::string& path, const std::string& bytes, DWORD type) {
-    UniqueHkey key = Create(path);
-    ASSERT_EQ(::RegSetValueExA(key.get(), nullptr, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                               static_cast<DWORD>(bytes.size())),
-              ERROR_SUCCESS);
-  }
-  std::string Full(const std::string& path) const { return path.empty() ? prefix_ : prefix_ + "\\" + path; }
-  const std::string& Prefix() const { return prefix_; }
-
- private:
-  UniqueHkey Create(const std::string& path) {
-    const std::string full = Full(path);
-    UniqueHkey key;
-    DWORD disposition = 0;
-    EXPECT_EQ(::RegCreateKeyExA(base_, Utf8ToAnsi(full).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(),
-                                &disposition),
-              ERROR_SUCCESS)
-        << full;
-    return key;
-  }
-
-  HKEY base_;
-  std::string prefix_;
-  std::vector<std::string> owned_;
-};
-
-// A private class root: HKCU\Software\OrlixTest\<unique>.
+// A private class root: HKCU\Software\OrlixTestScan<unique>.
 class PrivateRoot : public ::testing::Test {
  protected:
-  PrivateRoot() : tree_(HKEY_CURRENT_USER, "Software\\OrlixTest\\Scan" + UniqueSuffix()) {}
-  ~PrivateRoot() override {
-    tree_.RemoveOwned();
-    // Fails while other runs still have their subtrees there, which is as it should be.
-    ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\OrlixTest");
-  }
-
   void SetUp() override {
-    tree_.Own("");
-    tree_.Add("CLSID");
+    keys_.Own(root_);
+    ASSERT_TRUE(keys_.Add(root_ + "\\CLSID"));
   }
+  // Names and texts in UTF-8, written through the narrow API as the scan reads them.
+  void Set(const std::string& path, const std::string& text, DWORD type = REG_SZ) {
+    ASSERT_TRUE(keys_.Set(root_ + "\\" + Utf8ToAnsi(path), Utf8ToAnsi(text), type)) << path;
+  }
+  void Add(const std::string& path) { ASSERT_TRUE(keys_.Add(root_ + "\\" + path)) << path; }
   std::unique_ptr<Win32Registry> Source() {
     long status = -1;
-    auto source = Win32Registry::OpenSubtree(HKEY_CURRENT_USER, tree_.Prefix(), &status);
+    auto source = Win32Registry::OpenSubtree(HKEY_CURRENT_USER, root_, &status);
     EXPECT_EQ(status, ERROR_SUCCESS);
     return source;
   }
@@ -125,24 +59,22 @@ class PrivateRoot : public ::testing::Test {
   std::vector<std::string> WideSubkeys(const std::string& path) {
     std::vector<std::string> names;
     UniqueHkey key;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, Utf8ToWide(tree_.Full(path)).c_str(), 0, KEY_READ, key.put()) !=
-        ERROR_SUCCESS)
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, Utf8ToWide(root_ + "\\" + path).c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
       return names;
     wchar_t name[256];
-    for (DWORD i = 0;; ++i) {
-      DWORD chars = 256;
-      if (::RegEnumKeyExW(key.get(), i, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    for (DWORD i = 0, chars = 256; ::RegEnumKeyExW(key.get(), i, name, &chars, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, chars = 256)
       names.push_back(WideToUtf8(std::wstring(name, chars)));
-    }
     return names;
   }
 
-  RegistrationTree tree_;
+  const std::string root_ = "Software\\OrlixTestScan" + UniqueSuffix();
+  TestKeys keys_{HKEY_CURRENT_USER};
 };
 
 TEST_F(PrivateRoot, Win32RegistryConvertsNamesAndStringsButKeepsNarrowSizes) {
-  tree_.SetDefault("Caf\xC3\xA9.Obj\\Clsid", "\xE2\x82\xACuro");  // euro sign: one ANSI byte
-  tree_.SetDefault("Expand", "%SystemRoot%\\x.dll", REG_EXPAND_SZ);
+  Set("Caf\xC3\xA9.Obj\\Clsid", "\xE2\x82\xACuro");  // euro sign: one ANSI byte
+  Set("Expand", "%SystemRoot%\\x.dll", REG_EXPAND_SZ);
   auto reg = Source();
   ASSERT_TRUE(reg);
 
@@ -180,7 +112,7 @@ TEST_F(PrivateRoot, Win32RegistryConvertsNamesAndStringsButKeepsNarrowSizes) {
 }
 
 TEST_F(PrivateRoot, Win32RegistryNameBufferAndRootOwnership) {
-  tree_.Add("Sub\\abcdef");
+  Add("Sub\\abcdef");
   auto reg = Source();
   ASSERT_TRUE(reg);
   RegKey sub = 0;
@@ -207,22 +139,22 @@ TEST_F(PrivateRoot, Win32RegistryNameBufferAndRootOwnership) {
 
 TEST_F(PrivateRoot, ScanKeepsProgIdsThatLeadToAClsid) {
   const std::string ado = "{00000514-0000-0010-8000-00AA006D2EA4}";
-  tree_.SetDefault(".txt\\Clsid", "{00000000-0000-0000-0000-000000000001}");
-  tree_.SetDefault("Excel\\Clsid", "{00000000-0000-0000-0000-000000000002}");
-  tree_.SetDefault("Shell.Explorer.2\\Clsid", "{00000000-0000-0000-0000-000000000003}");
-  tree_.SetDefault("ADODB.Connection\\Clsid", ado);
-  tree_.SetDefault("CLSID\\" + ado + "\\InprocServer32", "%CommonProgramFiles%\\System\\ado\\msado15.dll",
+  Set(".txt\\Clsid", "{00000000-0000-0000-0000-000000000001}");
+  Set("Excel\\Clsid", "{00000000-0000-0000-0000-000000000002}");
+  Set("Shell.Explorer.2\\Clsid", "{00000000-0000-0000-0000-000000000003}");
+  Set("ADODB.Connection\\Clsid", ado);
+  Set("CLSID\\" + ado + "\\InprocServer32", "%CommonProgramFiles%\\System\\ado\\msado15.dll",
                    REG_EXPAND_SZ);
-  tree_.SetDefault("CLSID\\" + ado + "\\Version", "6.1");
-  tree_.Add("CLSID\\" + ado + "\\Programmable");
-  tree_.SetDefault("Empty.Clsid\\Clsid", "");
-  tree_.Add("Missing.Clsid\\CurVer");
-  tree_.SetDefault("Orphan.Class\\Clsid", "{DEADBEEF-0000-0000-0000-000000000000}");
-  tree_.SetDefault("Long.Path\\Clsid", "{4}");
-  tree_.SetDefault("CLSID\\{4}\\LocalServer32", "C:\\" + std::string(1100, 'p') + ".exe");
-  tree_.SetDefault("CLSID\\{4}\\Version", "2.0");
-  tree_.SetDefault("Edge.Fits\\Clsid", "{5}");
-  tree_.SetDefault("CLSID\\{5}\\InprocServer32", std::string(1023, 'f'));  // 1024 bytes with the null
+  Set("CLSID\\" + ado + "\\Version", "6.1");
+  Add("CLSID\\" + ado + "\\Programmable");
+  Set("Empty.Clsid\\Clsid", "");
+  Add("Missing.Clsid\\CurVer");
+  Set("Orphan.Class\\Clsid", "{DEADBEEF-0000-0000-0000-000000000000}");
+  Set("Long.Path\\Clsid", "{4}");
+  Set("CLSID\\{4}\\LocalServer32", "C:\\" + std::string(1100, 'p') + ".exe");
+  Set("CLSID\\{4}\\Version", "2.0");
+  Set("Edge.Fits\\Clsid", "{5}");
+  Set("CLSID\\{5}\\InprocServer32", std::string(1023, 'f'));  // 1024 bytes with the null
 
   auto reg = Source();
   ASSERT_TRUE(reg);
@@ -235,13 +167,13 @@ TEST_F(PrivateRoot, ScanKeepsProgIdsThatLeadToAClsid) {
 }
 
 TEST_F(PrivateRoot, AttributeAndServerAreTheLastEnumeratedMatch) {
-  tree_.SetDefault("Both.Attr\\Clsid", "{1}");
-  tree_.Add("CLSID\\{1}\\Programmable");
-  tree_.Add("CLSID\\{1}\\Control");
-  tree_.SetDefault("Two.Servers\\Clsid", "{2}");
-  tree_.SetDefault("CLSID\\{2}\\LocalServer32", "C:\\local.exe");
-  tree_.SetDefault("CLSID\\{2}\\InprocServer32", "C:\\inproc.dll");
-  tree_.Add("CLSID\\{2}\\Insertable");
+  Set("Both.Attr\\Clsid", "{1}");
+  Add("CLSID\\{1}\\Programmable");
+  Add("CLSID\\{1}\\Control");
+  Set("Two.Servers\\Clsid", "{2}");
+  Set("CLSID\\{2}\\LocalServer32", "C:\\local.exe");
+  Set("CLSID\\{2}\\InprocServer32", "C:\\inproc.dll");
+  Add("CLSID\\{2}\\Insertable");
 
   auto reg = Source();
   ASSERT_TRUE(reg);
@@ -259,20 +191,20 @@ TEST_F(PrivateRoot, AttributeAndServerAreTheLastEnumeratedMatch) {
 }
 
 TEST_F(PrivateRoot, NoQualifyingNamesAndRepeatedScans) {
-  tree_.Add(".txt");
-  tree_.SetDefault("Excel\\Clsid", "{2}");
-  tree_.SetDefault("Empty.Clsid\\Clsid", "");
+  Add(".txt");
+  Set("Excel\\Clsid", "{2}");
+  Set("Empty.Clsid\\Clsid", "");
   auto reg = Source();
   ASSERT_TRUE(reg);
   const VariantArray none = BuildComponentList(*reg);
   EXPECT_EQ(none.UpperBound(0), 4);
   EXPECT_EQ(none.UpperBound(1), -1);
 
-  tree_.SetDefault("Fresh.Object\\Clsid", "{F}");
+  Set("Fresh.Object\\Clsid", "{F}");
   const VariantArray one = BuildComponentList(*reg);
   EXPECT_EQ(Rows(one), (RowList{{"Fresh.Object", "", "", "", "{F}"}}));
   // Emptying the registration: the next scan starts from nothing, the earlier array is untouched.
-  tree_.SetDefault("Fresh.Object\\Clsid", "");
+  Set("Fresh.Object\\Clsid", "");
   EXPECT_EQ(BuildComponentList(*reg).UpperBound(1), -1);
   EXPECT_EQ(one.At(0, 0).Text(), "Fresh.Object");
 }
@@ -285,24 +217,21 @@ TEST(LiveClassRoot, FindsARegistrationAddedToTheClassRoot) {
   const std::string progId = id + ".Widget";
   const std::string clsid = "{0A1B2C3D-" + std::to_string(::GetTickCount() % 10000 + 1000) + "-4E5F-8A9B-0C1D2E3F4A5B}";
 
-  HKEY base = HKEY_CURRENT_USER;
-  std::unique_ptr<RegistrationTree> tree = std::make_unique<RegistrationTree>(base, "Software\\Classes");
-  tree->Own(progId);
-  tree->SetDefault(progId + "\\Clsid", clsid);
-  if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, (progId + "\\Clsid").c_str(), 0, KEY_READ, UniqueHkey().put()) !=
-      ERROR_SUCCESS) {
-    tree.reset();
-    base = HKEY_LOCAL_MACHINE;
-    tree = std::make_unique<RegistrationTree>(base, "Software\\Classes");
-    tree->Own(progId);
-    tree->SetDefault(progId + "\\Clsid", clsid);
+  std::unique_ptr<TestKeys> keys = std::make_unique<TestKeys>(HKEY_CURRENT_USER);
+  const std::string classes = "Software\\Classes\\";
+  keys->Own(classes + progId);
+  keys->Set(classes + progId + "\\Clsid", clsid);
+  if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, (progId + "\\Clsid").c_str(), 0, KEY_READ, UniqueHkey().put()) != ERROR_SUCCESS) {
+    keys = std::make_unique<TestKeys>(HKEY_LOCAL_MACHINE);
+    keys->Own(classes + progId);
+    keys->Set(classes + progId + "\\Clsid", clsid);
   }
-  tree->Own(id + ".Widget.2");
-  tree->Own("CLSID\\" + clsid);
-  tree->SetDefault(id + ".Widget.2\\Clsid", clsid);
-  tree->SetDefault("CLSID\\" + clsid + "\\InprocServer32", "%SystemRoot%\\system32\\orlixwidget.dll", REG_EXPAND_SZ);
-  tree->SetDefault("CLSID\\" + clsid + "\\Version", "3.4");
-  tree->Add("CLSID\\" + clsid + "\\Control");
+  keys->Own(classes + id + ".Widget.2");
+  keys->Own(classes + "CLSID\\" + clsid);
+  keys->Set(classes + id + ".Widget.2\\Clsid", clsid);
+  keys->Set(classes + "CLSID\\" + clsid + "\\InprocServer32", "%SystemRoot%\\system32\\orlixwidget.dll", REG_EXPAND_SZ);
+  keys->Set(classes + "CLSID\\" + clsid + "\\Version", "3.4");
+  keys->Add(classes + "CLSID\\" + clsid + "\\Control");
 
   Win32Registry reg;
   const RowList rows = Rows(BuildComponentList(reg));
@@ -313,7 +242,7 @@ TEST(LiveClassRoot, FindsARegistrationAddedToTheClassRoot) {
   // The prefix's own registrations come through too.
   EXPECT_GT(rows.size(), 1u);
 
-  tree.reset();
+  keys.reset();
   EXPECT_NE(::RegOpenKeyExA(HKEY_CLASSES_ROOT, progId.c_str(), 0, KEY_READ, UniqueHkey().put()), ERROR_SUCCESS);
   EXPECT_NE(::RegOpenKeyExA(HKEY_CLASSES_ROOT, ("CLSID\\" + clsid).c_str(), 0, KEY_READ, UniqueHkey().put()),
             ERROR_SUCCESS);

@@ -3,7 +3,7 @@
 
 #include "reportview/listview_grid_win.h"
 #include "tests/shared/data_intake_cases.h"
-#include "tests/shared/listview_window_win.h"
+#include "tests/support/window_driver_win.h"
 
 namespace orlix {
 namespace {
@@ -11,7 +11,7 @@ namespace {
 struct ListViewMaker {
   Grid& Get() { return grid; }
   bool RedrawReleased() { return window.RedrawReleased(); }
-  TestListViewWindow window;
+  testing_support::TestListViewWindow window;
   ListViewGrid grid{BorrowedWindow{window.List()}};
 };
 

@@ -5,31 +5,22 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <vector>
 
 #include "base/text.h"
 #include "platform/ansi_win.h"
 #include "platform/ini_file.h"
 #include "platform/profile_reader_win.h"
+#include "tests/support/window_driver_win.h"
 
 namespace orlix {
 namespace {
 
-std::string WindowsPath(std::string path) {
-  std::replace(path.begin(), path.end(), '/', '\\');
-  return path.size() > 1 && path[1] == ':' ? path : "Z:" + path;
-}
+using testing_support::ReadFileBytes;
 
-std::string DataFile(const std::string& name) { return WindowsPath(std::string(ORLIX_TEST_DATA) + "/captions/" + name); }
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
+std::string DataFile(const std::string& name) {
+  return testing_support::WindowsPath(std::string(ORLIX_TEST_DATA) + "/captions/" + name);
 }
 
 bool HasUnicodeMark(const std::string& bytes) {
@@ -93,7 +84,7 @@ class ProfileDifferential : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(ProfileDifferential, EveryNameGivesTheSameTextFromBothReaders) {
   const std::string path = DataFile(GetParam());
-  const std::string bytes = ReadBytes(path);
+  const std::string bytes = ReadFileBytes(path);
   const bool unicode = HasUnicodeMark(bytes);
   const std::optional<IniFile> file = IniFile::Load(path);
   ASSERT_TRUE(file.has_value()) << path;

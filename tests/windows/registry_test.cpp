@@ -3,7 +3,6 @@
 #include "report/registry.h"
 
 #include <windows.h>
-#include <shlwapi.h>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +11,7 @@
 #include <string>
 
 #include "platform/registry_win.h"
+#include "tests/support/window_driver_win.h"
 
 namespace orlix {
 namespace {
@@ -19,8 +19,8 @@ namespace {
 class LiveRegistry : public ::testing::Test {
  protected:
   void SetUp() override {
-    path_ = "Software\\OrlixTest\\registry-" + std::to_string(::GetCurrentProcessId()) + "-" +
-            std::to_string(::GetTickCount());
+    path_ = "Software\\OrlixTestRegistry-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(::GetTickCount());
+    keys_.Own(path_);
     Set(".htm", "", REG_SZ, "htmlfile");
     Set(".htm", "Content Type", REG_SZ, "  text/html  ");
     Set("htmlfile\\shell\\open\\command", "", REG_SZ, "\"C:\\Viewer\\view.exe\" \"%1\"");
@@ -29,32 +29,15 @@ class LiveRegistry : public ::testing::Test {
     ASSERT_TRUE(live_) << status;
     registry_ = std::make_unique<cRegistry>(*live_);
   }
-  void TearDown() override {
-    registry_.reset();
-    live_.reset();
-    EXPECT_EQ(::SHDeleteKeyA(HKEY_CURRENT_USER, path_.c_str()), ERROR_SUCCESS);
-    ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\OrlixTest");  // only when no other test's key is left
-  }
-
-  // Writes the bytes exactly as given. A non-NUL byte follows them in memory: the API counts a
-  // NUL found right after string data as its forgotten terminator.
-  void SetBytes(const std::string& sub, const std::string& name, DWORD type, std::string bytes) {
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, (path_ + "\\" + sub).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                                &key, nullptr),
-              ERROR_SUCCESS);
-    const DWORD count = static_cast<DWORD>(bytes.size());
-    bytes += 'X';
-    EXPECT_EQ(::RegSetValueExA(key, name.empty() ? nullptr : name.c_str(), 0, type,
-                               reinterpret_cast<const BYTE*>(bytes.data()), count),
-              ERROR_SUCCESS);
-    ::RegCloseKey(key);
+  void SetBytes(const std::string& sub, const std::string& name, DWORD type, const std::string& bytes) {
+    EXPECT_TRUE(keys_.SetBytes(path_ + "\\" + sub, name, type, bytes));
   }
   void Set(const std::string& sub, const std::string& name, DWORD type, const std::string& text) {
-    SetBytes(sub, name, type, text + '\0');
+    EXPECT_TRUE(keys_.Set(path_ + "\\" + sub, text, type, name));
   }
   RegKey Open(const std::string& sub) { return registry_->GetKey(live_->Root(), sub); }
 
+  testing_support::TestKeys keys_{HKEY_CURRENT_USER};
   std::string path_;
   std::unique_ptr<Win32Registry> live_;
   std::unique_ptr<cRegistry> registry_;
@@ -108,15 +91,6 @@ TEST_F(LiveRegistry, OtherTypesAreReadAsTextAndAFullBufferWithoutTerminatorIsAnE
   EXPECT_EQ(registry_->GetValue(key, "short"), "abc");
   EXPECT_EQ(registry_->GetValue(key, "short binary"), std::nullopt);
   registry_->CloseKey(key);
-}
-
-TEST(LiveClassRoot, ReadsTheRegisteredClassOfTextFiles) {
-  Win32Registry classes;
-  const cRegistry registry(classes);
-  const RegKey key = registry.GetKey(classes.Root(), ".txt");
-  ASSERT_NE(key, 0u);
-  EXPECT_EQ(registry.GetValue(key, ""), "txtfile");
-  EXPECT_TRUE(registry.CloseKey(key));
 }
 
 }  // namespace

@@ -1,15 +1,12 @@
 // Report files and the viewer launch on Windows: real files, a private class root holding the
 // test's file types, a test viewer that records how it was started, and real message boxes.
 #include <windows.h>
-#include <shlwapi.h>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <fstream>
+#include <functional>
 #include <memory>
 #include <new>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,40 +22,14 @@
 #include "report/report_files.h"
 #include "tests/support/allocation_failure.h"
 #include "tests/support/scripted_prompt.h"
+#include "tests/support/window_driver_win.h"
 
 namespace orlix {
 namespace {
 
-using testing_support::ScriptedPrompt;
+using namespace testing_support;
 
 constexpr double kMarch6th2002At090507 = 37321.0 + (9 * 3600 + 5 * 60 + 7) / 86400.0;
-
-// A Unix path of the build tree as Wine's Z: drive shows it.
-std::string WindowsPath(std::string path) {
-  if (!path.empty() && path[0] == '/') path = "Z:" + path;
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return path;
-}
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 std::vector<std::string> FolderEntries(const std::string& folder) {
   std::vector<std::string> names;
@@ -79,31 +50,19 @@ std::string WindowsFolder() {
   return buffer;
 }
 
-void SetDefault(HKEY root, const std::string& path, const std::string& value) {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
-  UniqueHkey owned(key);
-  ASSERT_EQ(RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                           static_cast<DWORD>(value.size() + 1)),
-            ERROR_SUCCESS);
-}
-
 class ReportFilesWin : public ::testing::Test {
  protected:
   void SetUp() override {
     const std::string id = std::to_string(GetCurrentProcessId());
-    char temp[MAX_PATH] = {};
-    ASSERT_NE(GetTempPathA(MAX_PATH, temp), 0u);
-    folder_ = std::string(temp) + "orlix-files-" + id;
+    folder_ = TempFolder() + "\\orlix-files-" + id;
     CreateDirectoryA(folder_.c_str(), nullptr);
     log_ = folder_ + "\\viewer.log";
     ASSERT_TRUE(SetEnvironmentVariableA("ORLIX_TEST_VIEWER_LOG", log_.c_str()));
 
     classRootPath_ = "Software\\OrlixFilesTest" + id;
+    keys_.Own(classRootPath_);
     viewer_ = WindowsPath(ORLIX_TEST_VIEWER);
-    SetDefault(HKEY_CURRENT_USER, classRootPath_ + "\\.html", "OrlixTest.Html");
-    SetDefault(HKEY_CURRENT_USER, classRootPath_ + "\\OrlixTest.Html\\Shell\\Open\\Command", "\"" + viewer_ + "\" \"%1\"");
-    SetDefault(HKEY_CURRENT_USER, classRootPath_ + "\\OrlixTest.Html\\DefaultIcon", "%SystemRoot%\\system32\\orlixtest.dll,3");
+    Register("html", "\"" + viewer_ + "\" \"%1\"");
     registry_ = Win32Registry::OpenSubtree(HKEY_CURRENT_USER, classRootPath_);
     ASSERT_TRUE(registry_);
 
@@ -126,7 +85,6 @@ class ReportFilesWin : public ::testing::Test {
 
   void TearDown() override {
     registry_.reset();
-    SHDeleteKeyA(HKEY_CURRENT_USER, classRootPath_.c_str());
     for (const std::string& name : FolderEntries(folder_)) {
       const std::string path = folder_ + "\\" + name;
       SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -136,19 +94,13 @@ class ReportFilesWin : public ::testing::Test {
   }
 
   void Register(const std::string& extension, const std::string& command) {
-    SetDefault(HKEY_CURRENT_USER, classRootPath_ + "\\." + extension, "OrlixTest." + extension);
-    SetDefault(HKEY_CURRENT_USER, classRootPath_ + "\\OrlixTest." + extension + "\\Shell\\Open\\Command", command);
-  }
-
-  // The viewer's record, once it has written it (the viewer is never waited for by the code
-  // under test, so the test gives it a generous while).
-  std::vector<std::string> ViewerRecord() {
-    for (int i = 0; i < 1000 && GetFileAttributesA(log_.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(10);
-    return Lines(ReadAll(log_));
+    ASSERT_TRUE(keys_.Set(classRootPath_ + "\\." + extension, "OrlixTest." + extension));
+    ASSERT_TRUE(keys_.Set(classRootPath_ + "\\OrlixTest." + extension + "\\Shell\\Open\\Command", command));
   }
 
   std::string folder_;
   std::string log_;
+  TestKeys keys_{HKEY_CURRENT_USER};
   std::string classRootPath_;
   std::string viewer_;
   std::unique_ptr<Win32Registry> registry_;
@@ -163,11 +115,11 @@ TEST_F(ReportFilesWin, ViewStoresATemporaryFileAndStartsTheRegisteredViewer) {
   GetTempPathA(MAX_PATH, temp);
   EXPECT_EQ(report_.LocalFileName, std::string(temp) + "Report Mar 6 2002 9-5-7.html");
   EXPECT_TRUE(report_.LocalFileIsTemporary);
-  EXPECT_EQ(ReadAll(report_.LocalFileName), "<p>caf\xE9</p>");  // the ANSI code page, no mark
+  EXPECT_EQ(ReadFileBytes(report_.LocalFileName), "<p>caf\xE9</p>");  // the ANSI code page, no mark
 
   ASSERT_TRUE(report_.ShellToApp());
-  const std::vector<std::string> record = ViewerRecord();
-  ASSERT_EQ(record.size(), 4u) << ReadAll(log_);
+  const std::vector<std::string> record = ViewerRecord(log_);
+  ASSERT_EQ(record.size(), 4u) << ReadFileBytes(log_);
   EXPECT_EQ(record[0], "\"" + viewer_ + "\" \"" + report_.LocalFileName + "\"");
   EXPECT_EQ(record[1], report_.LocalFileName);
   EXPECT_EQ(record[2], "exists");
@@ -185,23 +137,12 @@ TEST_F(ReportFilesWin, CommandsWithEnvironmentNamesAndLongNamePlaceholderStartTh
   Register("rtf", "\"%ORLIX_VIEWER_FOLDER%\\" + viewer_.substr(viewerFolder.size() + 1) + "\" %l");
   report_.ReportType = kReportRtf;
   report_.LocalFileName = folder_ + "\\Up 50%1 report.rtf";
-  WriteAll(report_.LocalFileName, "{\\rtf1}");
+  WriteFileBytes(report_.LocalFileName, "{\\rtf1}");
   ASSERT_TRUE(report_.ShellToApp());
-  const std::vector<std::string> record = ViewerRecord();
-  ASSERT_EQ(record.size(), 4u) << ReadAll(log_);
+  const std::vector<std::string> record = ViewerRecord(log_);
+  ASSERT_EQ(record.size(), 4u) << ReadFileBytes(log_);
   EXPECT_EQ(record[0], "\"" + viewer_ + "\" \"" + report_.LocalFileName + "\"");
   EXPECT_EQ(record[2], "exists");
-}
-
-TEST_F(ReportFilesWin, CommandWithoutPlaceholderGetsThePathAppended) {
-  Register("csv", "\"" + viewer_ + "\"");
-  report_.ReportType = kReportCsv;
-  report_.LocalFileName = folder_ + "\\r.csv";
-  WriteAll(report_.LocalFileName, "\"A\"\r\n");
-  ASSERT_TRUE(report_.ShellToApp());
-  const std::vector<std::string> record = ViewerRecord();
-  ASSERT_EQ(record.size(), 4u);
-  EXPECT_EQ(record[1], report_.LocalFileName);
 }
 
 TEST_F(ReportFilesWin, ViewerFailuresAndMissingAssociationsAreReported) {
@@ -223,35 +164,29 @@ TEST_F(ReportFilesWin, ViewerFailuresAndMissingAssociationsAreReported) {
   EXPECT_EQ(prompt_.History()[1].text, "No program is associated with files of this type.");
 }
 
-TEST_F(ReportFilesWin, IconPathUsesTheWindowsFolder) {
-  EXPECT_EQ(report_.GetIconPath(), WindowsFolder() + "\\system32\\orlixtest.dll");
-  report_.ReportType = kReportRtf;
-  EXPECT_EQ(report_.GetIconPath(), "");
-}
-
 TEST_F(ReportFilesWin, OverwriteQuestionNoKeepsTheFileYesReplacesIt) {
   const std::string target = folder_ + "\\saved.html";
-  WriteAll(target, "old");
+  WriteFileBytes(target, "old");
   prompt_.Answer(false);
   EXPECT_FALSE(report_.StoreReportContent(false, target));
   ASSERT_EQ(prompt_.History().size(), 1u);
   EXPECT_TRUE(prompt_.History()[0].question);
   EXPECT_EQ(prompt_.History()[0].text,
             "The file '" + target + "' already exists.\r\n\r\nOverwrite the existing file?");
-  EXPECT_EQ(ReadAll(target), "old");
+  EXPECT_EQ(ReadFileBytes(target), "old");
 
   // A read-only file is replaced as well once the user agrees.
   SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY);
   prompt_.Answer(true);
   EXPECT_TRUE(report_.StoreReportContent(false, target));
   EXPECT_EQ(prompt_.History().size(), 2u);
-  EXPECT_EQ(ReadAll(target), "<p>caf\xE9</p>");
+  EXPECT_EQ(ReadFileBytes(target), "<p>caf\xE9</p>");
   EXPECT_EQ(FolderEntries(folder_), std::vector<std::string>{"saved.html"});
 }
 
 TEST_F(ReportFilesWin, LockedFileStaysIntactAndTheUserIsTold) {
   const std::string target = folder_ + "\\locked.html";
-  WriteAll(target, "old");
+  WriteFileBytes(target, "old");
   UniqueFile holder(CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   ASSERT_TRUE(holder);
@@ -264,19 +199,19 @@ TEST_F(ReportFilesWin, LockedFileStaysIntactAndTheUserIsTold) {
                 "'.\r\nPlease make sure that the file is not currently being used by another application\r\n"
                 "and that you have rights to delete the file.");
   holder.reset();
-  EXPECT_EQ(ReadAll(target), "old");
+  EXPECT_EQ(ReadFileBytes(target), "old");
   EXPECT_EQ(FolderEntries(folder_), std::vector<std::string>{"locked.html"});
 }
 
 TEST_F(ReportFilesWin, HiddenFilesAreNotFilesForTheExistenceTestButAreStillAskedAbout) {
   const std::string target = folder_ + "\\hidden.html";
-  WriteAll(target, "old");
+  WriteFileBytes(target, "old");
   SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_HIDDEN);
   EXPECT_EQ(LocalFileSystem().StatePath(target), PathState::HiddenOrSystem);
   prompt_.Answer(false);
   EXPECT_FALSE(report_.StoreReportContent(false, target));
   EXPECT_EQ(prompt_.History().size(), 1u);
-  EXPECT_EQ(ReadAll(target), "old");
+  EXPECT_EQ(ReadFileBytes(target), "old");
 }
 
 TEST_F(ReportFilesWin, WritingIntoAMissingFolderGivesTheSystemsReason) {
@@ -327,60 +262,34 @@ TEST(LocalFileSystemWin, FolderBuffersEndInATerminator) {
 
 // --- The message boxes ---
 
-// Answers the first "Talvern" message box that appears with `button`, after recording its
-// text and which answer buttons it carries.
-class BoxAnswerer {
- public:
-  explicit BoxAnswerer(int button) : thread_([this, button] { Run(button); }) {}
-  ~BoxAnswerer() { thread_.join(); }
-  std::string text;
-  bool hasYes = false, hasOk = false;
-  std::atomic<bool> answered{false};
-
- private:
-  void Run(int button) {
-    for (int i = 0; i < 1000; ++i) {
-      HWND box = FindWindowA("#32770", "Talvern");
-      if (box) {
-        char buffer[1024] = {};
-        GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
-        text = buffer;
-        hasYes = GetDlgItem(box, IDYES) != nullptr;
-        hasOk = GetDlgItem(box, IDOK) != nullptr;
-        PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
-        answered = true;
-        return;
-      }
-      Sleep(10);
-    }
-  }
-  std::thread thread_;
-};
+// Asks through a real message box and answers it with `button` from another thread: the answer,
+// and the box's text and whether it had Yes (else OK) as its first button.
+bool AnswerBox(const std::function<bool()>& ask, int button, std::string* text, bool* hasYes) {
+  std::thread answerer([=] {
+    HWND box = nullptr;
+    if (!WaitUntil([&] { return (box = FindWindowA("#32770", "Talvern")) != nullptr; })) return;
+    char buffer[1024] = {};
+    GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
+    *text = buffer;
+    *hasYes = GetDlgItem(box, IDYES) != nullptr && GetDlgItem(box, IDOK) == nullptr;
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+  });
+  const bool answer = ask();
+  answerer.join();
+  return answer;
+}
 
 TEST(MessageBoxPrompt, AsksWithYesAndNoAndWarnsWithOk) {
   MessageBoxPrompt prompt;
-  bool yes = false;
-  {
-    BoxAnswerer answerer(IDYES);
-    yes = prompt.AskYesNo("Talvern", "Overwrite the existing file?");
-    while (!answerer.answered) Sleep(1);
-    EXPECT_EQ(answerer.text, "Overwrite the existing file?");
-    EXPECT_TRUE(answerer.hasYes);
-  }
-  EXPECT_TRUE(yes);
-  {
-    BoxAnswerer answerer(IDNO);
-    yes = prompt.AskYesNo("Talvern", "Again?");
-  }
-  EXPECT_FALSE(yes);
-  {
-    BoxAnswerer answerer(IDOK);
-    prompt.Warn("Talvern", "No program is associated with files of this type.");
-    while (!answerer.answered) Sleep(1);
-    EXPECT_EQ(answerer.text, "No program is associated with files of this type.");
-    EXPECT_TRUE(answerer.hasOk);
-    EXPECT_FALSE(answerer.hasYes);
-  }
+  std::string text;
+  bool hasYes = false;
+  EXPECT_TRUE(AnswerBox([&] { return prompt.AskYesNo("Talvern", "Overwrite the existing file?"); }, IDYES, &text, &hasYes));
+  EXPECT_EQ(text, "Overwrite the existing file?");
+  EXPECT_TRUE(hasYes);
+  EXPECT_FALSE(AnswerBox([&] { return prompt.AskYesNo("Talvern", "Again?"); }, IDNO, &text, &hasYes));
+  AnswerBox([&] { prompt.Warn("Talvern", "No program is associated."); return true; }, IDOK, &text, &hasYes);
+  EXPECT_EQ(text, "No program is associated.");
+  EXPECT_FALSE(hasYes);
 }
 
 }  // namespace

@@ -16,24 +16,7 @@
 #include "base/variant.h"
 #include "report/ui/report_form.h"
 #include "report/ui/report_view_window.h"
-
-namespace {
-
-BOOL CALLBACK MatchDialog(HWND window, LPARAM result) {
-  char text[64] = {};
-  GetWindowTextA(window, text, sizeof text);
-  if (!IsWindowVisible(window) || std::string(text) != "Create Report") return TRUE;
-  *reinterpret_cast<HWND*>(result) = window;
-  return FALSE;
-}
-
-HWND FindDialog(DWORD thread) {
-  HWND found = nullptr;
-  EnumThreadWindows(thread, MatchDialog, reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
-}  // namespace
+#include "tests/support/window_driver_win.h"
 
 int main(int argc, char** argv) {
   SetProcessDPIAware();
@@ -58,18 +41,14 @@ int main(int argc, char** argv) {
 
   const DWORD uiThread = GetCurrentThreadId();
   std::thread driver([=] {
-    HWND dialog = nullptr;
-    for (int i = 0; i < 500 && !(dialog = FindDialog(uiThread)); ++i) Sleep(20);
+    const HWND dialog = orlix::testing_support::WaitForThreadWindow(uiThread, "Create Report", nullptr, 10);
     if (!dialog) return;
     HWND combo = GetDlgItem(dialog, orlix::ReportForm::kCboFormat);
     SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(format), 0);
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(orlix::ReportForm::kCboFormat, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(combo));
     HWND list = GetDlgItem(dialog, orlix::ReportForm::kLvwStyle);
-    LVITEMA selected{};
-    selected.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    selected.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(style), reinterpret_cast<LPARAM>(&selected));
+    orlix::testing_support::SelectListRows(list, {style});
     PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(list), TRUE);
     if (save) {
       Sleep(1500);

@@ -1,17 +1,15 @@
 // The Create Report dialog, shown for real: a driver thread works the dialog while the test's
-// own thread holds it modally, as a host does. File types are registered in the class root of
-// the prefix for the test viewer, which records how it was started.
+// own thread holds it modally, as a host does. File types of a private class root open with the
+// test viewer, which records how it was started.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <functional>
 #include <memory>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "base/locale_info.h"
@@ -48,35 +46,6 @@ class CountingFileSystem : public FileSystem {
   std::atomic<int> writes{0};
 };
 
-std::string CellText(HWND list, int row, int column) {
-  char buffer[512] = {};
-  LVITEMA request{};
-  request.iSubItem = column;
-  request.pszText = buffer;
-  request.cchTextMax = sizeof buffer;
-  SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&request));
-  return buffer;
-}
-
-int RowCount(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
-
-std::vector<std::string> Titles(HWND list) {
-  std::vector<std::string> titles;
-  for (int row = 0; row < RowCount(list); ++row) titles.push_back(CellText(list, row, 0));
-  return titles;
-}
-
-int SelectedRow(HWND list) {
-  return static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-}
-
-void SelectRow(HWND list, int row) {
-  LVITEMA state{};
-  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  state.state = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
-}
-
 // Chooses a format as the combo box reports a user's choice.
 void SelectFormat(HWND dialog, int entry) {
   HWND combo = GetDlgItem(dialog, ReportForm::kCboFormat);
@@ -87,34 +56,6 @@ void SelectFormat(HWND dialog, int entry) {
 // A button press, posted: the dialog may open a modal window of its own in the handler.
 void Press(HWND dialog, int button) {
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
-}
-
-// Runs `show` (which shows a modal dialog on this thread) while `steps` drive it from another
-// thread. Whatever the steps leave open is closed afterwards, so the test never hangs.
-void DriveModal(const std::function<void()>& show, const std::function<void(HWND dialog)>& steps) {
-  const DWORD uiThread = GetCurrentThreadId();
-  std::atomic<bool> showing{true};
-  std::thread driver([&] {
-    HWND dialog = WaitForThreadWindow(uiThread, "Create Report");
-    if (!dialog) {
-      ADD_FAILURE() << "the Create Report dialog did not appear";
-    } else {
-      steps(dialog);
-    }
-    while (showing) {
-      HWND other = FindThreadWindow(uiThread, "", dialog);
-      if (other) PostMessageA(other, WM_CLOSE, 0, 0);
-      if (dialog && IsWindow(dialog)) Press(dialog, ReportForm::kCmdClose);
-      Sleep(50);
-    }
-  });
-  try {
-    show();
-  } catch (const std::exception& error) {
-    ADD_FAILURE() << error.what();
-  }
-  showing = false;
-  driver.join();
 }
 
 class ReportFormTest : public ::testing::Test {
@@ -151,19 +92,6 @@ class ReportFormTest : public ::testing::Test {
     RemoveDirectoryA(folder_.c_str());
   }
 
-  std::vector<std::string> ViewerRecord() {
-    WaitUntil([this] { return FileExists(log_); }, 20);
-    std::vector<std::string> lines;
-    std::string all = ReadFileBytes(log_);
-    for (std::size_t start = 0; start < all.size();) {
-      const std::size_t end = all.find('\n', start);
-      lines.push_back(all.substr(start, end == std::string::npos ? std::string::npos : end - start));
-      if (end == std::string::npos) break;
-      start = end + 1;
-    }
-    return lines;
-  }
-
   // Saves through the real save dialog: types `path` into its file name box and presses Save.
   static bool SaveAs(DWORD uiThread, HWND dialog, const std::string& path) {
     Press(dialog, ReportForm::kCmdSave);
@@ -185,41 +113,37 @@ class ReportFormTest : public ::testing::Test {
   ReportForm form_;
 };
 
-TEST_F(ReportFormTest, ListsTheStylesOfEachFormatOnceWithTheirDescriptions) {
-  DriveModal([this] { form_.Show(nullptr); },
+TEST_F(ReportFormTest, ListsTheStylesOfEachFormatOnceAndLaysOutItsControls) {
+  EXPECT_TRUE(DriveModal("Create Report", [this] { form_.Show(nullptr); },
              [](HWND dialog) {
                HWND list = GetDlgItem(dialog, ReportForm::kLvwStyle);
                char format[128] = {};
                GetWindowTextA(GetDlgItem(dialog, ReportForm::kCboFormat), format, sizeof format);
                EXPECT_STREQ(format, "Rich Text Format (RTF) for Word Processors");
-               const std::vector<std::string> rtf = Titles(list);
+               const std::vector<std::string> rtf = ListColumn(list, 0);
                ASSERT_EQ(rtf.size(), 16u);
                EXPECT_EQ(rtf[0], "ClassicBlack");
-               EXPECT_FALSE(CellText(list, 0, 1).empty());
-               EXPECT_EQ(SelectedRow(list), 0) << "Save and View work at once";
+               EXPECT_FALSE(ListText(list, 0, 1).empty());
+               EXPECT_EQ(ListSelectedRow(list), 0) << "Save and View work at once";
 
-               SelectRow(list, 5);
+               SelectListRows(list, {5});
                SelectFormat(dialog, 2);
-               ASSERT_EQ(RowCount(list), 1);
-               EXPECT_EQ(SelectedRow(list), 0);
-               EXPECT_EQ(CellText(list, 0, 0), "Comma Delimited");
-               EXPECT_EQ(CellText(list, 0, 1), "Comma-delimited output suitable for spreadsheet analysis");
+               ASSERT_EQ(ListRowCount(list), 1);
+               EXPECT_EQ(ListSelectedRow(list), 0);
+               EXPECT_EQ(ListText(list, 0, 0), "Comma Delimited");
+               EXPECT_EQ(ListText(list, 0, 1), "Comma-delimited output suitable for spreadsheet analysis");
 
                SelectFormat(dialog, 1);
-               EXPECT_EQ(SelectedRow(list), 0);
-               const std::vector<std::string> html = Titles(list);
+               EXPECT_EQ(ListSelectedRow(list), 0);
+               const std::vector<std::string> html = ListColumn(list, 0);
                EXPECT_EQ(html.size(), 16u);
                EXPECT_EQ(std::set<std::string>(html.begin(), html.end()).size(), 16u);
                SelectFormat(dialog, 0);
                SelectFormat(dialog, 2);
                SelectFormat(dialog, 0);
-               EXPECT_EQ(Titles(list), rtf);  // the same rows: no job and no row was made twice
-             });
-}
+               EXPECT_EQ(ListColumn(list, 0), rtf);  // the same rows: no job and no row was made twice
 
-TEST_F(ReportFormTest, ControlsLieWhereTheGeometryTableSaysAt96Dpi) {
-  DriveModal([this] { form_.Show(nullptr); },
-             [](HWND dialog) {
+               // The controls lie where the geometry table says, at 96 DPI.
                RECT client{};
                GetClientRect(dialog, &client);
                EXPECT_NEAR(client.right, 375, 1);
@@ -246,7 +170,7 @@ TEST_F(ReportFormTest, ControlsLieWhereTheGeometryTableSaysAt96Dpi) {
                  EXPECT_NEAR(r.bottom - r.top, e.height / 15, 1) << e.id;
                }
                EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, ReportForm::kPrgReportStatus)));
-             });
+             }));
 }
 
 TEST_F(ReportFormTest, SaveWritesTheChosenFileAndACancelledSaveStoresNothing) {
@@ -258,9 +182,9 @@ TEST_F(ReportFormTest, SaveWritesTheChosenFileAndACancelledSaveStoresNothing) {
   form_.Services(services);
   const std::string target = folder_ + "\\saved.rtf";
   const DWORD uiThread = GetCurrentThreadId();
-  DriveModal([this] { form_.Show(nullptr); },
+  EXPECT_TRUE(DriveModal("Create Report", [this] { form_.Show(nullptr); },
              [&](HWND dialog) {
-               SelectRow(GetDlgItem(dialog, ReportForm::kLvwStyle), 0);
+               SelectListRows(GetDlgItem(dialog, ReportForm::kLvwStyle), {0});
                ASSERT_TRUE(SaveAs(uiThread, dialog, target));
                ASSERT_TRUE(WaitUntil([&] { return FileExists(target); }));
                const int written = files.writes;
@@ -272,7 +196,7 @@ TEST_F(ReportFormTest, SaveWritesTheChosenFileAndACancelledSaveStoresNothing) {
                ASSERT_TRUE(WaitUntil([&] { return !IsWindow(save); }));
                SendMessageA(dialog, WM_NULL, 0, 0);
                EXPECT_EQ(files.writes, written);
-             });
+             }));
   EXPECT_EQ(ReadFileBytes(target).compare(0, 5, "{\\rtf"), 0);
   EXPECT_TRUE(prompt.History().empty());
   form_.CleanUp();
@@ -280,19 +204,19 @@ TEST_F(ReportFormTest, SaveWritesTheChosenFileAndACancelledSaveStoresNothing) {
 }
 
 TEST_F(ReportFormTest, ViewStartsTheViewerAndCleanUpDeletesEveryTemporaryFileButNoSavedOne) {
-  FileTypeRegistration csv("csv", "\"" + viewer_ + "\" \"%1\"");
-  ASSERT_TRUE(csv.ok());
+  PrivateClassRoot classes;
+  ASSERT_TRUE(classes.Register(".csv", "\"" + viewer_ + "\" \"%1\""));
   const std::string saved = folder_ + "\\saved.csv";
   const DWORD uiThread = GetCurrentThreadId();
   std::string viewed;
-  DriveModal([this] { form_.Show(nullptr); },
+  EXPECT_TRUE(DriveModal("Create Report", [this] { form_.Show(nullptr); },
              [&](HWND dialog) {
                HWND bar = GetDlgItem(dialog, ReportForm::kPrgReportStatus);
                EXPECT_FALSE(IsWindowVisible(bar));
                SelectFormat(dialog, 2);
-               SelectRow(GetDlgItem(dialog, ReportForm::kLvwStyle), 0);
+               SelectListRows(GetDlgItem(dialog, ReportForm::kLvwStyle), {0});
                Press(dialog, ReportForm::kCmdView);
-               const std::vector<std::string> record = ViewerRecord();
+               const std::vector<std::string> record = ViewerRecord(log_);
                ASSERT_GE(record.size(), 3u);
                viewed = record[1];
                EXPECT_EQ(record[2], "exists");
@@ -302,29 +226,29 @@ TEST_F(ReportFormTest, ViewStartsTheViewerAndCleanUpDeletesEveryTemporaryFileBut
                EXPECT_TRUE(FileExists(viewed));     // kept while the dialog lives, for the viewer
                // The same job saved afterwards: its file name moves on to the saved file.
                ASSERT_TRUE(SaveAs(uiThread, dialog, saved));
-             });
+             }));
   ASSERT_FALSE(viewed.empty());
   form_.CleanUp();
   EXPECT_FALSE(FileExists(viewed));
   EXPECT_EQ(ReadFileBytes(saved).substr(0, 6), "\"Name\"");
 }
 
-TEST_F(ReportFormTest, FiftyOpenAndCloseCyclesLeaveNoGdiOrUserObjects) {
+TEST_F(ReportFormTest, TwentyOpenAndCloseCyclesLeaveNoGdiOrUserObjects) {
   auto cycle = [this] {
     ReportForm form;
     form.ListView(grid_.get());
     form.ExtraParameters(MakeExportParameters("Report", "", 37321.0, 0.5, EnglishUnitedStates()));
-    DriveModal([&form] { form.Show(nullptr); },
+    EXPECT_TRUE(DriveModal("Create Report", [&form] { form.Show(nullptr); },
                [](HWND dialog) {
                  SelectFormat(dialog, 1);
                  SelectFormat(dialog, 2);
-               });
+               }));
     form.CleanUp();
   };
   cycle();  // the first opening loads the system's own caches (fonts, icons of the types)
   const GuiObjectCounts before = CountGuiObjects();
   ASSERT_GT(before.gdi, 0);
-  for (int i = 0; i < 50; ++i) cycle();
+  for (int i = 0; i < 20; ++i) cycle();
   const GuiObjectCounts after = CountGuiObjects();
   EXPECT_EQ(after.gdi, before.gdi);
   EXPECT_EQ(after.user, before.user);
@@ -333,14 +257,14 @@ TEST_F(ReportFormTest, FiftyOpenAndCloseCyclesLeaveNoGdiOrUserObjects) {
 // A person's way: the mouse clicks the second RTF style, Enter views it, Esc closes the dialog.
 // The dialog comes from the grid window's Export, with the machine's own services.
 TEST_F(ReportFormTest, ClickAStyleAndPressEnterThroughXInputThenEscape) {
-  FileTypeRegistration rtf("rtf", "\"" + viewer_ + "\" \"%1\"");
-  ASSERT_TRUE(rtf.ok());
+  PrivateClassRoot classes;
+  ASSERT_TRUE(classes.Register(".rtf", "\"" + viewer_ + "\" \"%1\""));
   std::string viewed;
   std::string secondStyle;
-  DriveModal([this] { view_.Export(nullptr); },
+  EXPECT_TRUE(DriveModal("Create Report", [this] { view_.Export(nullptr); },
              [&](HWND dialog) {
                HWND list = GetDlgItem(dialog, ReportForm::kLvwStyle);
-               secondStyle = CellText(list, 1, 0);
+               secondStyle = ListText(list, 1, 0);
                RECT row{};
                row.left = LVIR_LABEL;
                SendMessageA(list, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row));
@@ -352,12 +276,12 @@ TEST_F(ReportFormTest, ClickAStyleAndPressEnterThroughXInputThenEscape) {
                  return SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) == 1;
                })) << "the click did not select the second style";
                ASSERT_TRUE(RunXdotool("key Return"));
-               const std::vector<std::string> record = ViewerRecord();
+               const std::vector<std::string> record = ViewerRecord(log_);
                ASSERT_GE(record.size(), 3u);
                viewed = record[1];
                ASSERT_TRUE(RunXdotool("key Escape"));
                EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); })) << "Esc did not close the dialog";
-             });
+             }));
   ASSERT_FALSE(viewed.empty()) << "Enter did not view the report";
   EXPECT_NE(viewed.find(".rtf"), std::string::npos);
   EXPECT_FALSE(FileExists(viewed));  // Export cleaned the dialog up when it closed

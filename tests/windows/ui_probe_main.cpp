@@ -14,73 +14,39 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/unique_handle_win.h"
+#include "tests/support/window_driver_win.h"
 
 namespace {
+
+using namespace orlix::testing_support;
 
 constexpr char kClasses[] = "Software\\Classes\\";
 constexpr char kTestType[] = "OrlixWalkthrough.Viewer";
 constexpr char kSavedValue[] = "OrlixWalkthroughSaved";
 
-struct Search {
-  std::string className;
-  std::string title;
+// A visible top-level window of `className` (and `title`, unless it is empty or "-").
+HWND FindTopLevel(const std::string& className, const std::string& title, double seconds = 15) {
   HWND found = nullptr;
-};
-
-BOOL CALLBACK Match(HWND window, LPARAM data) {
-  auto* search = reinterpret_cast<Search*>(data);
-  char name[256] = {};
-  ::GetClassNameA(window, name, sizeof name);
-  if (!::IsWindowVisible(window) || search->className != name) return TRUE;
-  if (!search->title.empty() && search->title != "-") {
-    char title[256] = {};
-    ::GetWindowTextA(window, title, sizeof title);
-    if (search->title != title) return TRUE;
-  }
-  search->found = window;
-  return FALSE;
-}
-
-HWND FindTopLevel(const std::string& className, const std::string& title, int waitMilliseconds = 15000) {
-  for (int waited = 0;; waited += 100) {
-    Search search{className, title};
-    ::EnumWindows(Match, reinterpret_cast<LPARAM>(&search));
-    if (search.found || waited >= waitMilliseconds) return search.found;
-    ::Sleep(100);
-  }
+  WaitUntil(
+      [&] {
+        const std::vector<HWND> windows = ProcessWindows(0, [&](HWND w) {
+          return ClassOf(w) == className && (title.empty() || title == "-" || WindowText(w) == title);
+        });
+        found = windows.empty() ? nullptr : windows[0];
+        return found != nullptr;
+      },
+      seconds);
+  return found;
 }
 
 bool Answer(const char* path, const std::string& line) {
-  std::FILE* out = std::fopen(path, "wb");
-  if (!out) return false;
-  std::fprintf(out, "%s\n", line.c_str());
-  return std::fclose(out) == 0;
-}
-
-bool SetDefault(const std::string& path, const std::string& value, const char* name = nullptr) {
-  HKEY key = nullptr;
-  if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-      ERROR_SUCCESS)
-    return false;
-  const LONG status = ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                       static_cast<DWORD>(value.size() + 1));
-  ::RegCloseKey(key);
-  return status == ERROR_SUCCESS;
-}
-
-std::string GetValue(const std::string& path, const char* name) {
-  char value[1024] = {};
-  DWORD size = sizeof value - 1;
-  HKEY key = nullptr;
-  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return std::string();
-  ::RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
-  ::RegCloseKey(key);
-  return value;
+  std::ofstream out(path, std::ios::binary);
+  return static_cast<bool>(out << line << "\n");
 }
 
 // The label rectangle of a row of another process's list view: the message's RECT has to live
@@ -108,15 +74,8 @@ int main(int argc, char** argv) {
   const char* out = argv[1];
   const std::string command = argv[2];
 
-  if (command == "wait" || command == "gone") {
-    const std::string title = argc > 4 ? argv[4] : "";
-    if (command == "wait") return FindTopLevel(argv[3], title) && Answer(out, "ok") ? 0 : 1;
-    for (int waited = 0; waited < 15000; waited += 100) {
-      if (!FindTopLevel(argv[3], title, 0)) return Answer(out, "ok") ? 0 : 1;
-      ::Sleep(100);
-    }
-    return 1;
-  }
+  if (command == "wait") return FindTopLevel(argv[3], argc > 4 ? argv[4] : "") && Answer(out, "ok") ? 0 : 1;
+  if (command == "gone") return WaitUntil([&] { return !FindTopLevel(argv[3], "", 0); }, 15) && Answer(out, "ok") ? 0 : 1;
   if (command == "point" || command == "enabled" || command == "count" || command == "row") {
     if (argc < 6 || (command == "row" && argc < 7)) return 2;
     const HWND window = FindTopLevel(argv[3], argv[4]);
@@ -137,26 +96,24 @@ int main(int argc, char** argv) {
     ::GetWindowRect(control, &r);
     return Answer(out, std::to_string((r.left + r.right) / 2) + " " + std::to_string((r.top + r.bottom) / 2)) ? 0 : 1;
   }
+  TestKeys machine(HKEY_LOCAL_MACHINE);  // keys this process writes stay
+  const std::string ext = std::string(kClasses) + argv[3];
+  std::string previous;
   if (command == "viewer") {
     if (argc < 5) return 2;
-    const std::string ext = std::string(kClasses) + argv[3];
-    const std::string previous = GetValue(ext, nullptr);
-    if (previous != kTestType && !SetDefault(ext, previous, kSavedValue)) return 1;
-    const bool done = SetDefault(std::string(kClasses) + kTestType + "\\Shell\\Open\\Command", argv[4]) &&
-                      SetDefault(ext, kTestType);
+    machine.Get(ext, &previous);
+    if (previous != kTestType && !machine.Set(ext, previous, REG_SZ, kSavedValue)) return 1;
+    const bool done = machine.Set(std::string(kClasses) + kTestType + "\\Shell\\Open\\Command", argv[4]) &&
+                      machine.Set(ext, kTestType);
     return done && Answer(out, "ok") ? 0 : 1;
   }
   if (command == "restore") {
-    const std::string ext = std::string(kClasses) + argv[3];
-    const std::string previous = GetValue(ext, kSavedValue);
-    SetDefault(ext, previous);
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, ext.c_str(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
-      ::RegDeleteValueA(key, kSavedValue);
-      ::RegCloseKey(key);
-    }
-    for (const char* sub : {"\\Shell\\Open\\Command", "\\Shell\\Open", "\\Shell", ""})
-      ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(kClasses) + kTestType + sub).c_str());
+    machine.Get(ext, &previous, kSavedValue);
+    machine.Set(ext, previous);
+    orlix::UniqueHkey key;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, ext.c_str(), 0, KEY_ALL_ACCESS, key.put()) == ERROR_SUCCESS)
+      ::RegDeleteValueA(key.get(), kSavedValue);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, std::string(kClasses) + kTestType);
     return Answer(out, "ok") ? 0 : 1;
   }
   return 2;

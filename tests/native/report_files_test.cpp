@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <dirent.h>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -107,20 +107,11 @@ void WriteAll(const std::string& path, const std::string& bytes) {
   out << bytes;
 }
 
-bool Exists(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0;
-}
+bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
 std::vector<std::string> FolderEntries(const std::string& folder) {
   std::vector<std::string> names;
-  if (DIR* d = ::opendir(folder.c_str())) {
-    while (dirent* e = ::readdir(d)) {
-      const std::string name = e->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    ::closedir(d);
-  }
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename().string());
   return names;
 }
 
@@ -148,13 +139,8 @@ class ReportFilesTest : public ::testing::Test {
     report_.SetServices(services);
   }
   void TearDown() override {
-    for (const std::string& name : FolderEntries(folder_)) {
-      const std::string path = folder_ + "/" + name;
-      ::chmod(path.c_str(), 0700);
-      for (const std::string& inner : FolderEntries(path)) ::unlink((path + "/" + inner).c_str());
-      if (::unlink(path.c_str()) != 0) ::rmdir(path.c_str());
-    }
-    ::rmdir(folder_.c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
   }
   void AddParameter(const std::string& key, const std::string& value) {
     params_->Add(std::make_shared<cReportParam>(cReportParam{key, value}), key);
@@ -182,12 +168,16 @@ TEST_F(ReportFilesTest, TemporaryNameIsTitleDateTimeAndExtension) {
   AddParameter("{||ReportTitle||}", "Report");
   EXPECT_EQ(StoreTemporaryName(), "Report Mar 6 2002 9-5-7.html");
   EXPECT_EQ(ReadAll(report_.LocalFileName), "<html>report</html>");
+  // A second view in the same second replaces the first without asking.
+  report_.ReportContents = "second";
+  EXPECT_EQ(StoreTemporaryName(), "Report Mar 6 2002 9-5-7.html");
+  EXPECT_EQ(ReadAll(report_.LocalFileName), "second");
   EXPECT_TRUE(prompt_.History().empty());
-
-  report_.ReportType = kReportRtf;
-  EXPECT_EQ(StoreTemporaryName(), "Report Mar 6 2002 9-5-7.rtf");
-  report_.ReportType = kReportCsv;
-  EXPECT_EQ(StoreTemporaryName(), "Report Mar 6 2002 9-5-7.csv");
+  for (const auto& [type, extension] : {std::pair{kReportRtf, "rtf"}, std::pair{kReportCsv, "csv"}, std::pair{3, ""}}) {
+    report_.ReportType = type;
+    EXPECT_EQ(report_.FileExtension(), extension);
+    EXPECT_EQ(StoreTemporaryName(), std::string("Report Mar 6 2002 9-5-7.") + extension);
+  }
 }
 
 TEST_F(ReportFilesTest, NameTitlesAreCutAndCleaned) {
@@ -221,25 +211,6 @@ TEST_F(ReportFilesTest, NameTitleFallsBackAndKeepsTagsUnexpanded) {
   AddParameter("{||Date||}", "Wednesday");
   AddParameter("{||ReportTitle||}", "On {||Date||}");
   EXPECT_EQ(NameTitle(params_.get()), "On {||Date||}");
-}
-
-TEST_F(ReportFilesTest, UnknownReportTypeHasNoExtension) {
-  report_.ReportType = 3;
-  EXPECT_EQ(report_.FileExtension(), "");
-  EXPECT_EQ(StoreTemporaryName(), "Talvern Report Mar 6 2002 9-5-7.");
-  report_.ReportType = -1;
-  EXPECT_EQ(report_.FileExtension(), "");
-  report_.ReportType = kReportHtml;
-  EXPECT_EQ(report_.FileExtension(), "html");
-}
-
-TEST_F(ReportFilesTest, SecondViewInTheSameSecondReplacesTheFirstWithoutAsking) {
-  AddParameter("{||ReportTitle||}", "Report");
-  const std::string first = StoreTemporaryName();
-  report_.ReportContents = "second";
-  EXPECT_EQ(StoreTemporaryName(), first);
-  EXPECT_EQ(ReadAll(report_.LocalFileName), "second");
-  EXPECT_TRUE(prompt_.History().empty());
 }
 
 TEST_F(ReportFilesTest, SavingOverAnExistingFileAsksFirst) {
@@ -288,32 +259,28 @@ TEST_F(ReportFilesTest, StagingSkipsNamesAlreadyTaken) {
   EXPECT_EQ(ReadAll(target + ".1.tmp"), "somebody else's");
 }
 
-TEST_F(ReportFilesTest, HiddenFilesAreAskedAboutToo) {
+TEST_F(ReportFilesTest, HiddenFilesAreAskedAboutAndReplacedToo) {
   const std::string target = folder_ + "/hidden.html";
   WriteAll(target, "old");
   files_.hidden.insert(target);
-  prompt_.Answer(false);
-  EXPECT_FALSE(report_.StoreReportContent(false, target));
-  EXPECT_EQ(prompt_.History().size(), 1u);
-  EXPECT_EQ(ReadAll(target), "old");
+  prompt_.Answer(true);
+  EXPECT_TRUE(report_.StoreReportContent(false, target));
+  ASSERT_EQ(prompt_.History().size(), 1u);
+  EXPECT_EQ(prompt_.History()[0].text, "The file '" + target + kExistsQuestionTail);
+  EXPECT_EQ(ReadAll(target), "<html>report</html>");
 }
 
-TEST_F(ReportFilesTest, WritingIntoAMissingFolderFailsWithTheReason) {
+TEST_F(ReportFilesTest, WriteErrorsAreShownWithTheReason) {
   const std::string target = folder_ + "/missing/report.html";
   EXPECT_FALSE(report_.StoreReportContent(false, target));
-  ASSERT_EQ(prompt_.History().size(), 1u);
+  const std::string folder = folder_ + "/folder";  // a folder in the way is no question
+  ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+  EXPECT_FALSE(report_.StoreReportContent(false, folder));
+  ASSERT_EQ(prompt_.History().size(), 2u);
   EXPECT_FALSE(prompt_.History()[0].question);
   EXPECT_EQ(prompt_.History()[0].text, "Error writing file '" + target + "':\r\n\r\nNo such file or directory");
-  EXPECT_FALSE(Exists(target));
-}
-
-TEST_F(ReportFilesTest, AFolderInTheWayIsAWriteErrorNotAQuestion) {
-  const std::string target = folder_ + "/folder";
-  ASSERT_EQ(::mkdir(target.c_str(), 0700), 0);
-  EXPECT_FALSE(report_.StoreReportContent(false, target));
-  ASSERT_EQ(prompt_.History().size(), 1u);
-  EXPECT_FALSE(prompt_.History()[0].question);
-  EXPECT_EQ(prompt_.History()[0].text.rfind("Error writing file '" + target + "':\r\n\r\n", 0), 0u);
+  EXPECT_FALSE(prompt_.History()[1].question);
+  EXPECT_EQ(prompt_.History()[1].text.rfind("Error writing file '" + folder + "':\r\n\r\n", 0), 0u);
 }
 
 TEST_F(ReportFilesTest, FileBytesAreWindows1252WithoutMark) {
@@ -400,20 +367,16 @@ TEST_F(ReportFilesTest, AReportFailingMidWayLeavesTheOldFileAndNoPiece) {
 }
 
 TEST(TextToFileBytes, MapsWhatTheCodePageHasAndMarksTheRest) {
-  EXPECT_EQ(TextToFileBytes(""), "");
-  EXPECT_EQ(TextToFileBytes("plain {\\rtf1}"), "plain {\\rtf1}");
-  EXPECT_EQ(TextToFileBytes("\xC2\xA0\xC3\xBF"), "\xA0\xFF");            // Latin-1 range kept
-  EXPECT_EQ(TextToFileBytes("\xC5\x92\xC5\xB8\xC6\x92"), "\x8C\x9F\x83");  // the 0x80-0x9F block
-  EXPECT_EQ(TextToFileBytes("\xC2\x81"), "?");                             // a C1 control cp1252 lacks
-  EXPECT_EQ(TextToFileBytes("\xF0\x9F\x98\x80!"), "?!");                   // outside the BMP
-  // Broken UTF-8 costs one '?' per bad byte and never swallows what follows.
-  EXPECT_EQ(TextToFileBytes("a\xC3"), "a?");
-  EXPECT_EQ(TextToFileBytes("\xC3(x"), "?(x");
-  EXPECT_EQ(TextToFileBytes("\xC0\xAF"), "??");
-  EXPECT_EQ(TextToFileBytes("\xED\xA0\x80z"), "???z");
-}
-
-TEST(TextToFileBytes, CharactersAmongLongAsciiRunsAtEveryOffset) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"", ""}, {"plain {\\rtf1}", "plain {\\rtf1}"},
+      {"\xC2\xA0\xC3\xBF", "\xA0\xFF"},            // Latin-1 range kept
+      {"\xC5\x92\xC5\xB8\xC6\x92", "\x8C\x9F\x83"},  // the 0x80-0x9F block
+      {"\xE2\x80\x98q\xE2\x80\x99", "\x91q\x92"},    // single quotation marks
+      {"\xC2\x81", "?"},                             // a C1 control cp1252 lacks
+      {"\xF0\x9F\x98\x80!", "?!"},                   // outside the BMP
+      // Broken UTF-8 costs one '?' per bad byte and never swallows what follows.
+      {"a\xC3", "a?"}, {"\xC3(x", "?(x"}, {"\xC0\xAF", "??"}, {"\xED\xA0\x80z", "???z"}};
+  for (const auto& [text, bytes] : cases) EXPECT_EQ(TextToFileBytes(text), bytes) << text;
   // ASCII runs are copied a machine word at a time: whatever stands at a word's edge converts.
   for (std::size_t at = 0; at < 20; ++at) {
     const std::string before(at, 'x'), after(19 - at, 'y');
@@ -448,35 +411,27 @@ TEST_F(ReportFilesTest, TemporaryFolderWithoutTerminatorIsEmpty) {
 
 // --- Viewer command lines ---
 
-TEST(BuildViewerCommand, InsertsTheQuotedPathAtThePlaceholder) {
-  const std::string path = "C:\\Temp\\Report Mar 6 2002 9-5-7.html";
-  const std::string quoted = "\"" + path + "\"";
-  EXPECT_EQ(BuildViewerCommand("viewer.exe %1", path, "C:\\WINDOWS"), "viewer.exe " + quoted);
-  EXPECT_EQ(BuildViewerCommand("viewer.exe \"%1\"", path, ""), "viewer.exe " + quoted);
-  EXPECT_EQ(BuildViewerCommand("\"C:\\Program Files\\V\\v.exe\" \"%1\"", path, ""),
-            "\"C:\\Program Files\\V\\v.exe\" " + quoted);
-  EXPECT_EQ(BuildViewerCommand("viewer.exe %*", path, ""), "viewer.exe " + quoted);
-  EXPECT_EQ(BuildViewerCommand("viewer.exe /open %L", path, ""), "viewer.exe /open " + quoted);
-  EXPECT_EQ(BuildViewerCommand("viewer.exe /open \"%l\"", path, ""), "viewer.exe /open " + quoted);
-  EXPECT_EQ(BuildViewerCommand("notepad.exe", path, ""), "notepad.exe " + quoted);
-}
-
-TEST(BuildViewerCommand, ChoosesOnePlaceholderAndDropsTheOthers) {
+TEST(BuildViewerCommand, InsertsTheQuotedPathAtOnePlaceholderAndExpandsSystemRoot) {
   const std::string path = "C:\\T\\r.rtf";
-  EXPECT_EQ(BuildViewerCommand("v.exe %1 %L", path, ""), "v.exe \"C:\\T\\r.rtf\" ");
-  EXPECT_EQ(BuildViewerCommand("v.exe %1 %* %1", path, ""), "v.exe \"C:\\T\\r.rtf\"  \"C:\\T\\r.rtf\"");
-  EXPECT_EQ(BuildViewerCommand("v.exe %* %l", path, ""), "v.exe \"C:\\T\\r.rtf\" ");
-  EXPECT_EQ(BuildViewerCommand("v.exe \"\" %1", path, ""), "v.exe \" \"C:\\T\\r.rtf\"");
-}
-
-TEST(BuildViewerCommand, ReplacesSystemRootButLeavesThePathAlone) {
-  EXPECT_EQ(BuildViewerCommand("%SystemRoot%\\system32\\notepad.exe %1", "C:\\r.csv", "C:\\WINDOWS"),
-            "C:\\WINDOWS\\system32\\notepad.exe \"C:\\r.csv\"");
-  EXPECT_EQ(BuildViewerCommand("%systemroot%\\notepad.exe %1", "C:\\r.csv", "C:\\WINDOWS"),
-            "%systemroot%\\notepad.exe \"C:\\r.csv\"");
+  const std::pair<const char*, const char*> cases[] = {
+      {"viewer.exe %1", "viewer.exe \"C:\\T\\r.rtf\""},
+      {"viewer.exe \"%1\"", "viewer.exe \"C:\\T\\r.rtf\""},
+      {"\"C:\\Program Files\\V\\v.exe\" \"%1\"", "\"C:\\Program Files\\V\\v.exe\" \"C:\\T\\r.rtf\""},
+      {"viewer.exe %*", "viewer.exe \"C:\\T\\r.rtf\""},
+      {"viewer.exe /open %L", "viewer.exe /open \"C:\\T\\r.rtf\""},
+      {"viewer.exe /open \"%l\"", "viewer.exe /open \"C:\\T\\r.rtf\""},
+      {"notepad.exe", "notepad.exe \"C:\\T\\r.rtf\""},
+      // One placeholder is chosen, the others are dropped.
+      {"v.exe %1 %L", "v.exe \"C:\\T\\r.rtf\" "},
+      {"v.exe %1 %* %1", "v.exe \"C:\\T\\r.rtf\"  \"C:\\T\\r.rtf\""},
+      {"v.exe %* %l", "v.exe \"C:\\T\\r.rtf\" "},
+      {"v.exe \"\" %1", "v.exe \" \"C:\\T\\r.rtf\""},
+      {"%SystemRoot%\\system32\\notepad.exe %1", "C:\\WINDOWS\\system32\\notepad.exe \"C:\\T\\r.rtf\""},
+      {"%systemroot%\\notepad.exe %1", "%systemroot%\\notepad.exe \"C:\\T\\r.rtf\""}};
+  for (const auto& [command, line] : cases) EXPECT_EQ(BuildViewerCommand(command, path, "C:\\WINDOWS"), line) << command;
   // Title text that looks like placeholders reaches the viewer untouched.
-  const std::string path = "C:\\Temp\\Up 50%1 %Lead %* %SystemRoot% Mar 6 2002 9-5-7.html";
-  EXPECT_EQ(BuildViewerCommand("v.exe \"%1\"", path, "C:\\WINDOWS"), "v.exe \"" + path + "\"");
+  const std::string odd = "C:\\Temp\\Up 50%1 %Lead %* %SystemRoot% Mar 6 2002 9-5-7.html";
+  EXPECT_EQ(BuildViewerCommand("v.exe \"%1\"", odd, "C:\\WINDOWS"), "v.exe \"" + odd + "\"");
 }
 
 TEST_F(ReportFilesTest, ShellToAppStartsTheRegisteredViewer) {
@@ -538,21 +493,16 @@ TEST_F(ReportFilesTest, IconPathDropsTheIndexAndPlacesTheWindowsFolder) {
   EXPECT_EQ(report_.GetIconPath(), "");
   registry_.Set(".html", "", "htmlfile");
   EXPECT_EQ(report_.GetIconPath(), "");
-  registry_.Set("htmlfile\\DefaultIcon", "", "C:\\Apps\\viewer.exe");
-  EXPECT_EQ(report_.GetIconPath(), "C:\\Apps\\viewer.exe");
-  registry_.Set("htmlfile\\DefaultIcon", "", "%SystemRoot%\\system32\\shell32.dll,-154");
-  EXPECT_EQ(report_.GetIconPath(), "C:/WINDOWS\\system32\\shell32.dll");
-  registry_.Set("htmlfile\\DefaultIcon", "", "\"C:\\My,Apps\\v.exe\",1");
-  EXPECT_EQ(report_.GetIconPath(), "\"C:\\My,Apps\\v.exe\"");
-  EXPECT_EQ(registry_.OpenKeyCount(), 0u);
-}
-
-TEST_F(ReportFilesTest, OverlongRegistryValuesReadAsMissing) {
-  registry_.Set(".html", "", "htmlfile");
-  registry_.Set("htmlfile\\DefaultIcon", "", std::string(253, 'i'));
-  EXPECT_EQ(report_.GetIconPath(), std::string(253, 'i'));
-  registry_.Set("htmlfile\\DefaultIcon", "", std::string(254, 'i'));
-  EXPECT_EQ(report_.GetIconPath(), "");
+  const std::pair<std::string, std::string> cases[] = {
+      {"C:\\Apps\\viewer.exe", "C:\\Apps\\viewer.exe"},
+      {"%SystemRoot%\\system32\\shell32.dll,-154", "C:/WINDOWS\\system32\\shell32.dll"},
+      {"\"C:\\My,Apps\\v.exe\",1", "\"C:\\My,Apps\\v.exe\""},
+      {std::string(253, 'i'), std::string(253, 'i')},
+      {std::string(254, 'i'), ""}};  // too long for the buffer: read as missing
+  for (const auto& [value, icon] : cases) {
+    registry_.Set("htmlfile\\DefaultIcon", "", value);
+    EXPECT_EQ(report_.GetIconPath(), icon) << value;
+  }
   EXPECT_EQ(registry_.OpenKeyCount(), 0u);
 }
 

@@ -44,14 +44,21 @@ TEST(KeyedCollection, KeysAreUniqueWithoutRegardToCaseAndOrderIsKept) {
   EXPECT_EQ(c.Count(), 3u);
   EXPECT_EQ(*c.Item("Report3"), 3);
   EXPECT_THROW(c.Item("REPORT2"), KeyNotFound);
+  c.Add(nullptr, "REPORT4");
   EXPECT_TRUE(KeyExists("report1", c));
+  EXPECT_FALSE(KeyExists("REPORT4", c));  // a key needs an object under it
+  EXPECT_FALSE(KeyExists("REPORT", c));
+  c.Add(std::make_shared<int>(5), "REPORT02");  // whole keys are compared
   EXPECT_EQ(NextFreeKeyNumber(c, "REPORT"), 2);
-  KeyedCollection<int> empty;
-  EXPECT_EQ(NextFreeKeyNumber(empty, "REPORT"), 1);
+  c.Add(std::make_shared<int>(6), "Report2");
+  EXPECT_EQ(NextFreeKeyNumber(c, "report"), 4);  // REPORT4 holds no object
+  EXPECT_EQ(NextFreeKeyNumber(c, "OTHER"), 1);
 }
 
-TEST(TrimAtNull, TakesTheTextBeforeTheFirstNulTrimmed) {
+TEST(TrimAtNull, TakesTheTextBeforeTheFirstNulTrimmedOfBlanks) {
   EXPECT_EQ(TrimAtNull(std::string("  C:\\Temp \0xyz", 14)), "C:\\Temp");
+  EXPECT_EQ(TrimAtNull(std::string("\0abc", 4)), "");
+  EXPECT_EQ(TrimAtNull(std::string("\ta\t\0", 4)), "\ta\t");  // only blanks are trimmed
   EXPECT_EQ(TrimAtNull("no terminator"), "");
 }
 

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "reportview/data_file.h"
 #include "reportview/memory_grid.h"
@@ -28,13 +29,11 @@ INSTANTIATE_TYPED_TEST_SUITE_P(InMemory, DataIntake, MemoryGridMaker);
 namespace {
 
 TEST(PadLeft, PadsShortTextsToTheWidthInCharacters) {
-  EXPECT_EQ(ReportViewData::PadLeft("7", 4), "   7");
-  EXPECT_EQ(ReportViewData::PadLeft("", 4), "    ");
-  EXPECT_EQ(ReportViewData::PadLeft("1234", 4), "1234");
-  EXPECT_EQ(ReportViewData::PadLeft("12345", 4), "12345");
-  EXPECT_EQ(ReportViewData::PadLeft("\xC3\xA9", 3), "  \xC3\xA9");  // one character, two bytes
-  EXPECT_EQ(ReportViewData::PadLeft("x", 0), "x");
-  EXPECT_EQ(ReportViewData::PadLeft("x", -3), "x");
+  const std::tuple<const char*, int, const char*> cases[] = {
+      {"7", 4, "   7"}, {"", 4, "    "}, {"1234", 4, "1234"}, {"12345", 4, "12345"},
+      {"\xC3\xA9", 3, "  \xC3\xA9"},  // one character, two bytes
+      {"x", 0, "x"}, {"x", -3, "x"}};
+  for (const auto& [text, width, padded] : cases) EXPECT_EQ(ReportViewData::PadLeft(text, width), padded) << text;
 }
 
 // The grid as the report reads it: columns with widths and alignments, then each row's texts.
@@ -92,26 +91,17 @@ TEST(ReportViewData, RowsFromAFileFillTheGridAsTheArrayDoes) {
   }
 }
 
-TEST(ReportViewData, FieldListHasNoReferenceUntilTheFirstParse) {
-  MemoryGrid grid;
-  ReportViewData view(grid, &EnglishUnitedStates());
-  EXPECT_EQ(view.Fields(), nullptr);
-  view.StoreFieldMask("0=\"A\"");
-  EXPECT_EQ(view.Fields(), nullptr) << "storing the mask reads nothing";
-  view.BuildColumns();  // without a field list: no columns, no failure
-  EXPECT_EQ(grid.ColumnCount(), 0);
-  view.ParseFieldMask();
-  ASSERT_NE(view.Fields(), nullptr);
-  EXPECT_EQ(view.Fields()->Count(), 1u);
-}
-
-TEST(ReportViewData, GenerateParsesOnlyTheFirstTime) {
+TEST(ReportViewData, TheMaskIsParsedOnlyByAssignmentOrTheFirstGenerate) {
   MemoryGrid grid;
   ReportViewData view(grid, &EnglishUnitedStates());
   view.StoreFieldMask("0=\"A\",1=\"B\"");
+  EXPECT_EQ(view.Fields(), nullptr) << "storing the mask reads nothing";
+  view.BuildColumns();  // without a field list: no columns, no failure
+  EXPECT_EQ(grid.ColumnCount(), 0);
   view.StoreDataToShow(intake_cases::TextArray(2, 1));
   view.Generate();
   const auto fields = view.Fields();
+  ASSERT_NE(fields, nullptr);
   view.StoreFieldMask("0=\"Other\"");  // stored without assignment: Generate keeps the old list
   view.Generate();
   EXPECT_EQ(view.Fields(), fields);
@@ -188,25 +178,18 @@ TEST(ReportViewData, SingleEntryStillFillsRowsAfterClear) {
   EXPECT_EQ(grid.ItemText(1, 0), "0/1");
 }
 
-TEST(ReportViewData, AutoSizeFitsTheWidestCellOfEachColumn) {
+// Columns fit their widest cell; the text after translation decides the alignment.
+TEST(ReportViewData, AutoSizeAndAlignmentFollowTheShownText) {
   MemoryGrid grid;
   ReportViewData view(grid, &EnglishUnitedStates());
-  view.ApplyFieldMask("0=\"A\",1=\"B\"");
-  view.StoreDataToShow(intake_cases::OneColumn({Variant::FromText("7"), Variant::FromText("long text")}));
-  view.Generate();
-  EXPECT_EQ(grid.ColumnWidth(0), MemoryGrid::MeasureText("row1"));
-  EXPECT_EQ(grid.ColumnWidth(1), MemoryGrid::MeasureText("long text"));
-}
-
-TEST(ReportViewData, NumericTextAfterFormattingDecidesTheAlignment) {
-  MemoryGrid grid;
-  ReportViewData view(grid, &EnglishUnitedStates());
-  view.ApplyFieldMask("0=\"A\",1=\"B\"{1=One,2=\"22\"}");
+  view.ApplyFieldMask("0=\"A\",1=\"B\"{1=\"long text\",2=\"22\"}");
   view.StoreDataToShow(intake_cases::OneColumn({Variant::FromText("2"), Variant::FromText("1")}));
   view.Generate();
   EXPECT_EQ(grid.ItemText(0, 1), "  22");
-  EXPECT_EQ(grid.ItemText(1, 1), "One");
+  EXPECT_EQ(grid.ItemText(1, 1), "long text");
   EXPECT_EQ(grid.GetColumnAlignment(1), ColumnAlignment::Left);
+  EXPECT_EQ(grid.ColumnWidth(0), MemoryGrid::MeasureText("row1"));
+  EXPECT_EQ(grid.ColumnWidth(1), MemoryGrid::MeasureText("long text"));
 }
 
 }  // namespace

@@ -75,6 +75,8 @@ TEST(OleDate, SplitsAndBuildsCalendarDates) {
   double out;
   EXPECT_FALSE(MakeOleDate(2005, 2, 29, 0, 0, 0, &out));
   EXPECT_TRUE(MakeOleDate(2004, 2, 29, 0, 0, 0, &out));
+  EXPECT_TRUE(MakeOleDate(2000, 2, 29, 0, 0, 0, &out));  // a century divisible by 400 leaps
+  EXPECT_FALSE(MakeOleDate(1900, 2, 29, 0, 0, 0, &out));
   EXPECT_FALSE(MakeOleDate(99, 1, 1, 0, 0, 0, &out));
 }
 

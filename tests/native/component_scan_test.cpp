@@ -9,108 +9,12 @@
 #include <vector>
 
 #include "app/registry_api.h"
-#include "base/text.h"
+#include "tests/native/fake_registry.h"
 
 namespace orlix {
 namespace {
 
-// An in-memory class root with the registry's semantics: subkeys in insertion order, paths
-// matched without regard to case, default values as the narrow API returns them. It counts opens
-// and open keys and can fail an enumeration at a given index.
-class FakeRegistry : public RegistrySource {
- public:
-  struct Node {
-    std::string name;
-    std::vector<std::unique_ptr<Node>> children;
-    bool hasDefault = false;
-    std::uint32_t type = reg_type::kSz;
-    std::string bytes;
-    long enumFailure = reg_status::kSuccess;
-    std::uint32_t enumFailureAt = 0;
-  };
-
-  // Creates every missing key of path and returns the last.
-  Node& Add(const std::string& path) {
-    Node* node = &root_;
-    for (const std::string& part : Split(path, "\\")) {
-      Node* next = Find(*node, part);
-      if (next == nullptr) {
-        next = node->children.emplace_back(std::make_unique<Node>()).get();
-        next->name = part;
-      }
-      node = next;
-    }
-    return *node;
-  }
-  // A string default value (terminator added), or raw bytes of any type.
-  void SetDefault(const std::string& path, const std::string& text, std::uint32_t type = reg_type::kSz,
-                  bool raw = false) {
-    Node& node = Add(path);
-    node.hasDefault = true;
-    node.type = type;
-    node.bytes = raw ? text : text + '\0';
-  }
-
-  int OpenKeys() const { return static_cast<int>(open_.size()); }
-  int opens = 0;
-
-  RegKey Root() const override { return 1; }
-  long OpenKey(RegKey parent, const std::string& path, RegKey* opened) override {
-    *opened = 0;
-    Node* node = Resolve(parent);
-    if (node == nullptr) return reg_status::kInvalidHandle;
-    for (const std::string& part : Split(path, "\\"))
-      if ((node = Find(*node, part)) == nullptr) return reg_status::kFileNotFound;
-    ++opens;
-    handles_.push_back(node);  // each open gives a distinct handle, as the live registry does
-    *opened = static_cast<RegKey>(handles_.size()) << 4;
-    open_.insert(*opened);
-    return reg_status::kSuccess;
-  }
-  long EnumKey(RegKey key, std::uint32_t index, std::size_t bufferChars, std::string* name) override {
-    name->clear();
-    Node* node = Resolve(key);
-    if (node == nullptr) return reg_status::kInvalidHandle;
-    if (node->enumFailure != reg_status::kSuccess && index == node->enumFailureAt) return node->enumFailure;
-    if (index >= node->children.size()) return reg_status::kNoMoreItems;
-    if (node->children[index]->name.size() + 1 > bufferChars) return reg_status::kMoreData;
-    *name = node->children[index]->name;
-    return reg_status::kSuccess;
-  }
-  long QueryValue(RegKey key, const std::string& name, std::uint32_t* type, std::string* data,
-                  std::uint32_t* size) override {
-    data->clear();
-    Node* node = Resolve(key);
-    if (node == nullptr) return reg_status::kInvalidHandle;
-    if (!name.empty() || !node->hasDefault) return reg_status::kFileNotFound;
-    *type = node->type;
-    const bool fits = node->bytes.size() <= *size;
-    *size = static_cast<std::uint32_t>(node->bytes.size());
-    if (!fits) return reg_status::kMoreData;
-    *data = node->bytes;
-    return reg_status::kSuccess;
-  }
-  long CloseKey(RegKey key) override {
-    if (key == Root()) return reg_status::kSuccess;
-    return open_.erase(key) == 1 ? reg_status::kSuccess : reg_status::kInvalidHandle;
-  }
-
- private:
-  static Node* Find(Node& node, const std::string& name) {
-    for (auto& child : node.children)
-      if (EqualsNoCase(child->name, name)) return child.get();
-    return nullptr;
-  }
-  Node* Resolve(RegKey key) {
-    if (key == Root()) return &root_;
-    if (open_.count(key) == 0) return nullptr;  // closed or never opened
-    return handles_[static_cast<std::size_t>(key >> 4) - 1];
-  }
-
-  Node root_;
-  std::vector<Node*> handles_;
-  std::set<RegKey> open_;
-};
+using testing_support::FakeRegistry;
 
 std::vector<std::vector<std::string>> Rows(const VariantArray& data) {
   std::vector<std::vector<std::string>> rows;
@@ -133,13 +37,13 @@ TEST(ReadDefaultValue, TextUpToTheFirstNullWithinTheBufferAndTheKeyClosed) {
   reg.SetDefault("A\\B", "value");
   reg.SetDefault("Expand", "%SystemRoot%\\x.dll", reg_type::kExpandSz);
   reg.SetDefault("Empty", "");
-  reg.SetDefault("NoData", "", reg_type::kSz, true);
+  reg.SetRaw("NoData", "", reg_type::kSz, "");
   reg.Add("NoValue");
   reg.SetDefault("Fits", std::string(1023, 'x'));     // 1024 bytes with the terminator
   reg.SetDefault("TooLong", std::string(1024, 'x'));  // 1025 bytes
-  reg.SetDefault("Unterminated", "abc", reg_type::kSz, true);
-  reg.SetDefault("Multi", std::string("one\0two\0\0", 9), reg_type::kMultiSz, true);
-  reg.SetDefault("Dword", std::string("\x07\0\0\0", 4), reg_type::kDword, true);
+  reg.SetRaw("Unterminated", "", reg_type::kSz, "abc");
+  reg.SetRaw("Multi", "", reg_type::kMultiSz, std::string("one\0two\0\0", 9));
+  reg.SetRaw("Dword", "", reg_type::kDword, std::string("\x07\0\0\0", 4));
   const std::pair<const char*, std::string> cases[] = {
       {"a\\b", "value"}, {"Expand", "%SystemRoot%\\x.dll"}, {"Empty", ""}, {"NoData", ""}, {"NoValue", ""},
       {"Missing", ""}, {"Fits", std::string(1023, 'x')}, {"TooLong", ""}, {"Unterminated", "abc"},

@@ -2,88 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <set>
 #include <optional>
-#include <stdexcept>
+#include <string>
 
-#include "base/text.h"
+#include "tests/native/fake_registry.h"
 
 namespace orlix {
 namespace {
 
-// A class root in memory with the narrow registry's rules: string data keeps its terminator,
-// a value larger than the caller's buffer gives kMoreData, handles are counted.
-class FakeRegistry : public RegistrySource {
- public:
-  struct Value {
-    std::uint32_t type;
-    std::string bytes;
-  };
-  static constexpr RegKey kRoot = 1;
-
-  void SetString(const std::string& path, const std::string& name, const std::string& text) {
-    keys_[ToLowerAscii(path)][name] = Value{reg_type::kSz, text + '\0'};
-  }
-  void SetRaw(const std::string& path, const std::string& name, std::uint32_t type, const std::string& bytes) {
-    keys_[ToLowerAscii(path)][name] = Value{type, bytes};
-  }
-  void DenyValues(const std::string& path) { denied_.insert(ToLowerAscii(path)); }
-  std::size_t OpenHandles() const { return open_.size(); }
-
-  RegKey Root() const override { return kRoot; }
-  long OpenKey(RegKey parent, const std::string& path, RegKey* opened) override {
-    *opened = 0;
-    const std::string* base = PathOf(parent);
-    if (!base) return reg_status::kInvalidHandle;
-    std::string full = *base;
-    if (!path.empty()) full += (full.empty() ? "" : "\\") + ToLowerAscii(path);
-    if (!full.empty() && !keys_.count(full)) return reg_status::kFileNotFound;
-    *opened = next_++;
-    open_[*opened] = full;
-    return reg_status::kSuccess;
-  }
-  long EnumKey(RegKey, std::uint32_t, std::size_t, std::string*) override { return reg_status::kNoMoreItems; }
-  long QueryValue(RegKey key, const std::string& name, std::uint32_t* type, std::string* data,
-                  std::uint32_t* size) override {
-    queriedType = *type;
-    data->clear();
-    const std::string* path = PathOf(key);
-    if (!path) return reg_status::kInvalidHandle;
-    if (denied_.count(*path)) return reg_status::kAccessDenied;
-    auto k = keys_.find(*path);
-    if (k == keys_.end()) return reg_status::kFileNotFound;
-    auto v = k->second.find(name);
-    if (v == k->second.end()) return reg_status::kFileNotFound;
-    *type = v->second.type;
-    const auto needed = static_cast<std::uint32_t>(v->second.bytes.size());
-    if (needed > *size) {
-      *size = needed;
-      return reg_status::kMoreData;
-    }
-    *size = needed;
-    *data = v->second.bytes;
-    return reg_status::kSuccess;
-  }
-  long CloseKey(RegKey key) override {
-    if (key == kRoot) return reg_status::kSuccess;
-    return open_.erase(key) ? reg_status::kSuccess : reg_status::kInvalidHandle;
-  }
-
-  std::uint32_t queriedType = 0;
-
- private:
-  const std::string* PathOf(RegKey key) const {
-    static const std::string root;
-    if (key == kRoot) return &root;
-    auto it = open_.find(key);
-    return it == open_.end() ? nullptr : &it->second;
-  }
-  std::map<std::string, std::map<std::string, Value>> keys_;
-  std::set<std::string> denied_;
-  std::map<RegKey, std::string> open_;
-  RegKey next_ = 100;
-};
+using testing_support::FakeRegistry;
 
 class RegistryTest : public ::testing::Test {
  protected:
@@ -101,7 +28,7 @@ TEST_F(RegistryTest, KeysOpenByPathAndCloseOnce) {
   EXPECT_FALSE(registry.CloseKey(0));
   EXPECT_EQ(registry.GetKey(source.Root(), "nofile\\shell"), 0u);
   EXPECT_EQ(registry.GetKey(0, "txtfile"), 0u);
-  EXPECT_EQ(source.OpenHandles(), 0u);
+  EXPECT_EQ(source.OpenKeys(), 0);
 }
 
 // Values are read through a 254-byte buffer: a text of 253 characters and its terminator fits,
@@ -130,7 +57,7 @@ TEST_F(RegistryTest, ValuesAsTextWithTheirBlanksWithinTheBuffer) {
 
 TEST_F(RegistryTest, FailuresReadAsNoValue) {
   source.SetString("locked", "", "secret");
-  source.DenyValues("locked");
+  source.Add("locked").denyValues = true;
   const RegKey key = registry.GetKey(source.Root(), "locked");
   ASSERT_NE(key, 0u);
   EXPECT_EQ(registry.GetValue(key, ""), std::nullopt);

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 
 #include "base/date_serial.h"
@@ -357,25 +356,8 @@ TEST(WindowsPictures, RewrittenInThePictureLanguage) {
   EXPECT_EQ(FD(d, PictureFromWindowsFormat("'It''s' H:mm")), "It's 22:06");
 }
 
-// Random pictures and texts: nothing may crash, hang or read out of bounds (ASan watches).
-TEST(Robustness, RandomPicturesAndTexts) {
-  std::mt19937 random(12345);
-  const std::string alphabet = "0#.,%Ee+-;@&<>!\"\\dmyhnsqwctAMPampm/: xX9\xC3\xA9";
-  const Variant values[] = {Variant::FromDouble(-1234.5678), Variant::FromDouble(1e300), Variant::FromDouble(0),
-                            Variant::FromDate(38356.42), Variant::FromText("abc"), Variant::FromText("12"),
-                            Variant::Null(), Variant(), Variant::FromBool(true), Variant::FromInt16(-1)};
-  for (int round = 0; round < 4000; ++round) {
-    std::string picture;
-    const int length = static_cast<int>(random() % 24);
-    for (int k = 0; k < length; ++k) picture += alphabet[random() % alphabet.size()];
-    for (const Variant& v : values) {
-      const std::string out = FormatVariant(v, picture, En());
-      EXPECT_LT(out.size(), 4096u);
-    }
-    ParseNumberText(picture, En(), nullptr);
-    ParseDateText(picture, German(), nullptr);
-  }
-  // Long pictures and texts stay linear.
+// Long pictures and texts stay linear (random ones are the fuzzer's).
+TEST(Robustness, LongPicturesAndTexts) {
   EXPECT_EQ(FN(1, std::string(5000, '0')).size(), 5000u);
   EXPECT_EQ(FN(1, "0." + std::string(5000, '0')).size(), 5002u);
   EXPECT_EQ(FN(-1, std::string(400, '%') + "0"), "-1");  // overflow shows the number, not 0

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/scan_diff.h"
+#include "base/text.h"
 #include "cli/command.h"
 #include "tests/support/tool_run.h"
 
@@ -56,12 +57,9 @@ class Prefix {
     WriteText(root_ / "drive_c/windows/system32/present.dll", "MZ");
     WriteText(root_ / "drive_c/windows/syswow64/present.dll", "MZ");
   }
-  Prefix& Machine(const TestClass& c) {
-    machine_ += HiveClass(c, "Software\\Classes\\");
-    return *this;
-  }
-  Prefix& Machine32(const TestClass& c) {  // the 32-bit view of a 64-bit prefix, as Wine keeps it
-    machine_ += HiveClass(c, "Software\\Classes\\Wow6432Node\\");
+  // wow: the 32-bit view of a 64-bit prefix, as Wine keeps it.
+  Prefix& Machine(const TestClass& c, bool wow = false) {
+    machine_ += HiveClass(c, wow ? "Software\\Classes\\Wow6432Node\\" : "Software\\Classes\\");
     return *this;
   }
   Prefix& User(const TestClass& c) {
@@ -85,33 +83,19 @@ class Prefix {
   std::string user_;
 };
 
-const TestClass kPresent{"Orlix.Present", "{00000000-0000-0000-0000-0000000000A1}",
-                         "C:\\\\windows\\\\system32\\\\present.dll"};
-const TestClass kMissing{"Orlix.Missing", "{00000000-0000-0000-0000-0000000000A2}",
-                         "C:\\\\windows\\\\system32\\\\missing.dll"};
-const TestClass kGone{"Orlix.Gone", "{00000000-0000-0000-0000-0000000000A3}",
-                      "C:\\\\windows\\\\system32\\\\present.dll"};
-const TestClass kAdded{"Orlix.Added", "{00000000-0000-0000-0000-0000000000A4}",
-                       "C:\\\\windows\\\\system32\\\\present.dll"};
-const TestClass kUserOnly{"Orlix.UserOnly", "{00000000-0000-0000-0000-0000000000A5}",
-                          "C:\\\\windows\\\\system32\\\\present.dll"};
+TestClass Class(const std::string& name, const std::string& number, const std::string& dll = "present") {
+  return {"Orlix." + name, "{00000000-0000-0000-0000-0000000000" + number + "}",
+          "C:\\\\windows\\\\system32\\\\" + dll + ".dll"};
+}
+const TestClass kPresent = Class("Present", "A1"), kMissing = Class("Missing", "A2", "missing"),
+                kGone = Class("Gone", "A3"), kAdded = Class("Added", "A4"), kUserOnly = Class("UserOnly", "A5");
 
 std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-    lines.push_back(text.substr(start, end - start));
+  std::vector<std::string> lines = Split(text, "\n");
+  if (!lines.empty()) lines.pop_back();  // the text ends with a line break
   return lines;
 }
-
-std::vector<std::string> Cells(const std::string& line) {
-  std::vector<std::string> cells;
-  std::size_t start = 0;
-  for (std::size_t end; (end = line.find('\t', start)) != std::string::npos; start = end + 1)
-    cells.push_back(line.substr(start, end - start));
-  cells.push_back(line.substr(start));
-  return cells;
-}
+std::vector<std::string> Cells(const std::string& line) { return Split(line, "\t"); }
 
 // The rows of `scan --details` by ProgID.
 std::map<std::string, std::string> DetailLines(const std::string& source) {
@@ -173,7 +157,7 @@ TEST_F(OrlixreportDetails, BrokenKeepsOnlyMissingFilesInScanAndReport) {
 TEST_F(OrlixreportDetails, BothViewsListAClassOncePerView) {
   TestClass both = kPresent;
   both.server = "C:\\\\windows\\\\syswow64\\\\present.dll";
-  const std::string prefix = Prefix("p64", "win64").Machine(kPresent).Machine32(both).Write();
+  const std::string prefix = Prefix("p64", "win64").Machine(kPresent).Machine(both, true).Write();
   const ToolRun run = Orlixreport({"scan", "--details", "--view", "both", "--wine-prefix", prefix});
   ASSERT_EQ(run.status, 0) << run.err;
   std::map<std::string, std::string> pathByView;

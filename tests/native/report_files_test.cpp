@@ -180,37 +180,26 @@ TEST_F(ReportFilesTest, TemporaryNameIsTitleDateTimeAndExtension) {
   }
 }
 
-TEST_F(ReportFilesTest, NameTitlesAreCutAndCleaned) {
-  // 60 characters, one of them two bytes long in UTF-8: the cut counts characters.
-  const std::string longTitle = "\xC3\xA9" + std::string(59, 'x');
-  AddParameter("{||ReportTitle||}", longTitle);
-  EXPECT_EQ(NameTitle(params_.get()), "\xC3\xA9" + std::string(49, 'x'));
-
-  params_->Clear();
-  AddParameter("{||ReportTitle||}", "Q1: a/b <c> *d?* \"e\" f|g h\\i");
-  EXPECT_EQ(StoreTemporaryName(), "Q1 ab c d e fg hi Mar 6 2002 9-5-7.html");
-
-  params_->Clear();
-  AddParameter("{||ReportTitle||}", std::string(55, 'T'));
-  AddParameter("{||CurrentItemTitle||}", std::string(70, 'I'));
-  EXPECT_EQ(NameTitle(params_.get()), std::string(50, 'T') + " " + std::string(50, 'I'));
-}
-
-TEST_F(ReportFilesTest, NameTitleFallsBackAndKeepsTagsUnexpanded) {
-  EXPECT_EQ(StoreTemporaryName(), "Talvern Report Mar 6 2002 9-5-7.html");
+TEST_F(ReportFilesTest, NameTitlesAreCutCleanedAndFallBack) {
+  using Params = std::vector<std::pair<std::string, std::string>>;
+  const std::pair<Params, std::string> cases[] = {
+      // 60 characters, one of them two bytes long in UTF-8: the cut counts characters.
+      {{{"{||ReportTitle||}", "\xC3\xA9" + std::string(59, 'x')}}, "\xC3\xA9" + std::string(49, 'x')},
+      {{{"{||ReportTitle||}", std::string(55, 'T')}, {"{||CurrentItemTitle||}", std::string(70, 'I')}},
+       std::string(50, 'T') + " " + std::string(50, 'I')},
+      {{{"{||ReportTitle||}", ""}}, "Talvern Report"},
+      {{{"{||CurrentItemTitle||}", "Item"}}, " Item"},
+      {{{"{||Date||}", "Wednesday"}, {"{||ReportTitle||}", "On {||Date||}"}}, "On {||Date||}"},  // unexpanded
+  };
+  for (const auto& [params, title] : cases) {
+    params_->Clear();
+    for (const auto& [key, value] : params) AddParameter(key, value);
+    EXPECT_EQ(NameTitle(params_.get()), title);
+  }
   EXPECT_EQ(NameTitle(nullptr), "Talvern Report");
-
-  AddParameter("{||ReportTitle||}", "");
-  EXPECT_EQ(NameTitle(params_.get()), "Talvern Report");
-
   params_->Clear();
-  AddParameter("{||CurrentItemTitle||}", "Item");
-  EXPECT_EQ(StoreTemporaryName(), " Item Mar 6 2002 9-5-7.html");
-
-  params_->Clear();
-  AddParameter("{||Date||}", "Wednesday");
-  AddParameter("{||ReportTitle||}", "On {||Date||}");
-  EXPECT_EQ(NameTitle(params_.get()), "On {||Date||}");
+  AddParameter("{||ReportTitle||}", "Q1: a/b <c> *d?* \"e\" f|g h\\i");  // the file name is cleaned
+  EXPECT_EQ(StoreTemporaryName(), "Q1 ab c d e fg hi Mar 6 2002 9-5-7.html");
 }
 
 TEST_F(ReportFilesTest, SavingOverAnExistingFileAsksFirst) {
@@ -444,34 +433,27 @@ TEST_F(ReportFilesTest, ShellToAppStartsTheRegisteredViewer) {
   EXPECT_EQ(registry_.OpenKeyCount(), 0u);
 }
 
-TEST_F(ReportFilesTest, ShellToAppWithoutRegisteredViewerWarnsAndSucceeds) {
-  report_.ReportType = kReportRtf;
-  report_.LocalFileName = "r.rtf";
-  EXPECT_TRUE(report_.ShellToApp());
-  registry_.Set(".rtf", "", "rtffile");  // a file type without an open command
-  EXPECT_TRUE(report_.ShellToApp());
-  ASSERT_EQ(prompt_.History().size(), 2u);
-  for (const auto& shown : prompt_.History()) {
-    EXPECT_FALSE(shown.question);
-    EXPECT_EQ(shown.caption, "Talvern");
-    EXPECT_EQ(shown.text, "No program is associated with files of this type.");
-  }
-  EXPECT_TRUE(launcher_.started.empty());
-  EXPECT_EQ(registry_.OpenKeyCount(), 0u);
-}
-
-TEST_F(ReportFilesTest, ShellToAppReportsAFailedStart) {
-  registry_.Set(".csv", "", "csvfile");
-  registry_.Set("csvfile\\shell\\open\\command", "", "sheet.exe");
+TEST_F(ReportFilesTest, ShellToAppWarnsWithoutAViewerAndReportsAFailedStart) {
   report_.ReportType = kReportCsv;
   report_.Title = "Comma Delimited";
   report_.LocalFileName = "C:\\T\\r.csv";
+  EXPECT_TRUE(report_.ShellToApp());
+  registry_.Set(".csv", "", "csvfile");  // a file type without an open command
+  EXPECT_TRUE(report_.ShellToApp());
+  EXPECT_TRUE(launcher_.started.empty());
+  registry_.Set("csvfile\\shell\\open\\command", "", "sheet.exe");
   launcher_.failWith = "File not found.";
   EXPECT_FALSE(report_.ShellToApp());
-  ASSERT_EQ(prompt_.History().size(), 1u);
-  EXPECT_EQ(prompt_.History()[0].text,
+  ASSERT_EQ(prompt_.History().size(), 3u);
+  for (int i : {0, 1}) {
+    EXPECT_FALSE(prompt_.History()[i].question);
+    EXPECT_EQ(prompt_.History()[i].caption, "Talvern");
+    EXPECT_EQ(prompt_.History()[i].text, "No program is associated with files of this type.");
+  }
+  EXPECT_EQ(prompt_.History()[2].text,
             "Error trying to open report 'Comma Delimited' using:\r\nsheet.exe \"C:\\T\\r.csv\"\r\n\r\n"
             "Error: File not found.");
+  EXPECT_EQ(registry_.OpenKeyCount(), 0u);
 }
 
 TEST_F(ReportFilesTest, ShellToAppWithoutClassRootOpensWithTheDesktop) {

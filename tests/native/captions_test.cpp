@@ -3,12 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <vector>
 
 #include "app/options.h"
 #include "platform/ini_file.h"
+#include "tests/native/test_files.h"
 
 namespace orlix {
 namespace {
@@ -27,26 +26,6 @@ class RecordingReader : public ProfileReader {
   }
   std::optional<std::string> answer;
   mutable std::vector<Call> calls;
-};
-
-class CaptionFolder {
- public:
-  CaptionFolder() {
-    std::random_device rd;
-    path_ = std::filesystem::temp_directory_path() / ("orlix-captions-" + std::to_string(rd()) + std::to_string(rd()));
-    std::filesystem::create_directories(path_);
-  }
-  ~CaptionFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  void WriteCaptionFile(const std::string& bytes) const {
-    std::ofstream(path_ / kCaptionFileName, std::ios::binary) << bytes;
-  }
-  std::string Path() const { return path_.string(); }
-
- private:
-  std::filesystem::path path_;
 };
 
 TEST(CaptionFilePath, BesideTheRunningProgramWithTheSeparatorAddedEvenAfterOne) {
@@ -84,7 +63,7 @@ TEST(ReadCaptions, ReadsTheListedNumbersFromSectionGeneralOrTheirDefaults) {
   }
   EXPECT_EQ(keys, (std::vector<std::string>{"1", "2", "3", "4", "5", "6", "100", "101", "102", "104", "105", "106",
                                             "107", "108", "109"}));
-  CaptionFolder folder;  // without a caption file
+  testing_support::TempFolder folder;  // without a caption file
   const IniFileProfileReader reader;
   const CaptionTable table = ReadCaptions(CaptionSource{reader, folder.Path()});
   std::size_t filled = 0;
@@ -96,7 +75,7 @@ TEST(ReadCaptions, ReadsTheListedNumbersFromSectionGeneralOrTheirDefaults) {
 }
 
 TEST(ReadCaptions, TheCaptionFileReplacesDefaults) {
-  CaptionFolder folder;
+  testing_support::TempFolder folder;
   std::string file =
       "; translated captions\r\n"
       "[general]\r\n"
@@ -110,7 +89,7 @@ TEST(ReadCaptions, TheCaptionFileReplacesDefaults) {
       "101=" + std::string(1020, 'x') + "{crlf}\r\n"
       "102=" + std::string(1030, 'y') + "\r\n"
       "[General]\r\n1=from a second section";
-  folder.WriteCaptionFile(file);
+  folder.Write(kCaptionFileName, file);
   const IniFileProfileReader reader;
   const CaptionTable table = ReadCaptions(CaptionSource{reader, folder.Path()});
   EXPECT_EQ(table[4], "&Print");
@@ -128,8 +107,8 @@ TEST(ReadCaptions, TheCaptionFileReplacesDefaults) {
 }
 
 TEST(LoadCaptions, FillsTheProcessWideTable) {
-  CaptionFolder folder;
-  folder.WriteCaptionFile("[General]\n1=Loaded\n");
+  testing_support::TempFolder folder;
+  folder.Write(kCaptionFileName, "[General]\n1=Loaded\n");
   const IniFileProfileReader reader;
   LoadCaptions(CaptionSource{reader, folder.Path()});
   EXPECT_EQ(Captions()[1], "Loaded");

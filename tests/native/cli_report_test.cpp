@@ -11,6 +11,7 @@
 
 #include "base/text.h"
 #include "cli/command.h"
+#include "tests/native/test_files.h"
 #include "tests/support/tool_run.h"
 #include "cli/console_prompt.h"
 
@@ -27,10 +28,7 @@ std::vector<std::string> Lines(const std::string& text, const std::string& end =
   return lines;
 }
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using testing_support::ReadAll;
 
 TEST(StylesCommand, ListsTheThirtyThreeJobs) {
   const ToolRun all = Orlixreport({"styles"});

@@ -2,10 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <tuple>
+
+#include "tests/native/test_files.h"
 
 namespace orlix {
 namespace {
@@ -89,27 +88,7 @@ TEST(CopyProfileEntry, RemovesOneMatchingPairOfQuotesAndCutsWholeCharacters) {
   for (const auto& [value, buffer, copied] : cases) EXPECT_EQ(CopyProfileEntry(value, buffer), copied) << value;
 }
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::random_device rd;
-    path_ = std::filesystem::temp_directory_path() / ("orlix-ini-" + std::to_string(rd()) + std::to_string(rd()));
-    std::filesystem::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  std::string Write(const std::string& name, const std::string& bytes) const {
-    const std::string file = (path_ / name).string();
-    std::ofstream(file, std::ios::binary) << bytes;
-    return file;
-  }
-  std::string Path(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
-};
+using testing_support::TempFolder;
 
 TEST(IniFileProfileReader, AnswersFromTheFileOrTheDefault) {
   TempFolder folder;
@@ -120,7 +99,7 @@ TEST(IniFileProfileReader, AnswersFromTheFileOrTheDefault) {
   EXPECT_EQ(reader.GetString("General", "3", "d", 1024, path), "d");
   EXPECT_EQ(reader.GetString("General", "4", "d", 1024, path), "d");
   EXPECT_EQ(reader.GetString("General", "1", "d", 1024, folder.Path("missing.ini")), "d");
-  EXPECT_EQ(reader.GetString("General", "1", "d", 1024, folder.Path("")), "d");  // a folder
+  EXPECT_EQ(reader.GetString("General", "1", "d", 1024, folder.Path()), "d");  // a folder
 }
 
 TEST(IniFileProfileReader, DefaultLosesTrailingBlanksAndEnclosingQuotesAndIsCut) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "tests/native/test_files.h"
 #include "tests/support/tool_run.h"
 #include "cli/source_options.h"
 #include "cli/table_output.h"
@@ -15,12 +16,7 @@ namespace {
 
 const std::string kData = std::string(ORLIX_TEST_DATA) + "/scan/";
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using testing_support::ReadAll;
 
 TEST(TableOutput, TsvKeepsEveryRowOnOneLine) {
   EXPECT_EQ(EscapeTsvCell("a\tb\nc\rd\\e"), "a\\tb\\nc\\rd\\\\e");
@@ -110,11 +106,11 @@ TEST(OrlixreportScan, WritesTheComponentsOfARegistryExport) {
   const ToolRun tsv = Orlixreport({"scan", "--registry", kData + "classes.reg"});
   EXPECT_EQ(tsv.status, 0) << tsv.err;
   EXPECT_EQ(tsv.err, "");
-  EXPECT_EQ(tsv.out, ReadFile(kData + "classes.tsv"));
+  EXPECT_EQ(tsv.out, ReadAll(kData + "classes.tsv"));
 
   const ToolRun json = Orlixreport({"scan", "--json", "--registry=" + kData + "classes.reg"});
   EXPECT_EQ(json.status, 0) << json.err;
-  EXPECT_EQ(json.out, ReadFile(kData + "classes.json"));
+  EXPECT_EQ(json.out, ReadAll(kData + "classes.json"));
 }
 
 TEST(OrlixreportScan, NoComponentsGivesTheHeaderOrAnEmptyArray) {

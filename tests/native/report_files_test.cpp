@@ -23,12 +23,14 @@
 #include "report/report_pipeline.h"
 #include "reportview/memory_grid.h"
 #include "tests/support/fake_class_root.h"
+#include "tests/native/test_files.h"
 #include "tests/support/scripted_prompt.h"
 
 namespace orlix {
 namespace {
 
 using testing_support::FakeClassRoot;
+using testing_support::ReadAll;
 using testing_support::ScriptedPrompt;
 
 // 6 March 2002, 9:05:07.
@@ -95,17 +97,7 @@ class RecordingLauncher : public ProcessLauncher {
   }
 };
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
-}
+void WriteAll(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 

@@ -1,14 +1,13 @@
 // The built-in report style store and the loader that turns a store into report jobs.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 
 #include "report/report.h"
 #include "report/report_styles.h"
 #include "reportview/memory_grid.h"
+#include "tests/native/test_files.h"
 
 namespace orlix {
 
@@ -43,8 +42,7 @@ bool RtfBracesBalance(const std::string& text) {
 }
 
 TEST(BuiltInStore, IsTheStoreFileAsThirtyTwoJobsNumberedInOrder) {
-  std::ifstream in(std::string(ORLIX_SOURCE_DIR) + "/resources/reportformats.txt", std::ios::binary);
-  const std::string file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::string file = testing_support::ReadAll(std::string(ORLIX_SOURCE_DIR) + "/resources/reportformats.txt");
   ASSERT_FALSE(file.empty());
   EXPECT_EQ(LoadBuiltInFormatBytes(), file);
   EXPECT_EQ(LoadBuiltInFormats(), file);  // ASCII passes the code page unchanged

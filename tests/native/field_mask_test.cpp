@@ -122,29 +122,35 @@ TEST(SetProperties, MalformedEntriesAreReadCharacterByCharacter) {
   EXPECT_EQ(unterminated.Description(), "Open, 4=");
 }
 
-TEST(SetProperties, TranslationListValuesStayQuotedResultsAreUnquoted) {
-  cFieldMaskInfo field;
-  EXPECT_EQ(Read(field, "3=\"Att\"{0=\"No\", 1 = Yes ,\"q\"=\"Quoted\"} , 4=\"N\""), "4=\"N\"");
-  ASSERT_NE(field.Translations(), nullptr);
-  ASSERT_EQ(field.Translations()->Count(), 3u);
-  EXPECT_TRUE(field.HasTranslations());
-  EXPECT_FALSE(field.RTFField());
-  EXPECT_EQ(field.Translations()->At(0)->Value, "0");
-  EXPECT_EQ(field.Translations()->At(0)->Result, "No");
-  EXPECT_EQ(field.Translations()->At(1)->Value, "1");
-  EXPECT_EQ(field.Translations()->At(1)->Result, "Yes");
-  EXPECT_EQ(field.Translations()->At(2)->Value, "\"q\"");
-  EXPECT_EQ(field.Translations()->At(2)->Result, "Quoted");
-  EXPECT_EQ(field.Translations()->KeyAt(0), "");
+// The translation list as "value=result|...".
+std::string Pairs(const cFieldMaskInfo& field) {
+  std::string pairs;
+  if (field.Translations() == nullptr) return "<none>";
+  for (std::size_t k = 0; k < field.Translations()->Count(); ++k)
+    pairs += field.Translations()->At(k)->Value + "=" + field.Translations()->At(k)->Result + "|";
+  return pairs;
 }
 
-TEST(SetProperties, ResultEndsAtCommaEvenInsideQuotes) {
-  cFieldMaskInfo field;
-  const std::string rest = Read(field, "1=\"A\"{x=\"a,b\"}");
-  ASSERT_EQ(field.Translations()->Count(), 2u);
-  EXPECT_EQ(field.Translations()->At(0)->Result, "a");  // only the opening quote went
-  EXPECT_EQ(field.Translations()->At(1)->Value, "b\"");
-  EXPECT_EQ(rest, "");
+TEST(SetProperties, TranslationListsAndFormatPictures) {
+  const struct {
+    const char *mask, *rest, *pairs, *format;
+  } cases[] = {
+      // Values stay quoted, results are unquoted; the result ends at a comma even inside quotes.
+      {"3=\"Att\"{0=\"No\", 1 = Yes ,\"q\"=\"Quoted\"} , 4=\"N\"", "4=\"N\"", "0=No|1=Yes|\"q\"=Quoted|", ""},
+      {"1=\"A\"{x=\"a,b\"}", "", "x=a|b\"=b\"|", ""},
+      {"1=\"A\"{},2=\"B\"", "2=\"B\"", "=|", ""},  // one entry with empty value and result
+      {"1=\"A\"{a=b, 2=\"B\"", "", "a=b|2=B|", ""},
+      {"5 = \"Created\" {Null=\"(none)\"} [dd/mm/yyyy] , 6=\"X\"", "6=\"X\"", "Null=(none)|", "dd/mm/yyyy"},
+      {"5=\"W\"[yyyy", "", "<none>", "yyyy"},
+  };
+  for (const auto& c : cases) {
+    cFieldMaskInfo field;
+    EXPECT_EQ(Read(field, c.mask), c.rest) << c.mask;
+    EXPECT_EQ(Pairs(field), c.pairs) << c.mask;
+    EXPECT_EQ(field.FormatString(), c.format) << c.mask;
+    EXPECT_EQ(field.HasTranslations(), field.Translations() != nullptr) << c.mask;
+    EXPECT_FALSE(field.RTFField());
+  }
 }
 
 TEST(SetProperties, BareWordRtfAnywhereSwitchesTranslationOff) {
@@ -160,40 +166,12 @@ TEST(SetProperties, BareWordRtfAnywhereSwitchesTranslationOff) {
   cFieldMaskInfo only;
   Read(only, "6=\"Notes\"{rtf}");
   EXPECT_TRUE(only.RTFField());
-  ASSERT_EQ(only.Translations()->Count(), 1u);
-  EXPECT_EQ(only.Translations()->At(0)->Result, "rtf");
+  EXPECT_EQ(Pairs(only), "rtf=rtf|");
 
   cFieldMaskInfo bare;  // a bare word other than rtf translates to itself
   Read(bare, "1=\"A\"{rtfx}");
   EXPECT_FALSE(bare.RTFField());
   EXPECT_TRUE(bare.HasTranslations());
-}
-
-TEST(SetProperties, FormatPictureAndEverythingTogether) {
-  cFieldMaskInfo field;
-  EXPECT_EQ(Read(field, "5 = \"Created\" {Null=\"(none)\"} [dd/mm/yyyy] , 6=\"X\""), "6=\"X\"");
-  EXPECT_EQ(field.FieldNumber(), 5);
-  EXPECT_EQ(field.Description(), "Created");
-  EXPECT_EQ(field.FormatString(), "dd/mm/yyyy");
-  ASSERT_EQ(field.Translations()->Count(), 1u);
-  EXPECT_EQ(field.Translations()->At(0)->Value, "Null");
-
-  cFieldMaskInfo unclosed;
-  EXPECT_EQ(Read(unclosed, "5=\"W\"[yyyy"), "");
-  EXPECT_EQ(unclosed.FormatString(), "yyyy");
-}
-
-TEST(SetProperties, EmptyAndUnclosedTranslationLists) {
-  cFieldMaskInfo empty;
-  EXPECT_EQ(Read(empty, "1=\"A\"{},2=\"B\""), "2=\"B\"");
-  ASSERT_EQ(empty.Translations()->Count(), 1u);  // one entry with empty value and result
-  EXPECT_EQ(empty.Translations()->At(0)->Value, "");
-
-  cFieldMaskInfo unclosed;
-  EXPECT_EQ(Read(unclosed, "1=\"A\"{a=b, 2=\"B\""), "");
-  ASSERT_EQ(unclosed.Translations()->Count(), 2u);
-  EXPECT_EQ(unclosed.Translations()->At(1)->Value, "2");
-  EXPECT_EQ(unclosed.Translations()->At(1)->Result, "B");
 }
 
 TEST(SetProperties, OverflowingFieldNumberIsInvalid) {

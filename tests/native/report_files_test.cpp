@@ -51,7 +51,6 @@ class TestFileSystem : public FileSystem {
   std::string windowsBuffer;
   bool failReplace = false;
   std::set<std::string> hidden;
-  std::vector<std::string> replaced;
 
   char PathSeparator() const override { return '/'; }
   std::string TempPathBuffer() override { return tempBuffer; }
@@ -73,7 +72,6 @@ class TestFileSystem : public FileSystem {
       *error = "Sharing violation";
       return false;
     }
-    replaced.push_back(target);
     return LocalFileSystem().ReplaceFile(source, target, error);
   }
 };

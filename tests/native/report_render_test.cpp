@@ -60,24 +60,6 @@ TEST(ReportWidths, SharesOfTheRoundedTotal) {
   }
 }
 
-TEST(ReportWidths, RtfCellEdgesFollowTheColumnsInDisplayOrder) {
-  auto grid = MakeGrid({"Wide", "Narrow"}, {2000, 1000}, {{"w", "n"}});
-  auto job = StyledJob(kReportRtf, render_test::PlainRtf(), grid.get());
-  ASSERT_TRUE(job.Generate());
-  EXPECT_NE(job.ReportContents.find("\\clwWidth8000 \\cellx8000\r\n"), std::string::npos);
-  EXPECT_NE(job.ReportContents.find("\\clwWidth4000 \\cellx12000\r\n"), std::string::npos);
-
-  // Shown the other way round: the narrow column comes first and keeps its own width.
-  grid->SetColumnOrder({1, 0});
-  auto swapped = StyledJob(kReportRtf, render_test::PlainRtf(), grid.get());
-  ASSERT_TRUE(swapped.Generate());
-  const std::string& out = swapped.ReportContents;
-  EXPECT_NE(out.find("\\clwWidth4000 \\cellx4000\r\n"), std::string::npos);
-  EXPECT_NE(out.find("\\clwWidth8000 \\cellx12000\r\n"), std::string::npos);
-  EXPECT_LT(out.find(" Narrow\\cell"), out.find(" Wide\\cell"));
-  EXPECT_LT(out.find(" n\\cell"), out.find(" w\\cell"));
-}
-
 TEST(ReportBinding, ColumnOrderIsReadWhenTheGridIsBound) {
   auto grid = MakeGrid({"a", "b", "c"}, {}, {{"1", "2", "3"}});
   grid->SetColumnOrder({2, 0, 1});
@@ -97,34 +79,6 @@ TEST(ReportBinding, ColumnOrderIsReadWhenTheGridIsBound) {
   job.ListView(grid.get());
   ASSERT_TRUE(job.Generate());
   EXPECT_EQ(job.ReportContents, "\"a\",\"b\",\"c\"\r\n\"1\",\"2\",\"3\"\r\n");
-}
-
-TEST(ReportEscaping, CellTextsInEachFormat) {
-  auto grid = MakeGrid({"Text"}, {}, {{"a < b & c"}, {"back\\slash {x}"}, {"say \"hi\""}});
-  auto html = StyledJob(kReportHtml, render_test::PlainHtml(), grid.get());
-  ASSERT_TRUE(html.Generate());
-  EXPECT_NE(html.ReportContents.find("> a &lt; b &amp; c</td>"), std::string::npos);
-  EXPECT_NE(html.ReportContents.find("> say &quot;hi&quot;</td>"), std::string::npos);
-  auto rtf = StyledJob(kReportRtf, render_test::PlainRtf(), grid.get());
-  ASSERT_TRUE(rtf.Generate());
-  EXPECT_NE(rtf.ReportContents.find(" back\\\\slash \\{x\\}\\cell"), std::string::npos);
-  // The escapers on their own: an ampersand is escaped once; a backslash put in front of a
-  // brace is not doubled again.
-  EXPECT_EQ(cReportTestAccess::EscapeHtml("&lt;\"<>"), "&amp;lt;&quot;&lt;&gt;");
-  EXPECT_EQ(cReportTestAccess::EscapeRtf("\\{}"), "\\\\\\{\\}");
-}
-
-TEST(ReportEscaping, HeadersTitlesAndSubTitlesGoInUnescaped) {
-  auto grid = MakeGrid({"x<y", "{z}"}, {}, {});
-  auto params = MakeParameters({{"{||ReportTitle||}", "T<{&}>"}, {"{||ReportSubTitle||}", "S\\\""}});
-  auto html = StyledJob(kReportHtml, render_test::PlainHtml(), grid.get(), params);
-  ASSERT_TRUE(html.Generate());
-  EXPECT_NE(html.ReportContents.find("<h1>T<{&}></h1><p>S\\\"</p>"), std::string::npos);
-  EXPECT_NE(html.ReportContents.find("> x<y</th>"), std::string::npos);
-  auto rtf = StyledJob(kReportRtf, render_test::PlainRtf(), grid.get(), params);
-  ASSERT_TRUE(rtf.Generate());
-  EXPECT_NE(rtf.ReportContents.find(" {z}\\cell"), std::string::npos);
-  EXPECT_NE(rtf.ReportContents.find("{\\b T<{&}>}"), std::string::npos);
 }
 
 TEST(ReportParameters, NestedTagsAreExpandedExactly) {

@@ -85,26 +85,16 @@ TEST(ReportCommand, SortsByShownTextStably) {
   ExpectOneLineFailure(Orlixreport({"report", "--format", "csv", "--sort", "1:up"}), "N:desc");
 }
 
-TEST(ReportCommand, StylesTitlesAndWidthsShapeTheDocument) {
+// The documents themselves are recorded byte for byte in report_bytes_test.
+TEST(ReportCommand, StylesByKeyOrTitleAndWidthsPerColumn) {
   const ToolRun run = Orlixreport({"report", "--format", "html", "--style", "report20", "--title", "People <list>",
-                                   "--subtitle", "As of {||Date||}", "--widths", "300,100", "--mask", kPeopleMask,
-                                   "--data", kFiles + "people.csv"});
+                                   "--widths", "300,100", "--mask", kPeopleMask, "--data", kFiles + "people.csv"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("People <list>"), std::string::npos);
-  EXPECT_EQ(run.out.find("{||"), std::string::npos);
-  EXPECT_EQ(run.out.find("As of {"), std::string::npos);
-  EXPECT_NE(run.out.find("As of "), std::string::npos);
   EXPECT_NE(run.out.find("\"75%\""), std::string::npos);
-  EXPECT_NE(run.out.find("\"25%\""), std::string::npos);
-  EXPECT_NE(run.out.find("Alpha, Inc."), std::string::npos);
-
-  const ToolRun rtf = Orlixreport({"report", "--format", "rtf", "--style", "classicblack", "--widths", "2000,1000",
-                                   "--mask", kPeopleMask, "--data", kFiles + "people.csv"});
-  ASSERT_EQ(rtf.status, 0) << rtf.err;
+  const ToolRun rtf = Orlixreport({"report", "--format", "rtf", "--style", "classicblack", "--mask", kPeopleMask,
+                                   "--data", kFiles + "people.csv"});
   EXPECT_EQ(rtf.out.rfind("{\\rtf", 0), 0u);
-  EXPECT_NE(rtf.out.find("\\clwWidth8000 \\cellx8000"), std::string::npos);
-  EXPECT_NE(rtf.out.find("\\cellx12000"), std::string::npos);
-
   ExpectOneLineFailure(Orlixreport({"report", "--format", "rtf", "--style", "Nope"}), "no rtf style 'Nope'");
   ExpectOneLineFailure(Orlixreport({"report", "--format", "csv", "--widths", "1,2,3", "--mask", kPeopleMask, "--data",
                                     kFiles + "people.csv"}),

@@ -203,31 +203,24 @@ TEST_F(OrlixreportDetails, DiffOfPrefixesAndOfASnapshot) {
 TEST_F(OrlixreportDetails, DiffTroubleIsOneLineAndStatusTwo) {
   const std::string prefix = Prefix("p", "win32").Machine(kPresent).Write();
   const fs::path base = Prefix::Base();
-  const struct {
-    std::string file;
-    std::string content;
-    std::string mentions;
-  } cases[] = {
-      {"garbage.txt", "hello\n", "garbage.txt"},
-      {"cut.json", "[\n  {\"progId\": \"A.B\"", "cut.json:2"},
-      {"short.json", "[{\"progId\": \"A.B\"}]", "no \"filePath\""},
-      {"number.json", "[{\"progId\": 1}]", "must be a string"},
-      {"rows.json", "[[\"A.B\", \"\"]]", "must be an object"},
-  };
-  for (const auto& c : cases) {
-    WriteText(base / c.file, c.content);
-    const ToolRun run = Orlixreport({"diff", (base / c.file).string(), prefix});
-    EXPECT_EQ(run.status, 2) << c.file;
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
-    EXPECT_NE(run.err.find(c.mentions), std::string::npos) << run.err;
+  const std::pair<std::string, std::string> snapshots[] = {
+      {"hello\n", "garbage.txt"}, {"[\n  {\"progId\": \"A.B\"", "1.json:2"}, {"[{\"progId\": \"A.B\"}]", "no \"filePath\""},
+      {"[{\"progId\": 1}]", "must be a string"}, {"[[\"A.B\", \"\"]]", "must be an object"}};
+  // Unreadable snapshots name what is wrong; bad command lines are one line too.
+  std::vector<std::pair<std::vector<std::string>, std::string>> runs = {
+      {{"diff", prefix, (base / "nothing-here").string()}, ""}, {{"diff", prefix}, ""},
+      {{"diff", "--view", "both"}, ""}, {{"diff", "--bogus", prefix, prefix}, ""}};
+  for (std::size_t k = 0; k < std::size(snapshots); ++k) {
+    const std::string file = (base / (k == 0 ? "garbage.txt" : std::to_string(k) + ".json")).string();
+    WriteText(file, snapshots[k].first);
+    runs.push_back({{"diff", file, prefix}, snapshots[k].second});
   }
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"diff", prefix, (base / "nothing-here").string()}, std::vector<std::string>{"diff", prefix},
-        std::vector<std::string>{"diff", "--view", "both"}, std::vector<std::string>{"diff", "--bogus", prefix, prefix}}) {
+  for (const auto& [args, mentions] : runs) {
     const ToolRun run = Orlixreport(args);
     EXPECT_EQ(run.status, 2) << args.back();
+    EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+    EXPECT_NE(run.err.find(mentions), std::string::npos) << run.err;
   }
 }
 

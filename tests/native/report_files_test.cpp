@@ -510,25 +510,5 @@ TEST(LocalProcessLauncher, StartsWithoutWaitingAndReportsMissingPrograms) {
   EXPECT_FALSE(LocalProcessLauncher().StartCommandLine("   ", &error));
 }
 
-TEST(LocalFileSystem, WritesNewFilesOnlyAndReportsFolders) {
-  char pattern[] = "/tmp/orlix-fs-XXXXXX";
-  ASSERT_NE(::mkdtemp(pattern), nullptr);
-  const std::string folder = pattern;
-  const std::string file = folder + "/a.txt";
-  FileSystem& fs = LocalFileSystem();
-  std::string error;
-  EXPECT_EQ(fs.StatePath(file), PathState::Missing);
-  EXPECT_EQ(fs.WriteNewFile(file, std::string("a\0b", 3), &error), WriteResult::Written);
-  EXPECT_EQ(ReadAll(file), std::string("a\0b", 3));
-  EXPECT_EQ(fs.StatePath(file), PathState::NormalFile);
-  EXPECT_EQ(fs.WriteNewFile(file, "other", &error), WriteResult::AlreadyExists);
-  EXPECT_EQ(ReadAll(file), std::string("a\0b", 3));
-  EXPECT_EQ(fs.StatePath(folder), PathState::Directory);
-  EXPECT_EQ(fs.StatePath(""), PathState::Missing);
-  EXPECT_TRUE(fs.RemoveFile(file));
-  EXPECT_FALSE(fs.RemoveFile(file));
-  ::rmdir(pattern);
-}
-
 }  // namespace
 }  // namespace orlix

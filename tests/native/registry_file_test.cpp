@@ -308,6 +308,20 @@ TEST(WineHive, SymbolicLinkInsideTheClassRootIsFollowed) {
       "\"SymbolicLinkValue\"=hex(6):5c,00,41,00\n");
   EXPECT_TRUE(Exists(*outside, "Out"));
   EXPECT_EQ(Subkeys(*outside, "Out"), std::vector<std::string>{});
+
+  // A key that both hives define as a link follows the user's.
+  const auto link = [](const std::string& target) {
+    std::string hex;
+    for (const unsigned char c : "\\Registry\\Machine\\Software\\Classes\\" + target)
+      hex += std::string(hex.empty() ? "" : ",") + "0123456789abcdef"[c >> 4] + "0123456789abcdef"[c & 15] + ",00";
+    return "[Software\\\\Classes\\\\Both] 1\n#link\n\"SymbolicLinkValue\"=hex(6):" + hex + "\n";
+  };
+  const std::string hive = "WINE REGISTRY Version 2\n;; All keys relative to \\\\";
+  RegistryFileLoader loader;
+  loader.AddWineHiveBytes("system.reg", hive + "Machine\n" + link("M") +
+                                            "[Software\\\\Classes\\\\M\\\\FromMachine] 1\n[Software\\\\Classes\\\\U\\\\FromUser] 1\n");
+  loader.AddWineHiveBytes("user.reg", hive + "User\\\\S-1-5-21-0-0-0-1000\n" + link("U"));
+  EXPECT_EQ(Subkeys(*loader.Finish(), "Both"), std::vector<std::string>{"FromUser"});
 }
 
 // ---------------------------------------------------------------------------------------------

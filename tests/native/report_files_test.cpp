@@ -345,6 +345,14 @@ TEST_F(ReportFilesTest, AReportFailingMidWayLeavesTheOldFileAndNoPiece) {
   EXPECT_EQ(FolderEntries(folder_), std::vector<std::string>{"kept.html"});
 }
 
+TEST(MakeExportParameters, TitlesAndTheDateAndTimeInTheReportsPictures) {
+  const auto params = MakeExportParameters("T", "S", 37321.0, 0.75, EnglishUnitedStates());
+  EXPECT_EQ(params->Find("{||ReportTitle||}")->Value, "T");
+  EXPECT_EQ(params->Find("{||ReportSubTitle||}")->Value, "S");
+  EXPECT_EQ(params->Find("{||Date||}")->Value, "Wednesday, March 6 2002");
+  EXPECT_EQ(params->Find("{||Time||}")->Value, "06:00:00 PM");
+}
+
 TEST(TextToFileBytes, MapsWhatTheCodePageHasAndMarksTheRest) {
   const std::pair<const char*, const char*> cases[] = {
       {"", ""}, {"plain {\\rtf1}", "plain {\\rtf1}"},

@@ -103,15 +103,6 @@ TYPED_TEST_P(DataIntake, MainProgramMaskThenFewerRowsThenNone) {
   }
 }
 
-TYPED_TEST_P(DataIntake, GenerateReadsAStoredMaskTheFirstTime) {
-  ReportViewData& view = this->view();
-  view.StoreFieldMask(kMainMask);
-  view.Generate();
-  EXPECT_EQ(this->grid().ColumnCount(), 5);
-  EXPECT_EQ(this->grid().ItemCount(), 0);
-  EXPECT_TRUE(view.ViewIsEmpty());
-}
-
 TYPED_TEST_P(DataIntake, MaskOrderIsColumnOrderAndTextOutsideAsciiSurvives) {
   this->view().ApplyFieldMask("4=\"CLSID\",0=\"Caf\xC3\xA9\"");
   auto array = std::make_shared<VariantArray>(VariantArray::TwoDimensional(5, 2));
@@ -202,11 +193,7 @@ TYPED_TEST_P(DataIntake, FieldNumberOutsideTheArrayFails) {
 }
 
 TYPED_TEST_P(DataIntake, FailureInTheMiddleKeepsEarlierRowsAndReleasesTheLock) {
-  auto array = std::make_shared<VariantArray>(VariantArray::TwoDimensional(2, 6));
-  for (std::int32_t r = 0; r < 6; ++r) {
-    array->At(0, r) = Variant::FromText("name" + std::to_string(r));
-    array->At(1, r) = Variant::FromText(std::to_string(r));
-  }
+  auto array = std::make_shared<VariantArray>(TextArray(2, 6).Array());
   array->At(1, 3) = Variant::FromArray(std::make_shared<VariantArray>(VariantArray::TwoDimensional(1, 1)));
   ReportViewData& view = this->view();
   view.ApplyFieldMask("0=\"Name\",1=\"Number\"");
@@ -214,8 +201,7 @@ TYPED_TEST_P(DataIntake, FailureInTheMiddleKeepsEarlierRowsAndReleasesTheLock) {
   EXPECT_THROW(view.Generate(), std::invalid_argument);
   EXPECT_TRUE(this->RedrawReleased());
   ASSERT_EQ(this->grid().ItemCount(), 3);
-  EXPECT_EQ(this->grid().ItemText(2, 0), "name2");
-  EXPECT_EQ(this->grid().ItemText(2, 1), "   2");
+  EXPECT_EQ(this->grid().ItemText(2, 1), "1/2");
 }
 
 TYPED_TEST_P(DataIntake, DuplicateKeysOrAnUnreadableEntryEndTheMask) {
@@ -241,11 +227,12 @@ TYPED_TEST_P(DataIntake, DuplicateKeysOrAnUnreadableEntryEndTheMask) {
   EXPECT_EQ(this->grid().ColumnCount(), 0);
 }
 
-TYPED_TEST_P(DataIntake, GenerateAfterClearNeedsTheMaskAgain) {
+TYPED_TEST_P(DataIntake, GenerateReadsAStoredMaskOnlyTheFirstTimeAndNotAfterClear) {
   ReportViewData& view = this->view();
-  view.ApplyFieldMask(kMainMask);
+  view.StoreFieldMask(kMainMask);
   view.StoreDataToShow(TextArray(5, 2));
   view.Generate();
+  EXPECT_EQ(this->grid().ColumnCount(), 5);
   view.ClearView();
   EXPECT_EQ(this->grid().ColumnCount(), 0);
   EXPECT_EQ(this->grid().ItemCount(), 0);
@@ -308,12 +295,12 @@ TYPED_TEST_P(DataIntake, LayoutRunsAfterColumnsAndRowsAndItsErrorsAreIgnored) {
   EXPECT_TRUE(this->RedrawReleased());
 }
 
-REGISTER_TYPED_TEST_SUITE_P(DataIntake, MainProgramMaskThenFewerRowsThenNone, GenerateReadsAStoredMaskTheFirstTime,
+REGISTER_TYPED_TEST_SUITE_P(DataIntake, MainProgramMaskThenFewerRowsThenNone,
                             MaskOrderIsColumnOrderAndTextOutsideAsciiSurvives,
                             NumbersArePaddedAndCentredButNeverTheFirstColumn,
                             CellsOfEveryTypeAndTheLastRowDecidesTheAlignment, DataThatIsNoTwoDimensionalArrayFails,
                             FieldNumberOutsideTheArrayFails, FailureInTheMiddleKeepsEarlierRowsAndReleasesTheLock,
-                            DuplicateKeysOrAnUnreadableEntryEndTheMask, GenerateAfterClearNeedsTheMaskAgain,
+                            DuplicateKeysOrAnUnreadableEntryEndTheMask, GenerateReadsAStoredMaskOnlyTheFirstTimeAndNotAfterClear,
                             ColumnsAreSizedOnlyWhenTheArrayHasTwoFieldsOrMore,
                             StoredDataIsACopyAndRowsRunFromItsLowerBound,
                             LayoutRunsAfterColumnsAndRowsAndItsErrorsAreIgnored);

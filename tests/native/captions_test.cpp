@@ -104,19 +104,12 @@ TEST(ReadCaptions, TheCaptionFileReplacesDefaults) {
   EXPECT_EQ(table[102], std::string(1023, 'y'));
   EXPECT_EQ(table[1], "Orlix Ravelin");
   EXPECT_EQ(table[100], "Orlix Ravelin");
-}
 
-TEST(LoadCaptions, FillsTheProcessWideTable) {
-  testing_support::TempFolder folder;
-  folder.Write(kCaptionFileName, "[General]\n1=Loaded\n");
-  const IniFileProfileReader reader;
-  LoadCaptions(CaptionSource{reader, folder.Path()});
-  EXPECT_EQ(Captions()[1], "Loaded");
-  EXPECT_EQ(Captions()[3], "Generate List");
+  LoadCaptions(CaptionSource{reader, folder.Path()});  // the process-wide table
+  EXPECT_EQ(Captions()[2], "Components found.\r\nPick one.");
   EXPECT_EQ(Captions().size(), 201u);
-  // The program's own source: no caption file sits beside the test program.
-  LoadCaptions();
-  EXPECT_EQ(Captions()[1], "Orlix Ravelin");
+  LoadCaptions();  // the program's own folder holds no caption file
+  EXPECT_EQ(Captions()[3], "Generate List");
 }
 
 }  // namespace

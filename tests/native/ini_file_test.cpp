@@ -90,7 +90,7 @@ TEST(CopyProfileEntry, RemovesOneMatchingPairOfQuotesAndCutsWholeCharacters) {
 
 using testing_support::TempFolder;
 
-TEST(IniFileProfileReader, AnswersFromTheFileOrTheDefault) {
+TEST(IniFileProfileReader, AnswersFromTheFileOrTheDefaultCleanedAndCut) {
   TempFolder folder;
   const IniFileProfileReader reader;
   const std::string path = folder.Write("t.ini", "[General]\n1=\"one\"\n2=\n3\n");
@@ -100,11 +100,10 @@ TEST(IniFileProfileReader, AnswersFromTheFileOrTheDefault) {
   EXPECT_EQ(reader.GetString("General", "4", "d", 1024, path), "d");
   EXPECT_EQ(reader.GetString("General", "1", "d", 1024, folder.Path("missing.ini")), "d");
   EXPECT_EQ(reader.GetString("General", "1", "d", 1024, folder.Path()), "d");  // a folder
-}
+  folder.Write("t.ini", "[General]\n1=new\n");  // read afresh on every lookup
+  EXPECT_EQ(reader.GetString("General", "1", "d", 1024, path), "new");
 
-TEST(IniFileProfileReader, DefaultLosesTrailingBlanksAndEnclosingQuotesAndIsCut) {
-  TempFolder folder;
-  const IniFileProfileReader reader;
+  // The default loses trailing blanks and enclosing quotes, and is cut.
   const std::string none = folder.Path("none.ini");
   EXPECT_EQ(reader.GetString("S", "k", "def  ", 100, none), "def");
   EXPECT_EQ(reader.GetString("S", "k", "def\t", 100, none), "def\t");
@@ -113,15 +112,6 @@ TEST(IniFileProfileReader, DefaultLosesTrailingBlanksAndEnclosingQuotesAndIsCut)
   EXPECT_EQ(reader.GetString("S", "k", "  \"q\"", 100, none), "  \"q\"");
   EXPECT_EQ(reader.GetString("S", "k", "   ", 100, none), "");
   EXPECT_EQ(reader.GetString("S", "k", "abcdef", 4, none), "abc");
-}
-
-TEST(IniFileProfileReader, ReadsTheFileAfreshOnEveryLookup) {
-  TempFolder folder;
-  const IniFileProfileReader reader;
-  const std::string path = folder.Write("t.ini", "[A]\n1=old\n");
-  EXPECT_EQ(reader.GetString("A", "1", "d", 100, path), "old");
-  folder.Write("t.ini", "[A]\n1=new\n");
-  EXPECT_EQ(reader.GetString("A", "1", "d", 100, path), "new");
 }
 
 }  // namespace

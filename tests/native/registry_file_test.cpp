@@ -62,10 +62,7 @@ std::vector<std::string> Subkeys(RegistrySource& source, const std::string& path
 }
 
 bool Exists(RegistrySource& source, const std::string& path) {
-  RegKey key = 0;
-  if (source.OpenKey(source.Root(), path, &key) != reg_status::kSuccess) return false;
-  source.CloseKey(key);
-  return true;
+  return Subkeys(source, path) != std::vector<std::string>{"<cannot open>"};
 }
 
 std::string Sz(const std::string& text) { return text + std::string(1, '\0'); }
@@ -189,23 +186,6 @@ TEST(RegistryExport, DeletionsApplyInFileOrder) {
   EXPECT_EQ(Subkeys(*source, "Back"), (std::vector<std::string>{"Again"}));
 }
 
-TEST(WineHive, EscapesInKeyNamesAndUnpairedSurrogates) {
-  // Names with escapes other than the separator, and code units that UTF-8 cannot hold.
-  auto source = FromHive(R"(WINE REGISTRY Version 2
-[Software\\Classes\\Esc\\a\x41] 1
-[Software\\Classes\\Esc\\\]x] 1
-"s"="t\tq\"b\\e"
-"o"="\101\x42\x263a"
-[Software\\Classes\\Lone\\\xd800] 1
-[Software\\Classes\\Lone\\\xd801] 1
-)");
-  EXPECT_TRUE(source->Warnings().empty());
-  EXPECT_EQ(Subkeys(*source, "Esc"), (std::vector<std::string>{"]x", "aA"}));
-  EXPECT_EQ(Subkeys(*source, "Lone"), (std::vector<std::string>{"?", "?"}));
-  EXPECT_EQ(Query(*source, "Esc\\]x", "s").data, Sz("t\tq\"b\\e"));
-  EXPECT_EQ(Query(*source, "Esc\\]x", "o").data, Sz("AB?"));
-}
-
 TEST(RegistryExport, MachineAndUserClassesMergeWithTheUserWinning) {
   auto source = FromExport(
       "Windows Registry Editor Version 5.00\n"
@@ -280,7 +260,7 @@ TEST(WineHive, PrefixMergesSystemAndUserClasses) {
   EXPECT_EQ(Query(*loader.Finish(), "Both", "").data, Sz("user"));
 }
 
-TEST(WineHive, EscapesTypesAndContinuedLines) {
+TEST(WineHive, EscapesTypesAndContinuedLinesInValuesAndKeyNames) {
   auto source = LoadWinePrefix(kData + "/wineprefix");
   // \x takes up to four hex digits: "\x4e2d" is one character, "\x0041B" is "A" then "B".
   Read r = Query(*source, "Escapes", "Unicode");
@@ -296,6 +276,21 @@ TEST(WineHive, EscapesTypesAndContinuedLines) {
   EXPECT_EQ(r.data.back(), '\x1b');
   EXPECT_EQ(Query(*source, "Escapes", "Qword").type, reg_type::kQword);
   EXPECT_EQ(Query(*source, "Escapes", "Num").data, std::string("\x2a\0\0\0", 4));
+
+  // Names with escapes other than the separator, and code units that UTF-8 cannot hold.
+  auto hive = FromHive(R"(WINE REGISTRY Version 2
+[Software\\Classes\\Esc\\a\x41] 1
+[Software\\Classes\\Esc\\\]x] 1
+"s"="t\tq\"b\\e"
+"o"="\101\x42\x263a"
+[Software\\Classes\\Lone\\\xd800] 1
+[Software\\Classes\\Lone\\\xd801] 1
+)");
+  EXPECT_TRUE(hive->Warnings().empty());
+  EXPECT_EQ(Subkeys(*hive, "Esc"), (std::vector<std::string>{"]x", "aA"}));
+  EXPECT_EQ(Subkeys(*hive, "Lone"), (std::vector<std::string>{"?", "?"}));
+  EXPECT_EQ(Query(*hive, "Esc\\]x", "s").data, Sz("t\tq\"b\\e"));
+  EXPECT_EQ(Query(*hive, "Esc\\]x", "o").data, Sz("AB?"));
 }
 
 TEST(WineHive, SymbolicLinkInsideTheClassRootIsFollowed) {

@@ -108,9 +108,6 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
 class ReportFilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/orlix-files-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    folder_ = pattern;
     files_.tempBuffer = "  " + folder_ + "/ " + std::string(1, '\0') + "garbage after the terminator";
     files_.windowsBuffer = "C:/WINDOWS/" + std::string(1, '\0');
     params_ = std::make_shared<ReportParameters>();
@@ -128,10 +125,6 @@ class ReportFilesTest : public ::testing::Test {
     services.now = [] { return kMarch6th2002At090507; };
     report_.SetServices(services);
   }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
   void AddParameter(const std::string& key, const std::string& value) {
     params_->Add(std::make_shared<cReportParam>(cReportParam{key, value}), key);
   }
@@ -145,7 +138,8 @@ class ReportFilesTest : public ::testing::Test {
     return report_.LocalFileName.substr(prefix.size());
   }
 
-  std::string folder_;
+  const testing_support::TempFolder temp_;
+  const std::string folder_ = temp_.Path();
   TestFileSystem files_;
   ScriptedPrompt prompt_;
   FakeClassRoot registry_;
@@ -385,15 +379,12 @@ TEST_F(ReportFilesTest, DeleteLocalFileRemovesOnlyExistingFiles) {
   EXPECT_TRUE(Exists(folder_));
   report_.LocalFileName.clear();
   EXPECT_FALSE(report_.DeleteLocalFile());
-}
 
-TEST_F(ReportFilesTest, TemporaryFolderWithoutTerminatorIsEmpty) {
+  // A temporary folder without its terminator is empty: the name then stands at the root of
+  // the file system, which a test cannot write to; what matters is the name attempted.
   files_.tempBuffer = folder_ + "/";
-  AddParameter("{||ReportTitle||}", "Report");
-  // The name then stands at the root of the file system, which a test cannot write to;
-  // what matters is the name that was attempted.
   report_.StoreReportContent(true, "");
-  EXPECT_EQ(report_.LocalFileName, "/Report Mar 6 2002 9-5-7.html");
+  EXPECT_EQ(report_.LocalFileName, "/Talvern Report Mar 6 2002 9-5-7.html");
 }
 
 // --- Viewer command lines ---

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "base/format.h"
 
@@ -219,23 +220,19 @@ TEST(TranslateValue, TextTranslationIsExactCaseSensitiveAndFirstMatchWins) {
 }
 
 TEST(TranslateValue, NullShowsEmptyUnlessTranslated) {
-  cFieldMaskInfo plain;
-  Read(plain, "1=\"A\"");
-  EXPECT_EQ(Shown(plain, Variant::Null()), "");
-
-  cFieldMaskInfo withNull;
-  Read(withNull, "1=\"A\"{Null=\"n/a\"}");
-  EXPECT_EQ(Shown(withNull, Variant::Null()), "n/a");
-  EXPECT_EQ(Shown(withNull, Variant::FromText("Null")), "n/a");  // the text matches alike
-
-  cFieldMaskInfo other;
-  Read(other, "1=\"A\"{x=y}");
-  EXPECT_EQ(Shown(other, Variant::Null()), "");
-
-  cFieldMaskInfo rtf;
-  Read(rtf, "1=\"A\"{Null=\"n/a\",rtf}");
-  EXPECT_EQ(Shown(rtf, Variant::Null()), "");
-  EXPECT_EQ(Shown(rtf, Variant::FromText("Null")), "Null");  // only a null cell becomes empty
+  // Under an {rtf} list only a null cell becomes empty; the text "Null" matches like a null.
+  const std::tuple<const char*, Variant, const char*> cases[] = {
+      {"1=\"A\"", Variant::Null(), ""},
+      {"1=\"A\"{x=y}", Variant::Null(), ""},
+      {"1=\"A\"{Null=\"n/a\"}", Variant::Null(), "n/a"},
+      {"1=\"A\"{Null=\"n/a\"}", Variant::FromText("Null"), "n/a"},
+      {"1=\"A\"{Null=\"n/a\",rtf}", Variant::Null(), ""},
+      {"1=\"A\"{Null=\"n/a\",rtf}", Variant::FromText("Null"), "Null"}};
+  for (const auto& [mask, cell, shown] : cases) {
+    cFieldMaskInfo field;
+    Read(field, mask);
+    EXPECT_EQ(Shown(field, cell), shown) << mask;
+  }
 }
 
 TEST(TranslateValue, NonTextCellsMatchByTheirDisplayTextOrKeepTheirType) {

@@ -48,20 +48,16 @@ TEST(StylesCommand, ListsTheThirtyThreeJobs) {
   ExpectOneLineFailure(Orlixreport({"styles", "extra"}), "unknown argument 'extra'");
 }
 
+// Numbers are padded to four characters by the grid, as the window shows them; JSON cells are
+// typed variants.
 TEST(ReportCommand, CsvOfDataThroughTheMaskToStandardOutput) {
-  const ToolRun run =
+  ToolRun run =
       Orlixreport({"report", "--format", "csv", "--mask", kPeopleMask, "--data", kFiles + "people.csv", "--data-header"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "");
-  // Numbers are padded to four characters by the grid, as the window shows them.
   EXPECT_EQ(run.out, "\"Name\",\"Size\"\r\n\"Alpha, Inc.\",\"  12\"\r\n\"beta\",\"   7\"\r\n");
-}
-
-TEST(ReportCommand, JsonCellsAreTypedVariants) {
-  const ToolRun run = Orlixreport({"report", "--format=csv", "--mask",
-                                   "0=\"N\",1=\"V\",2=\"B\"{True=\"yes\",False=\"no\"},3=\"X\"", "--data",
-                                   kFiles + "cells.json"});
-  ASSERT_EQ(run.status, 0) << run.err;
+  run = Orlixreport({"report", "--format=csv", "--mask", "0=\"N\",1=\"V\",2=\"B\"{True=\"yes\",False=\"no\"},3=\"X\"",
+                     "--data", kFiles + "cells.json"});
   EXPECT_EQ(run.out, "\"N\",\"V\",\"B\",\"X\"\r\n\"Alpha\",\"  12\",\"yes\",\"\"\r\n\"Beta\",\" 2.5\",\"no\",\"x\"\r\n");
 }
 

@@ -7,15 +7,10 @@
 #include "report/report.h"
 #include "report/report_styles.h"
 #include "reportview/memory_grid.h"
+#include "testing/render_test_support.h"
 #include "tests/native/test_files.h"
 
 namespace orlix {
-
-class cReportTestAccess {
- public:
-  static const ReportStyle& Style(const cReport& r) { return r.Style(); }
-};
-
 namespace {
 
 using A = cReportTestAccess;
@@ -112,7 +107,7 @@ TEST(LoadReportStyles, ExternalStoreReplacesTheBuiltInOne) {
                                "[***REPORT***]\r\nTitle=Second\r\n"));
   ASSERT_EQ(styles.Count(), 2u);
   EXPECT_EQ(styles.At(0)->ReportType, kReportHtml);
-  EXPECT_EQ(A::Style(*styles.At(0)).bodyCellData, "<td>{||Body||}</td>");
+  EXPECT_EQ(A::GetTemplates(*styles.At(0)).bodyCellData, "<td>{||Body||}</td>");
   // Text after the last marker, final CR LF included, belongs to the last section.
   EXPECT_EQ(styles.At(1)->Title, "Second");
   EXPECT_EQ(styles.At(1)->Key, "REPORT2");
@@ -128,8 +123,8 @@ TEST(LoadReportStyles, CutsOnlyAtTheWholeMarkerLine) {
   ASSERT_EQ(styles.Count(), 2u);
   EXPECT_EQ(styles.At(0)->Title, "A");
   EXPECT_EQ(styles.At(0)->Description, "B");
-  EXPECT_EQ(A::Style(*styles.At(0)).table, "C\n[***REPORT***]");
-  EXPECT_EQ(A::Style(*styles.At(0)).bodyRow, "D");
+  EXPECT_EQ(A::GetTemplates(*styles.At(0)).table, "C\n[***REPORT***]");
+  EXPECT_EQ(A::GetTemplates(*styles.At(0)).bodyRow, "D");
   EXPECT_EQ(styles.At(1)->Title, "E");
 
   // Empty pieces still make jobs; a separator shares its CR LF with the one before it.

@@ -5,23 +5,18 @@
 #include <vector>
 
 #include "report/report.h"
+#include "testing/render_test_support.h"
 
 namespace orlix {
-
-class cReportTestAccess {
- public:
-  static const ReportStyle& Style(const cReport& r) { return r.Style(); }
-};
-
 namespace {
 
 // Title, type, description and the seven template parts of the section, in that order.
 std::vector<std::string> Read(const std::string& text) {
   cReport r;
   r.Initialise(text);
-  const ReportStyle& s = cReportTestAccess::Style(r);
-  return {r.Title,           std::to_string(r.ReportType), r.Description, s.table,          s.headerRow,
-          s.headerCellFormatting, s.headerCellData,         s.bodyRow,     s.bodyCellFormatting, s.bodyCellData};
+  const reference::Templates s = cReportTestAccess::GetTemplates(r);
+  return {r.Title,     std::to_string(r.ReportType), r.Description,        s.table,    s.headerRow, s.headerCellFormatting,
+          s.headerCellData, s.bodyRow,               s.bodyCellFormatting, s.bodyCellData};
 }
 
 using Parts = std::vector<std::string>;

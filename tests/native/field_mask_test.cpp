@@ -88,6 +88,10 @@ TEST(SetProperties, ReadsOneEntryAndReturnsTheRest) {
       {"1=\"a, {b} [c]\",2=\"d\"", "2=\"d\"", 1, "a, {b} [c]", "MASK1"},
       // Keys only from field 1 up.
       {"-1=\"X\"", "", -1, "X", ""}, {"&H10=\"X\"", "", 16, "X", "MASK16"}, {"2.5=\"X\"", "", 2, "X", "MASK2"},
+      // Malformed entries are read character by character: an unquoted description loses its
+      // first letter as the opening quote.
+      {"0=ProgID", "", 0, "rogID", ""}, {"5", "", 5, "", "MASK5"}, {"=\"Name\",1=\"B\"", "1=\"B\"", 0, "Name", ""},
+      {"3=\"Open, 4=\"Next", "Next", 3, "Open, 4=", "MASK3"},
   };
   for (const auto& c : cases) {
     cFieldMaskInfo field;
@@ -101,26 +105,6 @@ TEST(SetProperties, ReadsOneEntryAndReturnsTheRest) {
     EXPECT_EQ(field.Translations(), nullptr);
     EXPECT_FALSE(field.ReadFailed());
   }
-}
-
-TEST(SetProperties, MalformedEntriesAreReadCharacterByCharacter) {
-  cFieldMaskInfo unquoted;
-  EXPECT_EQ(Read(unquoted, "0=ProgID"), "");
-  EXPECT_EQ(unquoted.Description(), "rogID");  // its first letter went as the opening quote
-
-  cFieldMaskInfo noDescription;
-  EXPECT_EQ(Read(noDescription, "5"), "");
-  EXPECT_EQ(noDescription.FieldNumber(), 5);
-  EXPECT_EQ(noDescription.Description(), "");
-
-  cFieldMaskInfo noNumber;
-  EXPECT_EQ(Read(noNumber, "=\"Name\",1=\"B\""), "1=\"B\"");
-  EXPECT_EQ(noNumber.FieldNumber(), 0);
-  EXPECT_EQ(noNumber.Description(), "Name");
-
-  cFieldMaskInfo unterminated;
-  EXPECT_EQ(Read(unterminated, "3=\"Open, 4=\"Next"), "Next");
-  EXPECT_EQ(unterminated.Description(), "Open, 4=");
 }
 
 // The translation list as "value=result|...".
@@ -143,6 +127,7 @@ TEST(SetProperties, TranslationListsAndFormatPictures) {
       {"1=\"A\"{a=b, 2=\"B\"", "", "a=b|2=B|", ""},
       {"5 = \"Created\" {Null=\"(none)\"} [dd/mm/yyyy] , 6=\"X\"", "6=\"X\"", "Null=(none)|", "dd/mm/yyyy"},
       {"5=\"W\"[yyyy", "", "<none>", "yyyy"},
+      {"1=\"A\"{rtfx}", "", "rtfx=rtfx|", ""},  // a bare word other than rtf translates to itself
   };
   for (const auto& c : cases) {
     cFieldMaskInfo field;
@@ -168,11 +153,6 @@ TEST(SetProperties, BareWordRtfAnywhereSwitchesTranslationOff) {
   Read(only, "6=\"Notes\"{rtf}");
   EXPECT_TRUE(only.RTFField());
   EXPECT_EQ(Pairs(only), "rtf=rtf|");
-
-  cFieldMaskInfo bare;  // a bare word other than rtf translates to itself
-  Read(bare, "1=\"A\"{rtfx}");
-  EXPECT_FALSE(bare.RTFField());
-  EXPECT_TRUE(bare.HasTranslations());
 }
 
 TEST(SetProperties, OverflowingFieldNumberIsInvalid) {

@@ -31,8 +31,6 @@ class cReportTestAccess {
   static void Widths(const cReport& job, std::vector<std::int32_t>* html, std::vector<std::int32_t>* rtf) {
     job.ComputeCellWidths(html, rtf);
   }
-  static std::string EscapeRtf(const std::string& s) { return cReport::EscapeRtf(s); }
-  static std::string EscapeHtml(const std::string& s) { return cReport::EscapeHtml(s); }
 };
 
 namespace render_test {

@@ -3,12 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <vector>
 
 #include "app/options.h"
 #include "platform/ini_file.h"
+#include "tests/native/test_files.h"
 
 namespace orlix {
 namespace {
@@ -29,108 +28,54 @@ class RecordingReader : public ProfileReader {
   mutable std::vector<Call> calls;
 };
 
-class CaptionFolder {
- public:
-  CaptionFolder() {
-    std::random_device rd;
-    path_ = std::filesystem::temp_directory_path() / ("orlix-captions-" + std::to_string(rd()) + std::to_string(rd()));
-    std::filesystem::create_directories(path_);
-  }
-  ~CaptionFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  void WriteCaptionFile(const std::string& bytes) const {
-    std::ofstream(path_ / kCaptionFileName, std::ios::binary) << bytes;
-  }
-  std::string Path() const { return path_.string(); }
-
- private:
-  std::filesystem::path path_;
-};
-
-TEST(CaptionFilePath, AddsTheSeparatorEvenAfterOne) {
+TEST(CaptionFilePath, BesideTheRunningProgramWithTheSeparatorAddedEvenAfterOne) {
   EXPECT_EQ(CaptionFilePath("/opt/orlix"), "/opt/orlix/OrlixObject.dat");
   EXPECT_EQ(CaptionFilePath("/"), "//OrlixObject.dat");
-}
-
-TEST(ProgramDirectory, IsTheFolderOfTheRunningProgram) {
   EXPECT_EQ(DirectoryOfPath("/usr/local/bin/orlix"), "/usr/local/bin");
   EXPECT_EQ(DirectoryOfPath("/orlix"), "/");
   EXPECT_EQ(DirectoryOfPath("orlix"), "");
-  const std::string dir = ProgramDirectory();
-  ASSERT_FALSE(dir.empty());
-  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(dir) / "native_captions_test")) << dir;
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(ProgramDirectory()) / "native_captions_test"));
 }
 
-TEST(ReadCaption, AsksOnceWithTheFilePathAndA1024CharacterBuffer) {
+TEST(ReadCaption, AsksOnceWithTheFilePathAndExpandsTheLowerCaseLineBreakMarker) {
   RecordingReader reader;
-  reader.answer = "text";
-  EXPECT_EQ(ReadCaption(CaptionSource{reader, "/opt/orlix/"}, "General", "3", "Generate List"), "text");
+  const CaptionSource source{reader, "/opt/orlix/"};
+  EXPECT_EQ(ReadCaption(source, "General", "2", "One.{crlf}Two."), "One.\r\nTwo.");  // the default too
   ASSERT_EQ(reader.calls.size(), 1u);
   EXPECT_EQ(reader.calls[0].section, "General");
-  EXPECT_EQ(reader.calls[0].key, "3");
-  EXPECT_EQ(reader.calls[0].defaultText, "Generate List");
+  EXPECT_EQ(reader.calls[0].key, "2");
+  EXPECT_EQ(reader.calls[0].defaultText, "One.{crlf}Two.");
   EXPECT_EQ(reader.calls[0].path, "/opt/orlix//OrlixObject.dat");
   EXPECT_EQ(reader.calls[0].bufferChars, 1024u);
-}
-
-TEST(ReadCaption, ExpandsTheExactLowerCaseLineBreakMarkerInFileTextsAndDefaults) {
-  RecordingReader reader;
-  const CaptionSource source{reader, "/x"};
-  EXPECT_EQ(ReadCaption(source, "General", "2", "One.{crlf}Two."), "One.\r\nTwo.");
   reader.answer = "{crlf}{crlf}a{CRLF}b{Crlf}{crlf";
   EXPECT_EQ(ReadCaption(source, "General", "2", "d"), "\r\n\r\na{CRLF}b{Crlf}{crlf");
   reader.answer = "{{crlf}crlf}";
   EXPECT_EQ(ReadCaption(source, "General", "2", "d"), "{\r\ncrlf}");  // inserted text is not rescanned
 }
 
-TEST(ReadCaptions, WithoutACaptionFileEveryCaptionIsItsDefault) {
-  CaptionFolder folder;
-  const IniFileProfileReader reader;
-  const CaptionTable table = ReadCaptions(CaptionSource{reader, folder.Path()});
-  std::size_t filled = 0;
-  for (const CaptionDefault& d : CaptionDefaults()) {
-    EXPECT_EQ(table[d.number], d.text) << d.number;
-  }
-  for (const std::string& slot : table) filled += slot.empty() ? 0 : 1;
-  EXPECT_EQ(filled, kCaptionDefaultCount);
-  EXPECT_EQ(table[1], "Orlix Ravelin");
-  EXPECT_EQ(table[4], "&Report");
-  EXPECT_EQ(table[109], "OK");
-}
-
-TEST(ReadCaptions, ReadsTheListedNumbersInOrderFromSectionGeneral) {
-  RecordingReader reader;
-  ReadCaptions(CaptionSource{reader, "/x"});
+TEST(ReadCaptions, ReadsTheListedNumbersFromSectionGeneralOrTheirDefaults) {
+  RecordingReader recorder;
+  ReadCaptions(CaptionSource{recorder, "/x"});
   std::vector<std::string> keys;
-  for (const auto& call : reader.calls) {
+  for (const auto& call : recorder.calls) {
     EXPECT_EQ(call.section, "General");
     keys.push_back(call.key);
   }
   EXPECT_EQ(keys, (std::vector<std::string>{"1", "2", "3", "4", "5", "6", "100", "101", "102", "104", "105", "106",
                                             "107", "108", "109"}));
-}
-
-TEST(CaptionDefaults, MakerTextsAreFilledAndTheNoteEndsWithTheInvitation) {
-  const auto& defaults = CaptionDefaults();
-  auto text = [&](int number) -> std::string {
-    for (const auto& d : defaults) {
-      if (d.number == number) return d.text;
-    }
-    return "";
-  };
-  EXPECT_NE(text(105).find("Orlix"), std::string::npos);
-  EXPECT_NE(text(106).find("Orlix"), std::string::npos);
-  const std::string ending = "To see what else is new and to download other free utilities, visit";
-  const std::string note = text(108);
-  ASSERT_GT(note.size(), ending.size());
-  EXPECT_EQ(note.substr(note.size() - ending.size()), ending);
-  EXPECT_NE(note.find(". "), std::string::npos);  // two sentences
+  testing_support::TempFolder folder;  // without a caption file
+  const IniFileProfileReader reader;
+  const CaptionTable table = ReadCaptions(CaptionSource{reader, folder.Path()});
+  std::size_t filled = 0;
+  for (const CaptionDefault& d : CaptionDefaults()) EXPECT_EQ(table[d.number], d.text) << d.number;
+  for (const std::string& slot : table) filled += slot.empty() ? 0 : 1;
+  EXPECT_EQ(filled, kCaptionDefaultCount);
+  EXPECT_EQ(table[1], "Orlix Ravelin");
+  EXPECT_EQ(table[4], "&Report");
 }
 
 TEST(ReadCaptions, TheCaptionFileReplacesDefaults) {
-  CaptionFolder folder;
+  testing_support::TempFolder folder;
   std::string file =
       "; translated captions\r\n"
       "[general]\r\n"
@@ -144,7 +89,7 @@ TEST(ReadCaptions, TheCaptionFileReplacesDefaults) {
       "101=" + std::string(1020, 'x') + "{crlf}\r\n"
       "102=" + std::string(1030, 'y') + "\r\n"
       "[General]\r\n1=from a second section";
-  folder.WriteCaptionFile(file);
+  folder.Write(kCaptionFileName, file);
   const IniFileProfileReader reader;
   const CaptionTable table = ReadCaptions(CaptionSource{reader, folder.Path()});
   EXPECT_EQ(table[4], "&Print");
@@ -159,19 +104,12 @@ TEST(ReadCaptions, TheCaptionFileReplacesDefaults) {
   EXPECT_EQ(table[102], std::string(1023, 'y'));
   EXPECT_EQ(table[1], "Orlix Ravelin");
   EXPECT_EQ(table[100], "Orlix Ravelin");
-}
 
-TEST(LoadCaptions, FillsTheProcessWideTable) {
-  CaptionFolder folder;
-  folder.WriteCaptionFile("[General]\n1=Loaded\n");
-  const IniFileProfileReader reader;
-  LoadCaptions(CaptionSource{reader, folder.Path()});
-  EXPECT_EQ(Captions()[1], "Loaded");
-  EXPECT_EQ(Captions()[3], "Generate List");
+  LoadCaptions(CaptionSource{reader, folder.Path()});  // the process-wide table
+  EXPECT_EQ(Captions()[2], "Components found.\r\nPick one.");
   EXPECT_EQ(Captions().size(), 201u);
-  // The program's own source: no caption file sits beside the test program.
-  LoadCaptions();
-  EXPECT_EQ(Captions()[1], "Orlix Ravelin");
+  LoadCaptions();  // the program's own folder holds no caption file
+  EXPECT_EQ(Captions()[3], "Generate List");
 }
 
 }  // namespace

@@ -2,12 +2,16 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "cli/command.h"
+#include "tests/native/test_files.h"
 #include "tests/support/tool_run.h"
 #include "cli/console_prompt.h"
 
@@ -17,20 +21,14 @@ namespace {
 const std::string kFiles = std::string(ORLIX_TEST_DATA) + "/files/";
 const std::string kPeopleMask = "0=\"Name\",1=\"Size\"";
 
+// The lines of a text that ends with a line end.
 std::vector<std::string> Lines(const std::string& text, const std::string& end = "\n") {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t hit; (hit = text.find(end, start)) != std::string::npos; start = hit + end.size())
-    lines.push_back(text.substr(start, hit - start));
+  std::vector<std::string> lines = Split(text, end);
+  if (!lines.empty()) lines.pop_back();
   return lines;
 }
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using testing_support::ReadAll;
 
 TEST(StylesCommand, ListsTheThirtyThreeJobs) {
   const ToolRun all = Orlixreport({"styles"});
@@ -50,20 +48,16 @@ TEST(StylesCommand, ListsTheThirtyThreeJobs) {
   ExpectOneLineFailure(Orlixreport({"styles", "extra"}), "unknown argument 'extra'");
 }
 
+// Numbers are padded to four characters by the grid, as the window shows them; JSON cells are
+// typed variants.
 TEST(ReportCommand, CsvOfDataThroughTheMaskToStandardOutput) {
-  const ToolRun run =
+  ToolRun run =
       Orlixreport({"report", "--format", "csv", "--mask", kPeopleMask, "--data", kFiles + "people.csv", "--data-header"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "");
-  // Numbers are padded to four characters by the grid, as the window shows them.
   EXPECT_EQ(run.out, "\"Name\",\"Size\"\r\n\"Alpha, Inc.\",\"  12\"\r\n\"beta\",\"   7\"\r\n");
-}
-
-TEST(ReportCommand, JsonCellsAreTypedVariants) {
-  const ToolRun run = Orlixreport({"report", "--format=csv", "--mask",
-                                   "0=\"N\",1=\"V\",2=\"B\"{True=\"yes\",False=\"no\"},3=\"X\"", "--data",
-                                   kFiles + "cells.json"});
-  ASSERT_EQ(run.status, 0) << run.err;
+  run = Orlixreport({"report", "--format=csv", "--mask", "0=\"N\",1=\"V\",2=\"B\"{True=\"yes\",False=\"no\"},3=\"X\"",
+                     "--data", kFiles + "cells.json"});
   EXPECT_EQ(run.out, "\"N\",\"V\",\"B\",\"X\"\r\n\"Alpha\",\"  12\",\"yes\",\"\"\r\n\"Beta\",\" 2.5\",\"no\",\"x\"\r\n");
 }
 
@@ -87,26 +81,16 @@ TEST(ReportCommand, SortsByShownTextStably) {
   ExpectOneLineFailure(Orlixreport({"report", "--format", "csv", "--sort", "1:up"}), "N:desc");
 }
 
-TEST(ReportCommand, StylesTitlesAndWidthsShapeTheDocument) {
+// The documents themselves are recorded byte for byte in report_bytes_test.
+TEST(ReportCommand, StylesByKeyOrTitleAndWidthsPerColumn) {
   const ToolRun run = Orlixreport({"report", "--format", "html", "--style", "report20", "--title", "People <list>",
-                                   "--subtitle", "As of {||Date||}", "--widths", "300,100", "--mask", kPeopleMask,
-                                   "--data", kFiles + "people.csv"});
+                                   "--widths", "300,100", "--mask", kPeopleMask, "--data", kFiles + "people.csv"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("People <list>"), std::string::npos);
-  EXPECT_EQ(run.out.find("{||"), std::string::npos);
-  EXPECT_EQ(run.out.find("As of {"), std::string::npos);
-  EXPECT_NE(run.out.find("As of "), std::string::npos);
   EXPECT_NE(run.out.find("\"75%\""), std::string::npos);
-  EXPECT_NE(run.out.find("\"25%\""), std::string::npos);
-  EXPECT_NE(run.out.find("Alpha, Inc."), std::string::npos);
-
-  const ToolRun rtf = Orlixreport({"report", "--format", "rtf", "--style", "classicblack", "--widths", "2000,1000",
-                                   "--mask", kPeopleMask, "--data", kFiles + "people.csv"});
-  ASSERT_EQ(rtf.status, 0) << rtf.err;
+  const ToolRun rtf = Orlixreport({"report", "--format", "rtf", "--style", "classicblack", "--mask", kPeopleMask,
+                                   "--data", kFiles + "people.csv"});
   EXPECT_EQ(rtf.out.rfind("{\\rtf", 0), 0u);
-  EXPECT_NE(rtf.out.find("\\clwWidth8000 \\cellx8000"), std::string::npos);
-  EXPECT_NE(rtf.out.find("\\cellx12000"), std::string::npos);
-
   ExpectOneLineFailure(Orlixreport({"report", "--format", "rtf", "--style", "Nope"}), "no rtf style 'Nope'");
   ExpectOneLineFailure(Orlixreport({"report", "--format", "csv", "--widths", "1,2,3", "--mask", kPeopleMask, "--data",
                                     kFiles + "people.csv"}),
@@ -147,44 +131,32 @@ TEST(ReportCommand, BadCommandLinesFailWithOneLine) {
   EXPECT_NE(help.out.find("--format"), std::string::npos);
 }
 
-class ReportToFile : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/orlix-cli-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    target_ = folder_ + "/people.csv";
-  }
-  void TearDown() override {
-    ::unlink(target_.c_str());
-    ::rmdir(folder_.c_str());
-  }
-  ToolRun Save(std::vector<std::string> extra) {
+TEST(ReportCommand, WritesAFileAsksBeforeReplacingAndReportsFailures) {
+  const std::string folder = ::testing::TempDir() + "orlix-cli-" + std::to_string(::getpid());
+  const std::string target = folder + "/people.csv";
+  std::filesystem::create_directories(folder);
+  const auto save = [&](std::vector<std::string> extra) {
     std::vector<std::string> args = {"report", "--format", "csv", "--mask", kPeopleMask, "--data", kFiles + "people.csv",
                                      "--data-header"};
     args.insert(args.end(), extra.begin(), extra.end());
     return Orlixreport(args);
-  }
-  std::string folder_, target_;
-};
-
-TEST_F(ReportToFile, WritesAsksBeforeReplacingAndReportsFailures) {
-  ToolRun run = Save({"-o", target_});
+  };
+  ToolRun run = save({"-o", target});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "");
-  EXPECT_EQ(ReadAll(target_), "\"Name\",\"Size\"\r\n\"Alpha, Inc.\",\"  12\"\r\n\"beta\",\"   7\"\r\n");
+  EXPECT_EQ(ReadAll(target), "\"Name\",\"Size\"\r\n\"Alpha, Inc.\",\"  12\"\r\n\"beta\",\"   7\"\r\n");
 
-  std::ofstream(target_, std::ios::binary) << "mine";
+  std::ofstream(target, std::ios::binary) << "mine";
   // Nobody at a terminal to ask: the file is kept.
-  ExpectOneLineFailure(Save({"-o", target_}), "'" + target_ + "' exists and was not replaced");
-  ExpectOneLineFailure(Save({"--no", "--output", target_}), "not replaced");
-  EXPECT_EQ(ReadAll(target_), "mine");
-  run = Save({"--overwrite", "-o", target_});
+  ExpectOneLineFailure(save({"-o", target}), "'" + target + "' exists and was not replaced");
+  ExpectOneLineFailure(save({"--no", "--output", target}), "not replaced");
+  EXPECT_EQ(ReadAll(target), "mine");
+  run = save({"--overwrite", "-o", target});
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(ReadAll(target_).substr(0, 15), "\"Name\",\"Size\"\r\n");
-
-  ExpectOneLineFailure(Save({"-o", folder_ + "/missing/x.csv"}),
-                       "orlixreport report: Error writing file '" + folder_ + "/missing/x.csv': No such file or directory");
+  EXPECT_EQ(ReadAll(target).substr(0, 15), "\"Name\",\"Size\"\r\n");
+  ExpectOneLineFailure(save({"-o", folder + "/missing/x.csv"}),
+                       "orlixreport report: Error writing file '" + folder + "/missing/x.csv': No such file or directory");
+  std::filesystem::remove_all(folder);
 }
 
 TEST(ConsolePrompt, AnswersFromPolicyOrTheUserAndWarnsOnOneLine) {

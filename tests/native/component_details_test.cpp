@@ -177,12 +177,6 @@ TEST_F(DetailsPrefix, OwnViewIsThePlainScan) {
   }
 }
 
-}  // namespace
-}  // namespace orlix
-
-namespace orlix {
-namespace {
-
 class PresentFiles : public FileProbe {
  public:
   explicit PresentFiles(std::set<std::string> present) : present_(std::move(present)) {}
@@ -238,12 +232,6 @@ TEST(ResolveServerFile, CommandLinesAndReferences) {
     EXPECT_STREQ(FileStateText(resolved.file), FileStateText(c.file));
   }
 }
-
-}  // namespace
-}  // namespace orlix
-
-namespace orlix {
-namespace {
 
 // A registry export given alone: a 32-bit system whose files are not there to look at.
 TEST(ComponentDetails, RegistryExportAlone) {

@@ -14,6 +14,14 @@ VariantArray Parse(const std::string& text, DataFormat format, bool header = fal
   return ParseDataFile(text, format, header, "t");
 }
 
+// Row r's cells, field by field.
+std::vector<Variant> Row(const VariantArray& data, std::int32_t r) {
+  std::vector<Variant> cells;
+  for (std::int32_t f = 0; f <= data.UpperBound(0); ++f) cells.push_back(data.At(f, r));
+  return cells;
+}
+const auto T = Variant::FromText;
+
 std::string ParseError(const std::string& text, DataFormat format) {
   try {
     Parse(text, format);
@@ -25,24 +33,19 @@ std::string ParseError(const std::string& text, DataFormat format) {
 
 TEST(DataFileCsv, QuotedFieldsHoldSeparatorsQuotesAndLineBreaks) {
   const VariantArray data = Parse("a,\"b,c\",\"say \"\"hi\"\"\"\r\n\"two\r\nlines\",,x\n", DataFormat::Csv);
-  ASSERT_EQ(data.UpperBound(0), 2);
   ASSERT_EQ(data.UpperBound(1), 1);
-  EXPECT_EQ(data.At(0, 0), Variant::FromText("a"));
-  EXPECT_EQ(data.At(1, 0), Variant::FromText("b,c"));
-  EXPECT_EQ(data.At(2, 0), Variant::FromText("say \"hi\""));
-  EXPECT_EQ(data.At(0, 1), Variant::FromText("two\r\nlines"));
-  EXPECT_EQ(data.At(1, 1), Variant::FromText(""));
-  EXPECT_EQ(data.At(2, 1), Variant::FromText("x"));
+  EXPECT_EQ(Row(data, 0), (std::vector<Variant>{T("a"), T("b,c"), T("say \"hi\"")}));
+  EXPECT_EQ(Row(data, 1), (std::vector<Variant>{T("two\r\nlines"), T(""), T("x")}));
 }
 
 TEST(DataFileCsv, RaggedRowsBlankLinesHeaderAndMark) {
   const VariantArray data = Parse("\xEF\xBB\xBFh1,h2,h3\n\none\n\"\"\nx,y,z,w\n", DataFormat::Csv, true);
   ASSERT_EQ(data.UpperBound(0), 3);  // the widest row has four cells
   ASSERT_EQ(data.UpperBound(1), 2);  // the blank line is no row; the header is skipped
-  EXPECT_EQ(data.At(0, 0), Variant::FromText("one"));
+  EXPECT_EQ(data.At(0, 0), T("one"));
   EXPECT_TRUE(data.At(1, 0).IsEmpty());
-  EXPECT_EQ(data.At(0, 1), Variant::FromText(""));
-  EXPECT_EQ(data.At(3, 2), Variant::FromText("w"));
+  EXPECT_EQ(data.At(0, 1), T(""));
+  EXPECT_EQ(data.At(3, 2), T("w"));
   EXPECT_EQ(Parse("", DataFormat::Csv).UpperBound(1), -1);
   EXPECT_EQ(ParseError("a\n\"open,\nb", DataFormat::Csv), "t:2: a quoted field is not closed");
 }
@@ -70,9 +73,9 @@ TEST(DataFile, PaddingOfShortRowsHasACeiling) {
 TEST(DataFileTsv, ReadsTheEscapesScanWrites) {
   const VariantArray data = Parse("ProgID\tPath\nA.B\tC:\\\\x\\ty\n\tlast\\n\r\n", DataFormat::Tsv, true);
   ASSERT_EQ(data.UpperBound(1), 1);
-  EXPECT_EQ(data.At(1, 0), Variant::FromText("C:\\x\ty"));
-  EXPECT_EQ(data.At(0, 1), Variant::FromText(""));
-  EXPECT_EQ(data.At(1, 1), Variant::FromText("last\n"));
+  EXPECT_EQ(data.At(1, 0), T("C:\\x\ty"));
+  EXPECT_EQ(data.At(0, 1), T(""));
+  EXPECT_EQ(data.At(1, 1), T("last\n"));
   EXPECT_EQ(ParseError("a\nb\\q\n", DataFormat::Tsv), "t:2: unknown escape \\q");
 }
 
@@ -80,42 +83,32 @@ TEST(DataFileJson, CellsKeepTheirTypes) {
   const VariantArray data =
       Parse(" [[\"a\\u00e9\\ud83d\\ude00\\n\", 12, -3, 2147483648, 1.5e1, 0.5, true, false, null], []]",
             DataFormat::Json);
-  ASSERT_EQ(data.UpperBound(0), 8);
   ASSERT_EQ(data.UpperBound(1), 1);
-  EXPECT_EQ(data.At(0, 0), Variant::FromText("a\xC3\xA9\xF0\x9F\x98\x80\n"));
-  EXPECT_EQ(data.At(1, 0), Variant::FromInt32(12));
-  EXPECT_EQ(data.At(2, 0), Variant::FromInt32(-3));
-  EXPECT_EQ(data.At(3, 0), Variant::FromDouble(2147483648.0));
-  EXPECT_EQ(data.At(4, 0), Variant::FromDouble(15.0));
-  EXPECT_EQ(data.At(5, 0), Variant::FromDouble(0.5));
-  EXPECT_EQ(data.At(6, 0), Variant::FromBool(true));
-  EXPECT_EQ(data.At(7, 0), Variant::FromBool(false));
-  EXPECT_TRUE(data.At(8, 0).IsNull());
-  EXPECT_TRUE(data.At(0, 1).IsEmpty());
+  EXPECT_EQ(Row(data, 0), (std::vector<Variant>{T("a\xC3\xA9\xF0\x9F\x98\x80\n"), Variant::FromInt32(12),
+                                                Variant::FromInt32(-3), Variant::FromDouble(2147483648.0),
+                                                Variant::FromDouble(15.0), Variant::FromDouble(0.5),
+                                                Variant::FromBool(true), Variant::FromBool(false), Variant::Null()}));
+  EXPECT_EQ(Row(data, 1), std::vector<Variant>(9));  // a short row is padded with empty cells
   EXPECT_EQ(Parse("[]", DataFormat::Json).UpperBound(1), -1);
+  const VariantArray numbers =
+      Parse("[[-0, 123456789012345678, 1234567890123456789012, -2147483648, 2147483647, 1e-400, -2.5E+2]]",
+            DataFormat::Json);
+  EXPECT_EQ(Row(numbers, 0), (std::vector<Variant>{Variant::FromInt32(0), Variant::FromDouble(123456789012345678.0),
+                                                   Variant::FromDouble(1234567890123456789012.0),
+                                                   Variant::FromInt32(INT32_MIN), Variant::FromInt32(INT32_MAX),
+                                                   Variant::FromDouble(0.0), Variant::FromDouble(-250.0)}));
 }
 
-TEST(DataFileJson, StringsAndNumbersAcrossWordEdges) {
+TEST(DataFileJson, StringsAcrossWordEdges) {
   // Strings are scanned eight bytes at a time: a quote, escape or control character at any
   // offset must still end the run there.
   for (std::size_t at = 0; at < 18; ++at) {
     const std::string head(at, 'h'), tail(17 - at, 't');
     const VariantArray data = Parse("[[\"" + head + "\\\"" + tail + "\", \"" + head + "\"]]", DataFormat::Json);
-    EXPECT_EQ(data.At(0, 0).Text(), head + "\"" + tail) << at;
-    EXPECT_EQ(data.At(1, 0).Text(), head) << at;
+    EXPECT_EQ(Row(data, 0), (std::vector<Variant>{T(head + "\"" + tail), T(head)})) << at;
     EXPECT_EQ(ParseError("[\n[\"" + head + "\t\"]]", DataFormat::Json), "t:2: a control character inside a string")
         << at;
   }
-  const VariantArray numbers =
-      Parse("[[-0, 123456789012345678, 1234567890123456789012, -2147483648, 2147483647, 1e-400, -2.5E+2]]",
-            DataFormat::Json);
-  EXPECT_EQ(numbers.At(0, 0), Variant::FromInt32(0));
-  EXPECT_EQ(numbers.At(1, 0), Variant::FromDouble(123456789012345678.0));
-  EXPECT_EQ(numbers.At(2, 0), Variant::FromDouble(1234567890123456789012.0));
-  EXPECT_EQ(numbers.At(3, 0), Variant::FromInt32(INT32_MIN));
-  EXPECT_EQ(numbers.At(4, 0), Variant::FromInt32(INT32_MAX));
-  EXPECT_EQ(numbers.At(5, 0), Variant::FromDouble(0.0));
-  EXPECT_EQ(numbers.At(6, 0), Variant::FromDouble(-250.0));
 }
 
 TEST(DataFileJson, MalformedDocumentsNameTheLine) {
@@ -138,12 +131,18 @@ TEST(DataFile, FormatByExtensionThenContent) {
   EXPECT_EQ(GuessDataFormat("-", "a,b\nc\td"), DataFormat::Csv);
 }
 
-TEST(DataFile, ReadsFilesAndNamesMissingOnes) {
-  const VariantArray data = ReadDataFile(std::string(ORLIX_TEST_DATA) + "/files/people.csv", true);
+TEST(DataFile, ReadsFilesWholeOrRowByRowAndNamesMissingOnes) {
+  const std::string people = std::string(ORLIX_TEST_DATA) + "/files/people.csv";
+  const VariantArray data = ReadDataFile(people, true);
   ASSERT_EQ(data.UpperBound(1), 1);
-  EXPECT_EQ(data.At(0, 0), Variant::FromText("Alpha, Inc."));
-  EXPECT_EQ(data.At(2, 1), Variant::FromText("two\nlines"));
+  EXPECT_EQ(data.At(0, 0), T("Alpha, Inc."));
+  EXPECT_EQ(data.At(2, 1), T("two\nlines"));
   EXPECT_THROW(ReadDataFile("/nonexistent/data.csv", false), DataFileError);
+  std::vector<std::size_t> sizes;  // the header is skipped row by row too
+  const DataShape shape = ReadDataFileRows(people, true, [&sizes](std::vector<Variant>& cells) { sizes.push_back(cells.size()); });
+  EXPECT_EQ(static_cast<std::int64_t>(shape.rows), data.UpperBound(1) + 1);
+  EXPECT_EQ(static_cast<std::int64_t>(shape.fields), data.UpperBound(0) + 1);
+  EXPECT_EQ(sizes.size(), shape.rows);
 }
 
 // The file read row by row against ParseDataFile over its whole text: "same", or where they part.
@@ -214,16 +213,6 @@ TEST(DataFileRows, BlockEdgesChangeNothing) {
     std::ofstream(path + ".json", std::ios::binary) << content;
     EXPECT_EQ(CompareRowByRow(path + ".json", content, DataFormat::Json), "same");
   }
-}
-
-TEST(DataFileRows, HeaderSkippedAndShapeOfTheRest) {
-  std::vector<std::size_t> sizes;
-  const DataShape shape = ReadDataFileRows(std::string(ORLIX_TEST_DATA) + "/files/people.csv", true,
-                                           [&sizes](std::vector<Variant>& cells) { sizes.push_back(cells.size()); });
-  const VariantArray whole = ReadDataFile(std::string(ORLIX_TEST_DATA) + "/files/people.csv", true);
-  EXPECT_EQ(static_cast<std::int64_t>(shape.rows), whole.UpperBound(1) + 1);
-  EXPECT_EQ(static_cast<std::int64_t>(shape.fields), whole.UpperBound(0) + 1);
-  EXPECT_EQ(sizes.size(), shape.rows);
 }
 
 }  // namespace

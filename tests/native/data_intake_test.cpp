@@ -4,6 +4,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "reportview/data_file.h"
 #include "reportview/memory_grid.h"
@@ -28,13 +29,11 @@ INSTANTIATE_TYPED_TEST_SUITE_P(InMemory, DataIntake, MemoryGridMaker);
 namespace {
 
 TEST(PadLeft, PadsShortTextsToTheWidthInCharacters) {
-  EXPECT_EQ(ReportViewData::PadLeft("7", 4), "   7");
-  EXPECT_EQ(ReportViewData::PadLeft("", 4), "    ");
-  EXPECT_EQ(ReportViewData::PadLeft("1234", 4), "1234");
-  EXPECT_EQ(ReportViewData::PadLeft("12345", 4), "12345");
-  EXPECT_EQ(ReportViewData::PadLeft("\xC3\xA9", 3), "  \xC3\xA9");  // one character, two bytes
-  EXPECT_EQ(ReportViewData::PadLeft("x", 0), "x");
-  EXPECT_EQ(ReportViewData::PadLeft("x", -3), "x");
+  const std::tuple<const char*, int, const char*> cases[] = {
+      {"7", 4, "   7"}, {"", 4, "    "}, {"1234", 4, "1234"}, {"12345", 4, "12345"},
+      {"\xC3\xA9", 3, "  \xC3\xA9"},  // one character, two bytes
+      {"x", 0, "x"}, {"x", -3, "x"}};
+  for (const auto& [text, width, padded] : cases) EXPECT_EQ(ReportViewData::PadLeft(text, width), padded) << text;
 }
 
 // The grid as the report reads it: columns with widths and alignments, then each row's texts.
@@ -92,26 +91,17 @@ TEST(ReportViewData, RowsFromAFileFillTheGridAsTheArrayDoes) {
   }
 }
 
-TEST(ReportViewData, FieldListHasNoReferenceUntilTheFirstParse) {
-  MemoryGrid grid;
-  ReportViewData view(grid, &EnglishUnitedStates());
-  EXPECT_EQ(view.Fields(), nullptr);
-  view.StoreFieldMask("0=\"A\"");
-  EXPECT_EQ(view.Fields(), nullptr) << "storing the mask reads nothing";
-  view.BuildColumns();  // without a field list: no columns, no failure
-  EXPECT_EQ(grid.ColumnCount(), 0);
-  view.ParseFieldMask();
-  ASSERT_NE(view.Fields(), nullptr);
-  EXPECT_EQ(view.Fields()->Count(), 1u);
-}
-
-TEST(ReportViewData, GenerateParsesOnlyTheFirstTime) {
+TEST(ReportViewData, TheMaskIsParsedOnlyByAssignmentOrTheFirstGenerate) {
   MemoryGrid grid;
   ReportViewData view(grid, &EnglishUnitedStates());
   view.StoreFieldMask("0=\"A\",1=\"B\"");
+  EXPECT_EQ(view.Fields(), nullptr) << "storing the mask reads nothing";
+  view.BuildColumns();  // without a field list: no columns, no failure
+  EXPECT_EQ(grid.ColumnCount(), 0);
   view.StoreDataToShow(intake_cases::TextArray(2, 1));
   view.Generate();
   const auto fields = view.Fields();
+  ASSERT_NE(fields, nullptr);
   view.StoreFieldMask("0=\"Other\"");  // stored without assignment: Generate keeps the old list
   view.Generate();
   EXPECT_EQ(view.Fields(), fields);
@@ -120,46 +110,32 @@ TEST(ReportViewData, GenerateParsesOnlyTheFirstTime) {
 }
 
 TEST(ReportViewData, TakenDataMovesIntoTheGridOnlyWhenNothingElseReadsIt) {
-  const auto table = [] {
-    VariantArray data = VariantArray::TwoDimensional(3, 3);
-    for (std::int32_t r = 0; r < 3; ++r) {
-      data.At(0, r) = Variant::FromText("a long text of row " + std::to_string(r) + " that is no short string");
-      data.At(1, r) = Variant::FromText(r == 1 ? "12" : "another long text, row " + std::to_string(r));
-      data.At(2, r) = r == 2 ? Variant::Null() : Variant::FromInt32(r);
-    }
-    return data;
-  };
+  VariantArray data = VariantArray::TwoDimensional(3, 3);
+  for (std::int32_t r = 0; r < 3; ++r) {
+    data.At(0, r) = Variant::FromText("a long text of row " + std::to_string(r) + " that is no short string");
+    data.At(1, r) = Variant::FromText(r == 1 ? "12" : "another long text, row " + std::to_string(r));
+    data.At(2, r) = r == 2 ? Variant::Null() : Variant::FromInt32(r);
+  }
   // Field 0 is shown twice, so its texts stay; the others may move.
   const std::string mask = "0=\"A\",1=\"B\",2=\"C\",0=\"Again\"";
-  MemoryGrid expected;
+  MemoryGrid expected, moved, shared;
   ReportViewData reference(expected, &EnglishUnitedStates());
   reference.ApplyFieldMask(mask);
-  reference.StoreDataToShow(Variant::FromArray(std::make_shared<const VariantArray>(table())));
+  reference.StoreDataToShow(Variant::FromArray(std::make_shared<const VariantArray>(data)));
   reference.Generate();
-
-  const auto sameRows = [&expected](const MemoryGrid& grid) {
-    ASSERT_EQ(grid.ItemCount(), expected.ItemCount());
-    for (int r = 0; r < grid.ItemCount(); ++r)
-      for (int c = 0; c < 4; ++c) EXPECT_EQ(grid.ItemText(r, c), expected.ItemText(r, c)) << r << "," << c;
-    for (int c = 0; c < 4; ++c) EXPECT_EQ(grid.ColumnWidth(c), expected.ColumnWidth(c)) << c;
-  };
-  MemoryGrid grid;
-  ReportViewData view(grid, &EnglishUnitedStates());
+  ReportViewData view(moved, &EnglishUnitedStates());
   view.ApplyFieldMask(mask);
-  view.TakeDataToShow(table());
+  view.TakeDataToShow(VariantArray(data));
   view.GenerateFromTakenData();
-  sameRows(grid);
+  EXPECT_EQ(DumpGrid(moved), DumpGrid(expected));
   EXPECT_TRUE(view.DataToShow().IsEmpty());
-
   // Data that someone else still holds is generated from and kept.
-  MemoryGrid shared;
   ReportViewData sharing(shared, &EnglishUnitedStates());
   sharing.ApplyFieldMask(mask);
-  sharing.TakeDataToShow(table());
+  sharing.TakeDataToShow(VariantArray(data));
   const Variant held = sharing.DataToShow();
   sharing.GenerateFromTakenData();
-  sameRows(shared);
-  ASSERT_TRUE(sharing.DataToShow().IsArray());
+  EXPECT_EQ(DumpGrid(shared), DumpGrid(expected));
   EXPECT_EQ(held.Array().At(1, 0).Text(), "another long text, row 0");
 }
 
@@ -188,25 +164,18 @@ TEST(ReportViewData, SingleEntryStillFillsRowsAfterClear) {
   EXPECT_EQ(grid.ItemText(1, 0), "0/1");
 }
 
-TEST(ReportViewData, AutoSizeFitsTheWidestCellOfEachColumn) {
+// Columns fit their widest cell; the text after translation decides the alignment.
+TEST(ReportViewData, AutoSizeAndAlignmentFollowTheShownText) {
   MemoryGrid grid;
   ReportViewData view(grid, &EnglishUnitedStates());
-  view.ApplyFieldMask("0=\"A\",1=\"B\"");
-  view.StoreDataToShow(intake_cases::OneColumn({Variant::FromText("7"), Variant::FromText("long text")}));
-  view.Generate();
-  EXPECT_EQ(grid.ColumnWidth(0), MemoryGrid::MeasureText("row1"));
-  EXPECT_EQ(grid.ColumnWidth(1), MemoryGrid::MeasureText("long text"));
-}
-
-TEST(ReportViewData, NumericTextAfterFormattingDecidesTheAlignment) {
-  MemoryGrid grid;
-  ReportViewData view(grid, &EnglishUnitedStates());
-  view.ApplyFieldMask("0=\"A\",1=\"B\"{1=One,2=\"22\"}");
+  view.ApplyFieldMask("0=\"A\",1=\"B\"{1=\"long text\",2=\"22\"}");
   view.StoreDataToShow(intake_cases::OneColumn({Variant::FromText("2"), Variant::FromText("1")}));
   view.Generate();
   EXPECT_EQ(grid.ItemText(0, 1), "  22");
-  EXPECT_EQ(grid.ItemText(1, 1), "One");
+  EXPECT_EQ(grid.ItemText(1, 1), "long text");
   EXPECT_EQ(grid.GetColumnAlignment(1), ColumnAlignment::Left);
+  EXPECT_EQ(grid.ColumnWidth(0), MemoryGrid::MeasureText("row1"));
+  EXPECT_EQ(grid.ColumnWidth(1), MemoryGrid::MeasureText("long text"));
 }
 
 }  // namespace

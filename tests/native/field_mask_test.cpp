@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "base/format.h"
 
@@ -22,212 +23,120 @@ std::string Shown(const cFieldMaskInfo& field, const Variant& cell) {
 
 // ---- the character-level steps ----
 
-TEST(FieldMaskSteps, NextTokenStopsAtTheFirstDelimiterAndKeepsIt) {
+TEST(FieldMaskSteps, TokensDelimitersAndQuotes) {
   std::string rest = "  12 = \"x\"  ";
-  EXPECT_EQ(fieldmask::NextToken(rest, "={,["), "12");
+  EXPECT_EQ(fieldmask::NextToken(rest, "={,["), "12");  // stops at the first delimiter, keeps it
   EXPECT_EQ(rest, "= \"x\"");
-
+  fieldmask::SkipDelimiter(rest);
+  EXPECT_EQ(rest, "\"x\"");
   rest = " a b {c} ";
   EXPECT_EQ(fieldmask::NextToken(rest, "=,"), "a b {c}");  // no delimiter: all of it
   EXPECT_EQ(rest, "");
-
   rest = ",next";
-  EXPECT_EQ(fieldmask::NextToken(rest, ",}"), "");  // delimiter first: empty token
+  EXPECT_EQ(fieldmask::NextToken(rest, ",}"), "");
   EXPECT_EQ(rest, ",next");
-
   rest = "\ta\t=b";  // tabs are not trimmed
   EXPECT_EQ(fieldmask::NextToken(rest, "="), "\ta\t");
-}
-
-TEST(FieldMaskSteps, SkipDelimiterDropsOneCharacterAndTrims) {
-  std::string rest = "=  \"x\" ";
-  fieldmask::SkipDelimiter(rest);
-  EXPECT_EQ(rest, "\"x\"");
-  rest = "";
-  fieldmask::SkipDelimiter(rest);
-  EXPECT_EQ(rest, "");
   rest = "\xC3\xA9tat";  // a whole character goes, not half of one
   fieldmask::SkipDelimiter(rest);
   EXPECT_EQ(rest, "tat");
-}
 
-TEST(FieldMaskSteps, UnquoteRemovesOneQuoteAtEachEndAfterTrimming) {
-  EXPECT_EQ(fieldmask::Unquote("  \"Yes\"  "), "Yes");
-  EXPECT_EQ(fieldmask::Unquote("\" Yes \""), " Yes ");  // nothing trimmed after unquoting
-  EXPECT_EQ(fieldmask::Unquote("\"Yes"), "Yes");
-  EXPECT_EQ(fieldmask::Unquote("Yes\""), "Yes");
-  EXPECT_EQ(fieldmask::Unquote("\"\"a\"\""), "\"a\"");
-  EXPECT_EQ(fieldmask::Unquote("\""), "");
-  EXPECT_EQ(fieldmask::Unquote(""), "");
+  // One quote at each end goes, after trimming; nothing is trimmed after unquoting.
+  const std::pair<const char*, const char*> quoted[] = {{"  \"Yes\"  ", "Yes"}, {"\" Yes \"", " Yes "}, {"\"Yes", "Yes"},
+                                                        {"Yes\"", "Yes"},       {"\"\"a\"\"", "\"a\""},  {"\"", ""}};
+  for (const auto& [text, unquoted] : quoted) EXPECT_EQ(fieldmask::Unquote(text), unquoted) << text;
 }
 
 // ---- field numbers ----
 
-std::int32_t Number(const std::string& text) {
-  std::int32_t n = -12345;
-  EXPECT_TRUE(fieldmask::ReadFieldNumber(text, &n)) << text;
-  return n;
-}
-
-bool Overflows(const std::string& text) {
-  std::int32_t n = -12345;
-  const bool ok = fieldmask::ReadFieldNumber(text, &n);
-  EXPECT_EQ(n, -12345) << "an unreadable number leaves the target alone: " << text;
-  return !ok;
-}
-
-TEST(FieldNumber, DigitsSignsAndSkippedBlanks) {
-  EXPECT_EQ(Number("12"), 12);
-  EXPECT_EQ(Number("  -7"), -7);
-  EXPECT_EQ(Number("+7"), 7);
-  EXPECT_EQ(Number("1 2\t3\n4"), 1234);  // blanks, tabs and line feeds inside the number
-  EXPECT_EQ(Number("- 5"), -5);
-  EXPECT_EQ(Number("12abc"), 12);
-  EXPECT_EQ(Number("1\r2"), 1);  // a carriage return is not skipped
-  EXPECT_EQ(Number(""), 0);
-  EXPECT_EQ(Number("abc"), 0);
-  EXPECT_EQ(Number("-"), 0);
-  EXPECT_EQ(Number("."), 0);
-  EXPECT_EQ(Number("E5"), 0);
-}
-
-TEST(FieldNumber, DecimalsAndExponentsRoundHalfToEven) {
-  EXPECT_EQ(Number("2.5"), 2);
-  EXPECT_EQ(Number("3.5"), 4);
-  EXPECT_EQ(Number("-2.5"), -2);
-  EXPECT_EQ(Number("2.51"), 3);
-  EXPECT_EQ(Number(".5"), 0);
-  EXPECT_EQ(Number("1.5"), 2);
-  EXPECT_EQ(Number("7."), 7);
-  EXPECT_EQ(Number("1E3"), 1000);
-  EXPECT_EQ(Number("1d2"), 100);
-  EXPECT_EQ(Number("15e-1"), 2);
-  EXPECT_EQ(Number("2 5 e - 1"), 2);  // 2.5 after skipping the blanks
-  EXPECT_EQ(Number("3e"), 3);         // an exponent without digits counts for nothing
-  EXPECT_EQ(Number("1e-400"), 0);     // too small to tell from zero
-  EXPECT_EQ(Number("0e999999"), 0);
-}
-
-TEST(FieldNumber, HexadecimalAndOctalPrefixes) {
-  EXPECT_EQ(Number("&H1F"), 31);
-  EXPECT_EQ(Number("&hff"), 255);
-  EXPECT_EQ(Number("&O17"), 15);
-  EXPECT_EQ(Number("&o19"), 1);  // 9 is no octal digit
-  EXPECT_EQ(Number("&H 1 F"), 31);
-  EXPECT_EQ(Number("&H"), 0);
-  EXPECT_EQ(Number("&X12"), 0);
-  EXPECT_EQ(Number("&H7FFFFFFF"), 2147483647);
-  EXPECT_TRUE(Overflows("&H80000000"));
-  EXPECT_TRUE(Overflows("&HFFFFFFFFFFFFFFFFFFFF"));  // no wrap-around of the accumulator
-}
-
-TEST(FieldNumber, ThirtyTwoBitLimits) {
-  EXPECT_EQ(Number("2147483647"), 2147483647);
-  EXPECT_EQ(Number("-2147483648"), -2147483647 - 1);
-  EXPECT_EQ(Number("2147483647.4"), 2147483647);
-  EXPECT_EQ(Number("-2147483648.5"), -2147483647 - 1);  // tie to the even neighbour
-  EXPECT_TRUE(Overflows("2147483647.5"));
-  EXPECT_TRUE(Overflows("2147483648"));
-  EXPECT_TRUE(Overflows("-2147483649"));
-  EXPECT_TRUE(Overflows("99999999999"));
-  EXPECT_TRUE(Overflows("1e400"));
-  EXPECT_TRUE(Overflows("1e99999999999999999999"));
+TEST(FieldNumber, ReadsDigitsSignsBlanksDecimalsExponentsAndPrefixes) {
+  const std::pair<const char*, std::int32_t> cases[] = {
+      {"12", 12}, {"  -7", -7}, {"+7", 7}, {"1 2\t3\n4", 1234}, {"- 5", -5}, {"12abc", 12},
+      {"1\r2", 1},  // a carriage return is not skipped
+      {"", 0}, {"abc", 0}, {"-", 0}, {".", 0}, {"E5", 0},
+      // Half to even.
+      {"2.5", 2}, {"3.5", 4}, {"-2.5", -2}, {"2.51", 3}, {".5", 0}, {"7.", 7}, {"1E3", 1000}, {"1d2", 100},
+      {"15e-1", 2}, {"2 5 e - 1", 2}, {"3e", 3}, {"1e-400", 0}, {"0e999999", 0},
+      {"&H1F", 31}, {"&hff", 255}, {"&O17", 15}, {"&o19", 1}, {"&H 1 F", 31}, {"&H", 0}, {"&X12", 0},
+      {"&H7FFFFFFF", 2147483647}, {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1},
+      {"2147483647.4", 2147483647}, {"-2147483648.5", -2147483647 - 1}};
+  for (const auto& [text, expected] : cases) {
+    std::int32_t n = -12345;
+    EXPECT_TRUE(fieldmask::ReadFieldNumber(text, &n)) << text;
+    EXPECT_EQ(n, expected) << text;
+  }
+  // Overflow fails and leaves the target alone; the accumulator does not wrap around.
+  for (const char* text : {"&H80000000", "&HFFFFFFFFFFFFFFFFFFFF", "2147483647.5", "2147483648", "-2147483649",
+                           "99999999999", "1e400", "1e99999999999999999999"}) {
+    std::int32_t n = -12345;
+    EXPECT_FALSE(fieldmask::ReadFieldNumber(text, &n)) << text;
+    EXPECT_EQ(n, -12345) << text;
+  }
 }
 
 // ---- SetProperties ----
 
-TEST(SetProperties, FirstEntryOfTheMainProgramsMask) {
-  cFieldMaskInfo field;
-  const std::string rest = Read(field, kMainMask);
-  EXPECT_EQ(field.FieldNumber(), 0);
-  EXPECT_EQ(field.Description(), "ProgID");
-  EXPECT_EQ(field.Key(), "");
-  EXPECT_EQ(field.FormatString(), "");
-  EXPECT_FALSE(field.RTFField());
-  EXPECT_FALSE(field.HasTranslations());
-  EXPECT_EQ(field.Translations(), nullptr);
-  EXPECT_FALSE(field.ReadFailed());
-  EXPECT_EQ(rest.rfind("1=\"File Path\"", 0), 0u) << rest;
-}
-
-TEST(SetProperties, SingleEntryConsumesEverything) {
-  cFieldMaskInfo field;
-  EXPECT_EQ(Read(field, "0=\"ProgID\""), "");
-  EXPECT_EQ(field.Description(), "ProgID");
-  EXPECT_EQ(field.Key(), "");
-}
-
-TEST(SetProperties, SpacesAroundElementsAreTrimmed) {
-  cFieldMaskInfo field;
-  EXPECT_EQ(Read(field, "  12 = \" Size \" , 13=\"Next\""), "13=\"Next\"");
-  EXPECT_EQ(field.FieldNumber(), 12);
-  EXPECT_EQ(field.Description(), "Size");
-  EXPECT_EQ(field.Key(), "MASK12");
-}
-
-TEST(SetProperties, KeyOnlyForFieldNumbersFromOne) {
-  for (const auto& [mask, key] : std::vector<std::pair<std::string, std::string>>{
-           {"-1=\"X\"", ""}, {"0=\"X\"", ""}, {"1=\"X\"", "MASK1"}, {"&H10=\"X\"", "MASK16"}, {"2.5=\"X\"", "MASK2"}}) {
+TEST(SetProperties, ReadsOneEntryAndReturnsTheRest) {
+  const struct {
+    std::string mask, rest;
+    std::int32_t number;
+    const char *description, *key;
+  } cases[] = {
+      {kMainMask, "1=\"File Path\",2=\"Version\",3=\"Attribute\",4=\"CLSID\"", 0, "ProgID", ""},
+      {"0=\"ProgID\"", "", 0, "ProgID", ""},
+      {"  12 = \" Size \" , 13=\"Next\"", "13=\"Next\"", 12, "Size", "MASK12"},
+      {"1=\"a, {b} [c]\",2=\"d\"", "2=\"d\"", 1, "a, {b} [c]", "MASK1"},
+      // Keys only from field 1 up.
+      {"-1=\"X\"", "", -1, "X", ""}, {"&H10=\"X\"", "", 16, "X", "MASK16"}, {"2.5=\"X\"", "", 2, "X", "MASK2"},
+      // Malformed entries are read character by character: an unquoted description loses its
+      // first letter as the opening quote.
+      {"0=ProgID", "", 0, "rogID", ""}, {"5", "", 5, "", "MASK5"}, {"=\"Name\",1=\"B\"", "1=\"B\"", 0, "Name", ""},
+      {"3=\"Open, 4=\"Next", "Next", 3, "Open, 4=", "MASK3"},
+  };
+  for (const auto& c : cases) {
     cFieldMaskInfo field;
-    Read(field, mask);
-    EXPECT_EQ(field.Key(), key) << mask;
+    EXPECT_EQ(Read(field, c.mask), c.rest) << c.mask;
+    EXPECT_EQ(field.FieldNumber(), c.number) << c.mask;
+    EXPECT_EQ(field.Description(), c.description) << c.mask;
+    EXPECT_EQ(field.Key(), c.key) << c.mask;
+    EXPECT_EQ(field.FormatString(), "");
+    EXPECT_FALSE(field.RTFField());
+    EXPECT_FALSE(field.HasTranslations());
+    EXPECT_EQ(field.Translations(), nullptr);
+    EXPECT_FALSE(field.ReadFailed());
   }
-  cFieldMaskInfo field;
-  field.FieldNumber(7);
-  EXPECT_EQ(field.Key(), "MASK7");
 }
 
-TEST(SetProperties, DescriptionKeepsCommasBracesAndBrackets) {
-  cFieldMaskInfo field;
-  EXPECT_EQ(Read(field, "1=\"a, {b} [c]\",2=\"d\""), "2=\"d\"");
-  EXPECT_EQ(field.Description(), "a, {b} [c]");
-  EXPECT_EQ(field.FormatString(), "");
-  EXPECT_FALSE(field.HasTranslations());
+// The translation list as "value=result|...".
+std::string Pairs(const cFieldMaskInfo& field) {
+  std::string pairs;
+  if (field.Translations() == nullptr) return "<none>";
+  for (std::size_t k = 0; k < field.Translations()->Count(); ++k)
+    pairs += field.Translations()->At(k)->Value + "=" + field.Translations()->At(k)->Result + "|";
+  return pairs;
 }
 
-TEST(SetProperties, MalformedEntriesAreReadCharacterByCharacter) {
-  cFieldMaskInfo unquoted;
-  EXPECT_EQ(Read(unquoted, "0=ProgID"), "");
-  EXPECT_EQ(unquoted.Description(), "rogID");  // its first letter went as the opening quote
-
-  cFieldMaskInfo noDescription;
-  EXPECT_EQ(Read(noDescription, "5"), "");
-  EXPECT_EQ(noDescription.FieldNumber(), 5);
-  EXPECT_EQ(noDescription.Description(), "");
-
-  cFieldMaskInfo noNumber;
-  EXPECT_EQ(Read(noNumber, "=\"Name\",1=\"B\""), "1=\"B\"");
-  EXPECT_EQ(noNumber.FieldNumber(), 0);
-  EXPECT_EQ(noNumber.Description(), "Name");
-
-  cFieldMaskInfo unterminated;
-  EXPECT_EQ(Read(unterminated, "3=\"Open, 4=\"Next"), "Next");
-  EXPECT_EQ(unterminated.Description(), "Open, 4=");
-}
-
-TEST(SetProperties, TranslationListValuesStayQuotedResultsAreUnquoted) {
-  cFieldMaskInfo field;
-  EXPECT_EQ(Read(field, "3=\"Att\"{0=\"No\", 1 = Yes ,\"q\"=\"Quoted\"} , 4=\"N\""), "4=\"N\"");
-  ASSERT_NE(field.Translations(), nullptr);
-  ASSERT_EQ(field.Translations()->Count(), 3u);
-  EXPECT_TRUE(field.HasTranslations());
-  EXPECT_FALSE(field.RTFField());
-  EXPECT_EQ(field.Translations()->At(0)->Value, "0");
-  EXPECT_EQ(field.Translations()->At(0)->Result, "No");
-  EXPECT_EQ(field.Translations()->At(1)->Value, "1");
-  EXPECT_EQ(field.Translations()->At(1)->Result, "Yes");
-  EXPECT_EQ(field.Translations()->At(2)->Value, "\"q\"");
-  EXPECT_EQ(field.Translations()->At(2)->Result, "Quoted");
-  EXPECT_EQ(field.Translations()->KeyAt(0), "");
-}
-
-TEST(SetProperties, ResultEndsAtCommaEvenInsideQuotes) {
-  cFieldMaskInfo field;
-  const std::string rest = Read(field, "1=\"A\"{x=\"a,b\"}");
-  ASSERT_EQ(field.Translations()->Count(), 2u);
-  EXPECT_EQ(field.Translations()->At(0)->Result, "a");  // only the opening quote went
-  EXPECT_EQ(field.Translations()->At(1)->Value, "b\"");
-  EXPECT_EQ(rest, "");
+TEST(SetProperties, TranslationListsAndFormatPictures) {
+  const struct {
+    const char *mask, *rest, *pairs, *format;
+  } cases[] = {
+      // Values stay quoted, results are unquoted; the result ends at a comma even inside quotes.
+      {"3=\"Att\"{0=\"No\", 1 = Yes ,\"q\"=\"Quoted\"} , 4=\"N\"", "4=\"N\"", "0=No|1=Yes|\"q\"=Quoted|", ""},
+      {"1=\"A\"{x=\"a,b\"}", "", "x=a|b\"=b\"|", ""},
+      {"1=\"A\"{},2=\"B\"", "2=\"B\"", "=|", ""},  // one entry with empty value and result
+      {"1=\"A\"{a=b, 2=\"B\"", "", "a=b|2=B|", ""},
+      {"5 = \"Created\" {Null=\"(none)\"} [dd/mm/yyyy] , 6=\"X\"", "6=\"X\"", "Null=(none)|", "dd/mm/yyyy"},
+      {"5=\"W\"[yyyy", "", "<none>", "yyyy"},
+      {"1=\"A\"{rtfx}", "", "rtfx=rtfx|", ""},  // a bare word other than rtf translates to itself
+  };
+  for (const auto& c : cases) {
+    cFieldMaskInfo field;
+    EXPECT_EQ(Read(field, c.mask), c.rest) << c.mask;
+    EXPECT_EQ(Pairs(field), c.pairs) << c.mask;
+    EXPECT_EQ(field.FormatString(), c.format) << c.mask;
+    EXPECT_EQ(field.HasTranslations(), field.Translations() != nullptr) << c.mask;
+    EXPECT_FALSE(field.RTFField());
+  }
 }
 
 TEST(SetProperties, BareWordRtfAnywhereSwitchesTranslationOff) {
@@ -243,40 +152,7 @@ TEST(SetProperties, BareWordRtfAnywhereSwitchesTranslationOff) {
   cFieldMaskInfo only;
   Read(only, "6=\"Notes\"{rtf}");
   EXPECT_TRUE(only.RTFField());
-  ASSERT_EQ(only.Translations()->Count(), 1u);
-  EXPECT_EQ(only.Translations()->At(0)->Result, "rtf");
-
-  cFieldMaskInfo bare;  // a bare word other than rtf translates to itself
-  Read(bare, "1=\"A\"{rtfx}");
-  EXPECT_FALSE(bare.RTFField());
-  EXPECT_TRUE(bare.HasTranslations());
-}
-
-TEST(SetProperties, FormatPictureAndEverythingTogether) {
-  cFieldMaskInfo field;
-  EXPECT_EQ(Read(field, "5 = \"Created\" {Null=\"(none)\"} [dd/mm/yyyy] , 6=\"X\""), "6=\"X\"");
-  EXPECT_EQ(field.FieldNumber(), 5);
-  EXPECT_EQ(field.Description(), "Created");
-  EXPECT_EQ(field.FormatString(), "dd/mm/yyyy");
-  ASSERT_EQ(field.Translations()->Count(), 1u);
-  EXPECT_EQ(field.Translations()->At(0)->Value, "Null");
-
-  cFieldMaskInfo unclosed;
-  EXPECT_EQ(Read(unclosed, "5=\"W\"[yyyy"), "");
-  EXPECT_EQ(unclosed.FormatString(), "yyyy");
-}
-
-TEST(SetProperties, EmptyAndUnclosedTranslationLists) {
-  cFieldMaskInfo empty;
-  EXPECT_EQ(Read(empty, "1=\"A\"{},2=\"B\""), "2=\"B\"");
-  ASSERT_EQ(empty.Translations()->Count(), 1u);  // one entry with empty value and result
-  EXPECT_EQ(empty.Translations()->At(0)->Value, "");
-
-  cFieldMaskInfo unclosed;
-  EXPECT_EQ(Read(unclosed, "1=\"A\"{a=b, 2=\"B\""), "");
-  ASSERT_EQ(unclosed.Translations()->Count(), 2u);
-  EXPECT_EQ(unclosed.Translations()->At(1)->Value, "2");
-  EXPECT_EQ(unclosed.Translations()->At(1)->Result, "B");
+  EXPECT_EQ(Pairs(only), "rtf=rtf|");
 }
 
 TEST(SetProperties, OverflowingFieldNumberIsInvalid) {
@@ -312,106 +188,62 @@ TEST(SetProperties, TextLongerThan32767CharactersIsInvalid) {
 
 // ---- TranslateValue ----
 
-TEST(TranslateValue, TextTranslationIsExactAndCaseSensitive) {
+TEST(TranslateValue, TextTranslationIsExactCaseSensitiveAndFirstMatchWins) {
   cFieldMaskInfo field;
-  Read(field, "3=\"Att\"{0=\"No\",1=Yes}");
-  EXPECT_EQ(Shown(field, Variant::FromText("0")), "No");
-  EXPECT_EQ(Shown(field, Variant::FromText("1")), "Yes");
-  EXPECT_EQ(Shown(field, Variant::FromText("2")), "2");
-  EXPECT_EQ(Shown(field, Variant::FromText(" 1")), " 1");
-
-  cFieldMaskInfo lower;
-  Read(lower, "3=\"Att\"{a=\"A\"}");
-  EXPECT_EQ(Shown(lower, Variant::FromText("a")), "A");
-  EXPECT_EQ(Shown(lower, Variant::FromText("A")), "A");
-
+  Read(field, "3=\"Att\"{0=\"No\",1=Yes,a=\"A\",x=y,y=z,x=w}");
+  const std::pair<const char*, const char*> cases[] = {{"0", "No"}, {"1", "Yes"}, {"2", "2"}, {" 1", " 1"},
+                                                       {"a", "A"},  {"A", "A"},   {"x", "y"}, {"y", "z"}};
+  for (const auto& [cell, shown] : cases) EXPECT_EQ(Shown(field, Variant::FromText(cell)), shown) << cell;
   cFieldMaskInfo upper;
   Read(upper, "3=\"Att\"{A=\"first\"}");
   EXPECT_EQ(Shown(upper, Variant::FromText("a")), "a");
 }
 
-TEST(TranslateValue, FirstMatchWinsAndResultsAreNotTranslatedAgain) {
-  cFieldMaskInfo field;
-  Read(field, "1=\"A\"{x=y,y=z,x=w}");
-  EXPECT_EQ(Shown(field, Variant::FromText("x")), "y");
-  EXPECT_EQ(Shown(field, Variant::FromText("y")), "z");
-}
-
 TEST(TranslateValue, NullShowsEmptyUnlessTranslated) {
-  cFieldMaskInfo plain;
-  Read(plain, "1=\"A\"");
-  EXPECT_EQ(Shown(plain, Variant::Null()), "");
-
-  cFieldMaskInfo withNull;
-  Read(withNull, "1=\"A\"{Null=\"n/a\"}");
-  EXPECT_EQ(Shown(withNull, Variant::Null()), "n/a");
-  EXPECT_EQ(Shown(withNull, Variant::FromText("Null")), "n/a");  // the text matches alike
-
-  cFieldMaskInfo other;
-  Read(other, "1=\"A\"{x=y}");
-  EXPECT_EQ(Shown(other, Variant::Null()), "");
-
-  cFieldMaskInfo rtf;
-  Read(rtf, "1=\"A\"{Null=\"n/a\",rtf}");
-  EXPECT_EQ(Shown(rtf, Variant::Null()), "");
-  EXPECT_EQ(Shown(rtf, Variant::FromText("Null")), "Null");  // only a null cell becomes empty
+  // Under an {rtf} list only a null cell becomes empty; the text "Null" matches like a null.
+  const std::tuple<const char*, Variant, const char*> cases[] = {
+      {"1=\"A\"", Variant::Null(), ""},
+      {"1=\"A\"{x=y}", Variant::Null(), ""},
+      {"1=\"A\"{Null=\"n/a\"}", Variant::Null(), "n/a"},
+      {"1=\"A\"{Null=\"n/a\"}", Variant::FromText("Null"), "n/a"},
+      {"1=\"A\"{Null=\"n/a\",rtf}", Variant::Null(), ""},
+      {"1=\"A\"{Null=\"n/a\",rtf}", Variant::FromText("Null"), "Null"}};
+  for (const auto& [mask, cell, shown] : cases) {
+    cFieldMaskInfo field;
+    Read(field, mask);
+    EXPECT_EQ(Shown(field, cell), shown) << mask;
+  }
 }
 
-TEST(TranslateValue, UntranslatedValuesKeepTheirType) {
-  cFieldMaskInfo field;
-  Read(field, "1=\"A\"{x=y}");
-  const Variant number = field.TranslateValue(Variant::FromInt32(42), EnglishUnitedStates());
-  ASSERT_EQ(number.Type(), VariantType::Int32);
-  EXPECT_EQ(number.Integer(), 42);
-  EXPECT_EQ(field.TranslateValue(Variant::FromBool(true), EnglishUnitedStates()).Type(), VariantType::Bool);
-  EXPECT_EQ(field.TranslateValue(Variant(), EnglishUnitedStates()).Type(), VariantType::Empty);
-}
-
-TEST(TranslateValue, NonTextCellsMatchByTheirDisplayText) {
+TEST(TranslateValue, NonTextCellsMatchByTheirDisplayTextOrKeepTheirType) {
   cFieldMaskInfo field;
   Read(field, "1=\"A\"{1=One,True=Yes,2.5=\"Two and a half\"}");
   EXPECT_EQ(Shown(field, Variant::FromInt32(1)), "One");
   EXPECT_EQ(Shown(field, Variant::FromInt16(1)), "One");
   EXPECT_EQ(Shown(field, Variant::FromBool(true)), "Yes");
   EXPECT_EQ(Shown(field, Variant::FromDouble(2.5)), "Two and a half");
-  const Variant untouched = field.TranslateValue(Variant::FromInt32(3), EnglishUnitedStates());
-  EXPECT_EQ(untouched.Type(), VariantType::Int32);
+  const Variant number = field.TranslateValue(Variant::FromInt32(42), EnglishUnitedStates());
+  ASSERT_EQ(number.Type(), VariantType::Int32);
+  EXPECT_EQ(number.Integer(), 42);
+  EXPECT_EQ(field.TranslateValue(Variant::FromBool(false), EnglishUnitedStates()).Type(), VariantType::Bool);
+  EXPECT_EQ(field.TranslateValue(Variant(), EnglishUnitedStates()).Type(), VariantType::Empty);
 }
 
 TEST(TranslateValue, FormatStringAppliesAfterTranslationAndGivesText) {
   cFieldMaskInfo field;
   Read(field, "5=\"When\"[yyyy]");
-  const Variant cell = Variant::FromDate(37256.5);  // 1 January 2002, noon
-  const Variant shown = field.TranslateValue(cell, EnglishUnitedStates());
-  ASSERT_TRUE(shown.IsText());
-  EXPECT_EQ(shown.Text(), FormatVariant(cell, "yyyy", EnglishUnitedStates()));
+  EXPECT_EQ(Shown(field, Variant::FromDate(37256.5)), "2001");  // 31 December 2001, noon
+  EXPECT_EQ(Shown(field, Variant::FromDate(37257.0)), "2002");  // 1 January 2002
+  EXPECT_EQ(Shown(field, Variant::FromInt32(5)), "1900");       // a formatted value is text whatever it was
 
   cFieldMaskInfo translated;
   Read(translated, "5=\"When\"{0=7}[yyyy]");
-  const Variant text = translated.TranslateValue(Variant::FromText("0"), EnglishUnitedStates());
-  EXPECT_EQ(text.Text(), FormatVariant(Variant::FromText("7"), "yyyy", EnglishUnitedStates()));
+  EXPECT_EQ(Shown(translated, Variant::FromText("0")), FormatVariant(Variant::FromText("7"), "yyyy", EnglishUnitedStates()));
 
-  const Variant number = translated.TranslateValue(Variant::FromInt32(5), EnglishUnitedStates());
-  EXPECT_TRUE(number.IsText()) << "a formatted value is text whatever it was";
-}
-
-TEST(TranslateValue, YearPictureOnADateCell) {
-  cFieldMaskInfo field;
-  Read(field, "5=\"When\"[yyyy]");
-  EXPECT_EQ(Shown(field, Variant::FromDate(37256.5)), "2001");  // 31 December 2001, noon
-  EXPECT_EQ(Shown(field, Variant::FromDate(37257.0)), "2002");  // 1 January 2002
-}
-
-TEST(TranslateValue, SettersChangeWhatIsApplied) {
-  cFieldMaskInfo field;
-  Read(field, "1=\"A\"[yyyy]");
-  field.FormatString("");
-  const Variant v = field.TranslateValue(Variant::FromInt32(9), EnglishUnitedStates());
-  EXPECT_EQ(v.Type(), VariantType::Int32);
-  field.Description("B");
-  field.FieldNumber(-3);
-  EXPECT_EQ(field.Description(), "B");
-  EXPECT_EQ(field.Key(), "");
+  translated.FormatString("");  // the setters change what is applied
+  EXPECT_EQ(translated.TranslateValue(Variant::FromInt32(9), EnglishUnitedStates()).Type(), VariantType::Int32);
+  translated.FieldNumber(-3);
+  EXPECT_EQ(translated.Key(), "");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/scan_diff.h"
+#include "base/text.h"
 #include "cli/command.h"
 #include "tests/support/tool_run.h"
 
@@ -56,12 +57,9 @@ class Prefix {
     WriteText(root_ / "drive_c/windows/system32/present.dll", "MZ");
     WriteText(root_ / "drive_c/windows/syswow64/present.dll", "MZ");
   }
-  Prefix& Machine(const TestClass& c) {
-    machine_ += HiveClass(c, "Software\\Classes\\");
-    return *this;
-  }
-  Prefix& Machine32(const TestClass& c) {  // the 32-bit view of a 64-bit prefix, as Wine keeps it
-    machine_ += HiveClass(c, "Software\\Classes\\Wow6432Node\\");
+  // wow: the 32-bit view of a 64-bit prefix, as Wine keeps it.
+  Prefix& Machine(const TestClass& c, bool wow = false) {
+    machine_ += HiveClass(c, wow ? "Software\\Classes\\Wow6432Node\\" : "Software\\Classes\\");
     return *this;
   }
   Prefix& User(const TestClass& c) {
@@ -85,33 +83,19 @@ class Prefix {
   std::string user_;
 };
 
-const TestClass kPresent{"Orlix.Present", "{00000000-0000-0000-0000-0000000000A1}",
-                         "C:\\\\windows\\\\system32\\\\present.dll"};
-const TestClass kMissing{"Orlix.Missing", "{00000000-0000-0000-0000-0000000000A2}",
-                         "C:\\\\windows\\\\system32\\\\missing.dll"};
-const TestClass kGone{"Orlix.Gone", "{00000000-0000-0000-0000-0000000000A3}",
-                      "C:\\\\windows\\\\system32\\\\present.dll"};
-const TestClass kAdded{"Orlix.Added", "{00000000-0000-0000-0000-0000000000A4}",
-                       "C:\\\\windows\\\\system32\\\\present.dll"};
-const TestClass kUserOnly{"Orlix.UserOnly", "{00000000-0000-0000-0000-0000000000A5}",
-                          "C:\\\\windows\\\\system32\\\\present.dll"};
+TestClass Class(const std::string& name, const std::string& number, const std::string& dll = "present") {
+  return {"Orlix." + name, "{00000000-0000-0000-0000-0000000000" + number + "}",
+          "C:\\\\windows\\\\system32\\\\" + dll + ".dll"};
+}
+const TestClass kPresent = Class("Present", "A1"), kMissing = Class("Missing", "A2", "missing"),
+                kGone = Class("Gone", "A3"), kAdded = Class("Added", "A4"), kUserOnly = Class("UserOnly", "A5");
 
 std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-    lines.push_back(text.substr(start, end - start));
+  std::vector<std::string> lines = Split(text, "\n");
+  if (!lines.empty()) lines.pop_back();  // the text ends with a line break
   return lines;
 }
-
-std::vector<std::string> Cells(const std::string& line) {
-  std::vector<std::string> cells;
-  std::size_t start = 0;
-  for (std::size_t end; (end = line.find('\t', start)) != std::string::npos; start = end + 1)
-    cells.push_back(line.substr(start, end - start));
-  cells.push_back(line.substr(start));
-  return cells;
-}
+std::vector<std::string> Cells(const std::string& line) { return Split(line, "\t"); }
 
 // The rows of `scan --details` by ProgID.
 std::map<std::string, std::string> DetailLines(const std::string& source) {
@@ -127,7 +111,7 @@ class OrlixreportDetails : public ::testing::Test {
   void TearDown() override { fs::remove_all(Prefix::Base()); }
 };
 
-TEST_F(OrlixreportDetails, TsvAndJsonGiveTheTenColumnsInOrder) {
+TEST_F(OrlixreportDetails, TsvAndJsonGiveTheTenColumnsInOrderAndBrokenKeepsMissingFiles) {
   const std::string prefix = Prefix("p", "win32").Machine(kPresent).Machine(kMissing).User(kUserOnly).Write();
   const ToolRun tsv = Orlixreport({"scan", "--details", "--wine-prefix", prefix});
   ASSERT_EQ(tsv.status, 0) << tsv.err;
@@ -152,17 +136,11 @@ TEST_F(OrlixreportDetails, TsvAndJsonGiveTheTenColumnsInOrder) {
     ASSERT_NE(found, std::string::npos) << key << " in " << first;
     at = found;
   }
-}
 
-TEST_F(OrlixreportDetails, BrokenKeepsOnlyMissingFilesInScanAndReport) {
-  const std::string prefix = Prefix("p", "win32").Machine(kPresent).Machine(kMissing).Write();
-  const ToolRun scan = Orlixreport({"scan", "--broken", "--wine-prefix", prefix});
-  ASSERT_EQ(scan.status, 0) << scan.err;
-  const std::vector<std::string> lines = Lines(scan.out);
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(Cells(lines[0]).size(), 10u);
-  EXPECT_EQ(lines[1], DetailLines(prefix).at("Orlix.Missing"));
-
+  // --broken keeps only the rows whose file is missing, in a scan and in a report.
+  const ToolRun broken = Orlixreport({"scan", "--broken", "--wine-prefix", prefix});
+  ASSERT_EQ(broken.status, 0) << broken.err;
+  EXPECT_EQ(Lines(broken.out), (std::vector<std::string>{lines[0], rows.at("Orlix.Missing")}));
   const ToolRun report = Orlixreport({"report", "--format", "csv", "--broken", "--wine-prefix", prefix});
   ASSERT_EQ(report.status, 0) << report.err;
   EXPECT_NE(report.out.find("\"Resolved Path\",\"File\",\"View\",\"Scope\"\r\n"), std::string::npos) << report.out;
@@ -173,7 +151,7 @@ TEST_F(OrlixreportDetails, BrokenKeepsOnlyMissingFilesInScanAndReport) {
 TEST_F(OrlixreportDetails, BothViewsListAClassOncePerView) {
   TestClass both = kPresent;
   both.server = "C:\\\\windows\\\\syswow64\\\\present.dll";
-  const std::string prefix = Prefix("p64", "win64").Machine(kPresent).Machine32(both).Write();
+  const std::string prefix = Prefix("p64", "win64").Machine(kPresent).Machine(both, true).Write();
   const ToolRun run = Orlixreport({"scan", "--details", "--view", "both", "--wine-prefix", prefix});
   ASSERT_EQ(run.status, 0) << run.err;
   std::map<std::string, std::string> pathByView;
@@ -219,31 +197,24 @@ TEST_F(OrlixreportDetails, DiffOfPrefixesAndOfASnapshot) {
 TEST_F(OrlixreportDetails, DiffTroubleIsOneLineAndStatusTwo) {
   const std::string prefix = Prefix("p", "win32").Machine(kPresent).Write();
   const fs::path base = Prefix::Base();
-  const struct {
-    std::string file;
-    std::string content;
-    std::string mentions;
-  } cases[] = {
-      {"garbage.txt", "hello\n", "garbage.txt"},
-      {"cut.json", "[\n  {\"progId\": \"A.B\"", "cut.json:2"},
-      {"short.json", "[{\"progId\": \"A.B\"}]", "no \"filePath\""},
-      {"number.json", "[{\"progId\": 1}]", "must be a string"},
-      {"rows.json", "[[\"A.B\", \"\"]]", "must be an object"},
-  };
-  for (const auto& c : cases) {
-    WriteText(base / c.file, c.content);
-    const ToolRun run = Orlixreport({"diff", (base / c.file).string(), prefix});
-    EXPECT_EQ(run.status, 2) << c.file;
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
-    EXPECT_NE(run.err.find(c.mentions), std::string::npos) << run.err;
+  const std::pair<std::string, std::string> snapshots[] = {
+      {"hello\n", "garbage.txt"}, {"[\n  {\"progId\": \"A.B\"", "1.json:2"}, {"[{\"progId\": \"A.B\"}]", "no \"filePath\""},
+      {"[{\"progId\": 1}]", "must be a string"}, {"[[\"A.B\", \"\"]]", "must be an object"}};
+  // Unreadable snapshots name what is wrong; bad command lines are one line too.
+  std::vector<std::pair<std::vector<std::string>, std::string>> runs = {
+      {{"diff", prefix, (base / "nothing-here").string()}, ""}, {{"diff", prefix}, ""},
+      {{"diff", "--view", "both"}, ""}, {{"diff", "--bogus", prefix, prefix}, ""}};
+  for (std::size_t k = 0; k < std::size(snapshots); ++k) {
+    const std::string file = (base / (k == 0 ? "garbage.txt" : std::to_string(k) + ".json")).string();
+    WriteText(file, snapshots[k].first);
+    runs.push_back({{"diff", file, prefix}, snapshots[k].second});
   }
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"diff", prefix, (base / "nothing-here").string()}, std::vector<std::string>{"diff", prefix},
-        std::vector<std::string>{"diff", "--view", "both"}, std::vector<std::string>{"diff", "--bogus", prefix, prefix}}) {
+  for (const auto& [args, mentions] : runs) {
     const ToolRun run = Orlixreport(args);
     EXPECT_EQ(run.status, 2) << args.back();
+    EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+    EXPECT_NE(run.err.find(mentions), std::string::npos) << run.err;
   }
 }
 

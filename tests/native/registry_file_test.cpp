@@ -10,6 +10,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace orlix {
@@ -61,10 +62,7 @@ std::vector<std::string> Subkeys(RegistrySource& source, const std::string& path
 }
 
 bool Exists(RegistrySource& source, const std::string& path) {
-  RegKey key = 0;
-  if (source.OpenKey(source.Root(), path, &key) != reg_status::kSuccess) return false;
-  source.CloseKey(key);
-  return true;
+  return Subkeys(source, path) != std::vector<std::string>{"<cannot open>"};
 }
 
 std::string Sz(const std::string& text) { return text + std::string(1, '\0'); }
@@ -93,36 +91,32 @@ TEST(RegistryExport, Regedit4ValuesOfEveryKind) {
       "   \"Indented\" = \"spaces around =\"\r\n");
   EXPECT_TRUE(source->Warnings().empty()) << source->Warnings()[0].message;
 
-  Read r = Query(*source, "Orlix.Kinds", "");
-  EXPECT_EQ(r.status, reg_status::kSuccess);
-  EXPECT_EQ(r.type, reg_type::kSz);
-  EXPECT_EQ(r.data, Sz("default text"));
-  EXPECT_EQ(r.size, 13u);
-
-  EXPECT_EQ(Query(*source, "Orlix.Kinds", "Path").data, Sz("C:\\Program Files\\Orlix\\say \"hi\".dll"));
-  r = Query(*source, "Orlix.Kinds", "Count");
-  EXPECT_EQ(r.type, reg_type::kDword);
-  EXPECT_EQ(r.data, std::string("\x2A\0\0\0", 4));
-  EXPECT_EQ(Query(*source, "Orlix.Kinds", "Short").data, std::string("\x07\0\0\0", 4));
-  r = Query(*source, "Orlix.Kinds", "Bytes");
-  EXPECT_EQ(r.type, reg_type::kBinary);
-  EXPECT_EQ(r.data, std::string("\x00\xff\x10", 3));
-  // REGEDIT4 writes expandable and multi strings as ANSI bytes; left unexpanded.
-  r = Query(*source, "Orlix.Kinds", "Expand");
-  EXPECT_EQ(r.type, reg_type::kExpandSz);
-  EXPECT_EQ(r.data, Sz("%WINDIR%\\\xC3\xA9"));
-  EXPECT_EQ(r.size, 11u);  // ANSI bytes: é is one
-  r = Query(*source, "Orlix.Kinds", "Multi");
-  EXPECT_EQ(r.type, reg_type::kMultiSz);
-  EXPECT_EQ(r.data, std::string("a\0bc\0\0", 6));
-  r = Query(*source, "Orlix.Kinds", "Qword");
-  EXPECT_EQ(r.type, reg_type::kQword);
-  EXPECT_EQ(r.size, 8u);
-  r = Query(*source, "Orlix.Kinds", "Empty");
-  EXPECT_EQ(r.data, Sz(""));
-  EXPECT_EQ(r.size, 1u);
-  EXPECT_EQ(Query(*source, "Orlix.Kinds", "Continued").data, std::string("\x01\x02\x03\x04\x05", 5));
-  EXPECT_EQ(Query(*source, "Orlix.Kinds", "Indented").data, Sz("spaces around ="));
+  const struct {
+    const char* name;
+    std::uint32_t type;
+    std::string data;
+  } values[] = {
+      {"", reg_type::kSz, Sz("default text")},
+      {"Path", reg_type::kSz, Sz("C:\\Program Files\\Orlix\\say \"hi\".dll")},
+      {"Count", reg_type::kDword, std::string("\x2A\0\0\0", 4)},
+      {"Short", reg_type::kDword, std::string("\x07\0\0\0", 4)},
+      {"Bytes", reg_type::kBinary, std::string("\x00\xff\x10", 3)},
+      // REGEDIT4 writes expandable and multi strings as ANSI bytes (é is one); left unexpanded.
+      {"Expand", reg_type::kExpandSz, Sz("%WINDIR%\\\xC3\xA9")},
+      {"Multi", reg_type::kMultiSz, std::string("a\0bc\0\0", 6)},
+      {"Qword", reg_type::kQword, std::string("\x01\x02\x03\x04\x05\x06\x07\x08", 8)},
+      {"Empty", reg_type::kSz, Sz("")},
+      {"Continued", reg_type::kBinary, std::string("\x01\x02\x03\x04\x05", 5)},
+      {"Indented", reg_type::kSz, Sz("spaces around =")},
+  };
+  for (const auto& v : values) {
+    const Read r = Query(*source, "Orlix.Kinds", v.name);
+    EXPECT_EQ(r.status, reg_status::kSuccess) << v.name;
+    EXPECT_EQ(r.type, v.type) << v.name;
+    EXPECT_EQ(r.data, v.data) << v.name;
+  }
+  EXPECT_EQ(Query(*source, "Orlix.Kinds", "").size, 13u);
+  EXPECT_EQ(Query(*source, "Orlix.Kinds", "Expand").size, 11u);
   EXPECT_EQ(Query(*source, "Orlix.Kinds", "Absent").status, reg_status::kFileNotFound);
 }
 
@@ -178,45 +172,18 @@ TEST(RegistryExport, DeletionsApplyInFileOrder) {
       "[-HKEY_CLASSES_ROOT\\NeverExisted]\n"
       "[HKEY_CLASSES_ROOT\\Back]\n"
       "[-HKEY_CLASSES_ROOT\\Back]\n"
-      "[HKEY_CLASSES_ROOT\\Back\\Again]\n");
+      "[HKEY_CLASSES_ROOT\\Back\\Again]\n"
+      "[HKEY_CLASSES_ROOT\\K]\n\"v\"=\"1\"\n\"v\"=-\n\"V\"=\"2\"\n\"w\"=\"3\"\n\"W\"=-\n");
   EXPECT_TRUE(source->Warnings().empty());
+  EXPECT_EQ(Query(*source, "K", "v").data, Sz("2"));  // set again after its deletion
+  EXPECT_EQ(Query(*source, "K", "w").status, reg_status::kFileNotFound);
   EXPECT_FALSE(Exists(*source, "Gone"));
   EXPECT_FALSE(Exists(*source, "Gone\\Deep"));
   EXPECT_EQ(Query(*source, "Kept", "a").status, reg_status::kFileNotFound);
   EXPECT_EQ(Query(*source, "Kept", "").status, reg_status::kFileNotFound);
   EXPECT_EQ(Query(*source, "Kept", "b").data, Sz("2"));
-  EXPECT_EQ(Subkeys(*source, ""), (std::vector<std::string>{"Back", "Kept"}));
+  EXPECT_EQ(Subkeys(*source, ""), (std::vector<std::string>{"Back", "K", "Kept"}));
   EXPECT_EQ(Subkeys(*source, "Back"), (std::vector<std::string>{"Again"}));
-}
-
-TEST(RegistryExport, AValueSetAgainAfterItsDeletionIsKept) {
-  auto source = FromExport(
-      "REGEDIT4\n"
-      "[HKEY_CLASSES_ROOT\\K]\n"
-      "\"v\"=\"1\"\n"
-      "\"v\"=-\n"
-      "\"V\"=\"2\"\n"
-      "\"w\"=\"3\"\n"
-      "\"W\"=-\n");
-  EXPECT_EQ(Query(*source, "K", "v").data, Sz("2"));
-  EXPECT_EQ(Query(*source, "K", "w").status, reg_status::kFileNotFound);
-}
-
-TEST(WineHive, EscapesInKeyNamesAndUnpairedSurrogates) {
-  // Names with escapes other than the separator, and code units that UTF-8 cannot hold.
-  auto source = FromHive(R"(WINE REGISTRY Version 2
-[Software\\Classes\\Esc\\a\x41] 1
-[Software\\Classes\\Esc\\\]x] 1
-"s"="t\tq\"b\\e"
-"o"="\101\x42\x263a"
-[Software\\Classes\\Lone\\\xd800] 1
-[Software\\Classes\\Lone\\\xd801] 1
-)");
-  EXPECT_TRUE(source->Warnings().empty());
-  EXPECT_EQ(Subkeys(*source, "Esc"), (std::vector<std::string>{"]x", "aA"}));
-  EXPECT_EQ(Subkeys(*source, "Lone"), (std::vector<std::string>{"?", "?"}));
-  EXPECT_EQ(Query(*source, "Esc\\]x", "s").data, Sz("t\tq\"b\\e"));
-  EXPECT_EQ(Query(*source, "Esc\\]x", "o").data, Sz("AB?"));
 }
 
 TEST(RegistryExport, MachineAndUserClassesMergeWithTheUserWinning) {
@@ -283,9 +250,17 @@ TEST(WineHive, PrefixMergesSystemAndUserClasses) {
   EXPECT_EQ(LoadRegistryFile(kData + "/wineprefix")->KeyCount(), source->KeyCount());
   auto user = LoadRegistryFile(kData + "/wineprefix/user.reg");
   EXPECT_EQ(Subkeys(*user, ""), (std::vector<std::string>{"Orlix.User", "Orlix.Wine"}));
+
+  // Hives given one by one: the header says whose they are, and the user's classes win
+  // whichever comes last.
+  const std::string hive = "WINE REGISTRY Version 2\n;; All keys relative to \\\\";
+  RegistryFileLoader loader;
+  loader.AddWineHiveBytes("user.reg", hive + "User\\\\S-1-5-21-0-0-0-1000\n[Software\\\\Classes\\\\Both] 1\n@=\"user\"\n");
+  loader.AddWineHiveBytes("system.reg", hive + "Machine\n[Software\\\\Classes\\\\Both] 1\n@=\"machine\"\n");
+  EXPECT_EQ(Query(*loader.Finish(), "Both", "").data, Sz("user"));
 }
 
-TEST(WineHive, EscapesTypesAndContinuedLines) {
+TEST(WineHive, EscapesTypesAndContinuedLinesInValuesAndKeyNames) {
   auto source = LoadWinePrefix(kData + "/wineprefix");
   // \x takes up to four hex digits: "\x4e2d" is one character, "\x0041B" is "A" then "B".
   Read r = Query(*source, "Escapes", "Unicode");
@@ -301,6 +276,21 @@ TEST(WineHive, EscapesTypesAndContinuedLines) {
   EXPECT_EQ(r.data.back(), '\x1b');
   EXPECT_EQ(Query(*source, "Escapes", "Qword").type, reg_type::kQword);
   EXPECT_EQ(Query(*source, "Escapes", "Num").data, std::string("\x2a\0\0\0", 4));
+
+  // Names with escapes other than the separator, and code units that UTF-8 cannot hold.
+  auto hive = FromHive(R"(WINE REGISTRY Version 2
+[Software\\Classes\\Esc\\a\x41] 1
+[Software\\Classes\\Esc\\\]x] 1
+"s"="t\tq\"b\\e"
+"o"="\101\x42\x263a"
+[Software\\Classes\\Lone\\\xd800] 1
+[Software\\Classes\\Lone\\\xd801] 1
+)");
+  EXPECT_TRUE(hive->Warnings().empty());
+  EXPECT_EQ(Subkeys(*hive, "Esc"), (std::vector<std::string>{"]x", "aA"}));
+  EXPECT_EQ(Subkeys(*hive, "Lone"), (std::vector<std::string>{"?", "?"}));
+  EXPECT_EQ(Query(*hive, "Esc\\]x", "s").data, Sz("t\tq\"b\\e"));
+  EXPECT_EQ(Query(*hive, "Esc\\]x", "o").data, Sz("AB?"));
 }
 
 TEST(WineHive, SymbolicLinkInsideTheClassRootIsFollowed) {
@@ -313,6 +303,20 @@ TEST(WineHive, SymbolicLinkInsideTheClassRootIsFollowed) {
       "\"SymbolicLinkValue\"=hex(6):5c,00,41,00\n");
   EXPECT_TRUE(Exists(*outside, "Out"));
   EXPECT_EQ(Subkeys(*outside, "Out"), std::vector<std::string>{});
+
+  // A key that both hives define as a link follows the user's.
+  const auto link = [](const std::string& target) {
+    std::string hex;
+    for (const unsigned char c : "\\Registry\\Machine\\Software\\Classes\\" + target)
+      hex += std::string(hex.empty() ? "" : ",") + "0123456789abcdef"[c >> 4] + "0123456789abcdef"[c & 15] + ",00";
+    return "[Software\\\\Classes\\\\Both] 1\n#link\n\"SymbolicLinkValue\"=hex(6):" + hex + "\n";
+  };
+  const std::string hive = "WINE REGISTRY Version 2\n;; All keys relative to \\\\";
+  RegistryFileLoader loader;
+  loader.AddWineHiveBytes("system.reg", hive + "Machine\n" + link("M") +
+                                            "[Software\\\\Classes\\\\M\\\\FromMachine] 1\n[Software\\\\Classes\\\\U\\\\FromUser] 1\n");
+  loader.AddWineHiveBytes("user.reg", hive + "User\\\\S-1-5-21-0-0-0-1000\n" + link("U"));
+  EXPECT_EQ(Subkeys(*loader.Finish(), "Both"), std::vector<std::string>{"FromUser"});
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -335,29 +339,20 @@ TEST(RegistryFileOrder, SubkeysEnumerateAsWineOrdersThem) {
   for (const auto& name : shuffled) text += "[HKEY_CLASSES_ROOT\\Order\\" + name + "]\n";
   auto source = FromExport(text);
   // "a", "ab" collide case-insensitively with "A" and "aB": one key each, first spelling kept.
-  std::vector<std::string> got = Subkeys(*source, "Order");
-  std::vector<std::string> folded;
-  for (auto s : got) {
-    std::transform(s.begin(), s.end(), s.begin(), [](char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; });
-    folded.push_back(s);
-  }
-  std::vector<std::string> expected;
-  for (auto s : wineOrder) {
-    std::transform(s.begin(), s.end(), s.begin(), [](char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; });
-    expected.push_back(s);
-  }
-  EXPECT_EQ(folded, expected);
+  const auto folded = [](std::vector<std::string> names) {
+    for (auto& s : names)
+      for (auto& c : s) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+    return names;
+  };
+  EXPECT_EQ(folded(Subkeys(*source, "Order")), folded(wineOrder));
 
   // Windows folds to upper case: the punctuation between 'Z' and 'a' follows the letters.
   RegistryFileOptions windows;
   windows.keyOrder = KeyFold::kUpper;
   auto upper = FromExport("REGEDIT4\n[HKCR\\_x]\n[HKCR\\A]\n[HKCR\\z]\n[HKCR\\`g]\n[HKCR\\[q]\n[HKCR\\1]\n", windows);
   EXPECT_EQ(Subkeys(*upper, ""), (std::vector<std::string>{"1", "A", "z", "[q", "_x", "`g"}));
-}
-
-TEST(RegistryFileOrder, KeyNamesWithBracketsUseTheLastClosingBracket) {
-  auto source = FromExport("REGEDIT4\n[HKEY_CLASSES_ROOT\\[q]]\n@=\"v\"\n");
-  EXPECT_EQ(Subkeys(*source, ""), std::vector<std::string>{"[q]"});
+  // A key name with brackets ends at the last closing bracket.
+  EXPECT_EQ(Subkeys(*FromExport("REGEDIT4\n[HKEY_CLASSES_ROOT\\[q]]\n@=\"v\"\n"), ""), std::vector<std::string>{"[q]"});
 }
 
 TEST(RegistryFileSemantics, BufferLimitsMatchTheNarrowApi) {
@@ -479,6 +474,8 @@ TEST(RegistryFileMalformed, BadLinesAreSkippedAndNamed) {
       {"stray text", "REGEDIT4\n[HKCR\\A]\nrandom words\n", 3},
       {"truncated continuation", "REGEDIT4\n[HKCR\\A]\n@=hex:01,\\\n", 3},
       {"long key name", "REGEDIT4\n[HKCR\\" + std::string(256, 'k') + "]\n@=\"x\"\n", 2},
+      // A malformed continued value does not leak its lines.
+      {"bad continued hex", "REGEDIT4\n[HKCR\\A]\n\"v\"=hex:zz,\\\n  \"w\"=\"looks like a value\"\n", 3},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -491,6 +488,7 @@ TEST(RegistryFileMalformed, BadLinesAreSkippedAndNamed) {
     if (std::string(c.what) != "truncated continuation") {
       EXPECT_EQ(Query(*source, "After", "").data, Sz("ok"));
     }
+    EXPECT_EQ(Query(*source, "A", "w").status, reg_status::kFileNotFound);
 
     RegistryFileOptions strict;
     strict.strict = true;
@@ -505,37 +503,24 @@ TEST(RegistryFileMalformed, BadLinesAreSkippedAndNamed) {
   }
 }
 
-TEST(RegistryFileMalformed, MalformedContinuedValueDoesNotLeakItsLines) {
-  auto source = FromExport("REGEDIT4\n[HKCR\\A]\n\"v\"=hex:zz,\\\n  \"w\"=\"looks like a value\"\n\"x\"=\"1\"\n");
-  EXPECT_EQ(source->Warnings().size(), 1u);
-  EXPECT_EQ(Query(*source, "A", "w").status, reg_status::kFileNotFound);
-  EXPECT_EQ(Query(*source, "A", "x").data, Sz("1"));
-}
-
 TEST(RegistryFileMalformed, UnusableFilesThrowNamingTheFile) {
-  auto expectError = [](const std::string& bytes, std::size_t line, const std::string& fragment) {
+  const char withNul[] = "REGEDIT4\n[HKCR\\A]\n@=\"x\0y\"\n";
+  const std::tuple<std::string, std::size_t, const char*> cases[] = {
+      {"", 0, "empty"},
+      {"REGEDIT5\n", 1, "not a registry export"},
+      {std::string(withNul, sizeof withNul - 1), 3, "binary"},
+      {std::string("\xFF\xFE", 2) + std::string("R\0E\0G\0E\0D\0I\0T\0" "4\0\n\0\0\0", 20), 2, "binary"},
+      {std::string("\xFE\xFF\0R", 4), 0, "big-endian"}};
+  for (const auto& [bytes, line, fragment] : cases) {
     try {
-      RegistryFileLoader loader;
-      loader.AddExportBytes("bad.reg", bytes);
-      ADD_FAILURE() << "accepted";
+      RegistryFileLoader().AddExportBytes("bad.reg", bytes);
+      ADD_FAILURE() << "accepted: " << fragment;
     } catch (const RegistryFileError& e) {
       EXPECT_EQ(e.file(), "bad.reg");
       EXPECT_EQ(e.line(), line);
       EXPECT_NE(e.message().find(fragment), std::string::npos) << e.message();
     }
-  };
-  expectError("", 0, "empty");
-  expectError("REGEDIT5\n", 1, "not a registry export");
-  const char withNul[] = "REGEDIT4\n[HKCR\\A]\n@=\"x\0y\"\n";
-  expectError(std::string(withNul, sizeof withNul - 1), 3, "binary");
-  expectError(std::string("\xFF\xFE", 2) + std::string("R\0E\0G\0E\0D\0I\0T\0" "4\0\n\0\0\0", 20), 2, "binary");
-  expectError(std::string("\xFE\xFF\0R", 4), 0, "big-endian");
-
-  std::mt19937 random(3);
-  std::string garbage(4096, '\0');
-  for (auto& c : garbage) c = static_cast<char>(random());
-  EXPECT_THROW(FromExport(garbage), RegistryFileError);
-  EXPECT_THROW(LoadRegistryFile(kData + "/does-not-exist.reg"), RegistryFileError);
+  }
   EXPECT_THROW(LoadWinePrefix(kData), RegistryFileError);  // no system.reg / user.reg there
   EXPECT_THROW(FromHive("WINE REGISTRY Version 3\n"), RegistryFileError);
   try {

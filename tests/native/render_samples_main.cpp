@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "platform/file_system.h"
 #include "report/report.h"
 #include "report/report_param.h"
@@ -33,14 +34,7 @@ const std::vector<std::vector<std::string>> kRows = {
     {"plain", "100%", "last"},
 };
 
-std::string JsonString(const std::string& text) {
-  std::string out = "\"";
-  for (char ch : text) {
-    if (ch == '"' || ch == '\\') out += '\\';
-    out += ch;
-  }
-  return out + "\"";
-}
+std::string JsonString(const std::string& text) { return "\"" + ReplaceExact(ReplaceExact(text, "\\", "\\\\"), "\"", "\\\"") + "\""; }
 
 bool WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream file(path, std::ios::binary);
@@ -61,13 +55,9 @@ int main(int argc, char** argv) {
 
   MemoryGrid grid;
   for (const auto& header : kHeaders) grid.AddColumn("", header);
-  grid.SetColumnWidth(0, 120);
-  grid.SetColumnWidth(1, 200);
-  grid.SetColumnWidth(2, 120);
-  for (const auto& row : kRows) {
-    const int item = grid.AddItem(row[0]);
-    for (std::size_t k = 1; k < row.size(); ++k) grid.SetSubItem(item, static_cast<int>(k), row[k]);
-  }
+  for (const auto& [column, width] : {std::pair{0, 120}, std::pair{1, 200}, std::pair{2, 120}})
+    grid.SetColumnWidth(column, width);
+  for (const auto& row : kRows) grid.AddRow(row);
 
   auto params = std::make_shared<ReportParameters>();
   for (const auto& [key, value] : std::vector<std::pair<std::string, std::string>>{

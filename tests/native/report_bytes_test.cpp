@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/native/test_files.h"
 #include "tests/support/tool_run.h"
 
 namespace orlix::cli {
@@ -25,12 +26,7 @@ const std::string kPlainMask = "0=\"Name\",1=\"Value\",2=\"Flag\",3=\"Path\",4=\
 const std::string kTranslatedMask =
     "4=\"Note\",0=\"Name\",1=\"Value\"[#,##0.00],2=\"Flag\"{True=\"yes\",False=\"no\",Null=\"none\"},3=\"Path\"";
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using testing_support::ReadAll;
 
 std::vector<std::string> Styled(const std::string& format, const std::string& style, const std::string& mask) {
   return {"report", "--format", format,   "--style",    style, "--mask", mask, "--data", kData,
@@ -79,14 +75,10 @@ TEST(ReportBytes, StandardOutputMatchesTheRecordedReports) {
 }
 
 TEST(ReportBytes, SavedFileMatchesTheRecordedReport) {
-  char pattern[] = "/tmp/orlix_report_bytes_XXXXXX";
-  ASSERT_NE(::mkdtemp(pattern), nullptr);
-  const std::string target = std::string(pattern) + "/report.html";
-  const ToolRun run = Orlixreport(With(Styled("html", "ClassicBlueGray", kPlainMask), {"-o", target}));
+  const testing_support::TempFolder folder;
+  const ToolRun run = Orlixreport(With(Styled("html", "ClassicBlueGray", kPlainMask), {"-o", folder.Path("report.html")}));
   ASSERT_EQ(run.status, 0) << run.err;
-  ExpectSameBytes(ReadAll(target), "classic_blue_gray_file.html");
-  std::remove(target.c_str());
-  ::rmdir(pattern);
+  ExpectSameBytes(ReadAll(folder.Path("report.html")), "classic_blue_gray_file.html");
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <dirent.h>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -23,12 +23,14 @@
 #include "report/report_pipeline.h"
 #include "reportview/memory_grid.h"
 #include "tests/support/fake_class_root.h"
+#include "tests/native/test_files.h"
 #include "tests/support/scripted_prompt.h"
 
 namespace orlix {
 namespace {
 
 using testing_support::FakeClassRoot;
+using testing_support::ReadAll;
 using testing_support::ScriptedPrompt;
 
 // 6 March 2002, 9:05:07.
@@ -49,7 +51,6 @@ class TestFileSystem : public FileSystem {
   std::string windowsBuffer;
   bool failReplace = false;
   std::set<std::string> hidden;
-  std::vector<std::string> replaced;
 
   char PathSeparator() const override { return '/'; }
   std::string TempPathBuffer() override { return tempBuffer; }
@@ -71,7 +72,6 @@ class TestFileSystem : public FileSystem {
       *error = "Sharing violation";
       return false;
     }
-    replaced.push_back(target);
     return LocalFileSystem().ReplaceFile(source, target, error);
   }
 };
@@ -95,41 +95,19 @@ class RecordingLauncher : public ProcessLauncher {
   }
 };
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+void WriteAll(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
-void WriteAll(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
-}
-
-bool Exists(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0;
-}
+bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
 std::vector<std::string> FolderEntries(const std::string& folder) {
   std::vector<std::string> names;
-  if (DIR* d = ::opendir(folder.c_str())) {
-    while (dirent* e = ::readdir(d)) {
-      const std::string name = e->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    ::closedir(d);
-  }
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename().string());
   return names;
 }
 
 class ReportFilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/orlix-files-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    folder_ = pattern;
     files_.tempBuffer = "  " + folder_ + "/ " + std::string(1, '\0') + "garbage after the terminator";
     files_.windowsBuffer = "C:/WINDOWS/" + std::string(1, '\0');
     params_ = std::make_shared<ReportParameters>();
@@ -147,15 +125,6 @@ class ReportFilesTest : public ::testing::Test {
     services.now = [] { return kMarch6th2002At090507; };
     report_.SetServices(services);
   }
-  void TearDown() override {
-    for (const std::string& name : FolderEntries(folder_)) {
-      const std::string path = folder_ + "/" + name;
-      ::chmod(path.c_str(), 0700);
-      for (const std::string& inner : FolderEntries(path)) ::unlink((path + "/" + inner).c_str());
-      if (::unlink(path.c_str()) != 0) ::rmdir(path.c_str());
-    }
-    ::rmdir(folder_.c_str());
-  }
   void AddParameter(const std::string& key, const std::string& value) {
     params_->Add(std::make_shared<cReportParam>(cReportParam{key, value}), key);
   }
@@ -169,7 +138,8 @@ class ReportFilesTest : public ::testing::Test {
     return report_.LocalFileName.substr(prefix.size());
   }
 
-  std::string folder_;
+  const testing_support::TempFolder temp_;
+  const std::string folder_ = temp_.Path();
   TestFileSystem files_;
   ScriptedPrompt prompt_;
   FakeClassRoot registry_;
@@ -182,64 +152,38 @@ TEST_F(ReportFilesTest, TemporaryNameIsTitleDateTimeAndExtension) {
   AddParameter("{||ReportTitle||}", "Report");
   EXPECT_EQ(StoreTemporaryName(), "Report Mar 6 2002 9-5-7.html");
   EXPECT_EQ(ReadAll(report_.LocalFileName), "<html>report</html>");
-  EXPECT_TRUE(prompt_.History().empty());
-
-  report_.ReportType = kReportRtf;
-  EXPECT_EQ(StoreTemporaryName(), "Report Mar 6 2002 9-5-7.rtf");
-  report_.ReportType = kReportCsv;
-  EXPECT_EQ(StoreTemporaryName(), "Report Mar 6 2002 9-5-7.csv");
-}
-
-TEST_F(ReportFilesTest, NameTitlesAreCutAndCleaned) {
-  // 60 characters, one of them two bytes long in UTF-8: the cut counts characters.
-  const std::string longTitle = "\xC3\xA9" + std::string(59, 'x');
-  AddParameter("{||ReportTitle||}", longTitle);
-  EXPECT_EQ(NameTitle(params_.get()), "\xC3\xA9" + std::string(49, 'x'));
-
-  params_->Clear();
-  AddParameter("{||ReportTitle||}", "Q1: a/b <c> *d?* \"e\" f|g h\\i");
-  EXPECT_EQ(StoreTemporaryName(), "Q1 ab c d e fg hi Mar 6 2002 9-5-7.html");
-
-  params_->Clear();
-  AddParameter("{||ReportTitle||}", std::string(55, 'T'));
-  AddParameter("{||CurrentItemTitle||}", std::string(70, 'I'));
-  EXPECT_EQ(NameTitle(params_.get()), std::string(50, 'T') + " " + std::string(50, 'I'));
-}
-
-TEST_F(ReportFilesTest, NameTitleFallsBackAndKeepsTagsUnexpanded) {
-  EXPECT_EQ(StoreTemporaryName(), "Talvern Report Mar 6 2002 9-5-7.html");
-  EXPECT_EQ(NameTitle(nullptr), "Talvern Report");
-
-  AddParameter("{||ReportTitle||}", "");
-  EXPECT_EQ(NameTitle(params_.get()), "Talvern Report");
-
-  params_->Clear();
-  AddParameter("{||CurrentItemTitle||}", "Item");
-  EXPECT_EQ(StoreTemporaryName(), " Item Mar 6 2002 9-5-7.html");
-
-  params_->Clear();
-  AddParameter("{||Date||}", "Wednesday");
-  AddParameter("{||ReportTitle||}", "On {||Date||}");
-  EXPECT_EQ(NameTitle(params_.get()), "On {||Date||}");
-}
-
-TEST_F(ReportFilesTest, UnknownReportTypeHasNoExtension) {
-  report_.ReportType = 3;
-  EXPECT_EQ(report_.FileExtension(), "");
-  EXPECT_EQ(StoreTemporaryName(), "Talvern Report Mar 6 2002 9-5-7.");
-  report_.ReportType = -1;
-  EXPECT_EQ(report_.FileExtension(), "");
-  report_.ReportType = kReportHtml;
-  EXPECT_EQ(report_.FileExtension(), "html");
-}
-
-TEST_F(ReportFilesTest, SecondViewInTheSameSecondReplacesTheFirstWithoutAsking) {
-  AddParameter("{||ReportTitle||}", "Report");
-  const std::string first = StoreTemporaryName();
+  // A second view in the same second replaces the first without asking.
   report_.ReportContents = "second";
-  EXPECT_EQ(StoreTemporaryName(), first);
+  EXPECT_EQ(StoreTemporaryName(), "Report Mar 6 2002 9-5-7.html");
   EXPECT_EQ(ReadAll(report_.LocalFileName), "second");
   EXPECT_TRUE(prompt_.History().empty());
+  for (const auto& [type, extension] : {std::pair{kReportRtf, "rtf"}, std::pair{kReportCsv, "csv"}, std::pair{3, ""}}) {
+    report_.ReportType = type;
+    EXPECT_EQ(report_.FileExtension(), extension);
+    EXPECT_EQ(StoreTemporaryName(), std::string("Report Mar 6 2002 9-5-7.") + extension);
+  }
+}
+
+TEST_F(ReportFilesTest, NameTitlesAreCutCleanedAndFallBack) {
+  using Params = std::vector<std::pair<std::string, std::string>>;
+  const std::pair<Params, std::string> cases[] = {
+      // 60 characters, one of them two bytes long in UTF-8: the cut counts characters.
+      {{{"{||ReportTitle||}", "\xC3\xA9" + std::string(59, 'x')}}, "\xC3\xA9" + std::string(49, 'x')},
+      {{{"{||ReportTitle||}", std::string(55, 'T')}, {"{||CurrentItemTitle||}", std::string(70, 'I')}},
+       std::string(50, 'T') + " " + std::string(50, 'I')},
+      {{{"{||ReportTitle||}", ""}}, "Talvern Report"},
+      {{{"{||CurrentItemTitle||}", "Item"}}, " Item"},
+      {{{"{||Date||}", "Wednesday"}, {"{||ReportTitle||}", "On {||Date||}"}}, "On {||Date||}"},  // unexpanded
+  };
+  for (const auto& [params, title] : cases) {
+    params_->Clear();
+    for (const auto& [key, value] : params) AddParameter(key, value);
+    EXPECT_EQ(NameTitle(params_.get()), title);
+  }
+  EXPECT_EQ(NameTitle(nullptr), "Talvern Report");
+  params_->Clear();
+  AddParameter("{||ReportTitle||}", "Q1: a/b <c> *d?* \"e\" f|g h\\i");  // the file name is cleaned
+  EXPECT_EQ(StoreTemporaryName(), "Q1 ab c d e fg hi Mar 6 2002 9-5-7.html");
 }
 
 TEST_F(ReportFilesTest, SavingOverAnExistingFileAsksFirst) {
@@ -288,32 +232,28 @@ TEST_F(ReportFilesTest, StagingSkipsNamesAlreadyTaken) {
   EXPECT_EQ(ReadAll(target + ".1.tmp"), "somebody else's");
 }
 
-TEST_F(ReportFilesTest, HiddenFilesAreAskedAboutToo) {
+TEST_F(ReportFilesTest, HiddenFilesAreAskedAboutAndReplacedToo) {
   const std::string target = folder_ + "/hidden.html";
   WriteAll(target, "old");
   files_.hidden.insert(target);
-  prompt_.Answer(false);
-  EXPECT_FALSE(report_.StoreReportContent(false, target));
-  EXPECT_EQ(prompt_.History().size(), 1u);
-  EXPECT_EQ(ReadAll(target), "old");
+  prompt_.Answer(true);
+  EXPECT_TRUE(report_.StoreReportContent(false, target));
+  ASSERT_EQ(prompt_.History().size(), 1u);
+  EXPECT_EQ(prompt_.History()[0].text, "The file '" + target + kExistsQuestionTail);
+  EXPECT_EQ(ReadAll(target), "<html>report</html>");
 }
 
-TEST_F(ReportFilesTest, WritingIntoAMissingFolderFailsWithTheReason) {
+TEST_F(ReportFilesTest, WriteErrorsAreShownWithTheReason) {
   const std::string target = folder_ + "/missing/report.html";
   EXPECT_FALSE(report_.StoreReportContent(false, target));
-  ASSERT_EQ(prompt_.History().size(), 1u);
+  const std::string folder = folder_ + "/folder";  // a folder in the way is no question
+  ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+  EXPECT_FALSE(report_.StoreReportContent(false, folder));
+  ASSERT_EQ(prompt_.History().size(), 2u);
   EXPECT_FALSE(prompt_.History()[0].question);
   EXPECT_EQ(prompt_.History()[0].text, "Error writing file '" + target + "':\r\n\r\nNo such file or directory");
-  EXPECT_FALSE(Exists(target));
-}
-
-TEST_F(ReportFilesTest, AFolderInTheWayIsAWriteErrorNotAQuestion) {
-  const std::string target = folder_ + "/folder";
-  ASSERT_EQ(::mkdir(target.c_str(), 0700), 0);
-  EXPECT_FALSE(report_.StoreReportContent(false, target));
-  ASSERT_EQ(prompt_.History().size(), 1u);
-  EXPECT_FALSE(prompt_.History()[0].question);
-  EXPECT_EQ(prompt_.History()[0].text.rfind("Error writing file '" + target + "':\r\n\r\n", 0), 0u);
+  EXPECT_FALSE(prompt_.History()[1].question);
+  EXPECT_EQ(prompt_.History()[1].text.rfind("Error writing file '" + folder + "':\r\n\r\n", 0), 0u);
 }
 
 TEST_F(ReportFilesTest, FileBytesAreWindows1252WithoutMark) {
@@ -347,6 +287,9 @@ TEST_F(ReportFilesTest, AReportNotYetRenderedIsRenderedBeforeWriting) {
 
 // A job that does not keep its document renders it into the file piece by piece: the bytes of
 // the whole document, also where a piece of text ends inside a character.
+// A job that does not keep its document renders it into the file piece by piece: the bytes of
+// the whole document, also where a piece of text ends inside a character. One that fails mid-way
+// leaves the old file and no piece.
 TEST_F(ReportFilesTest, AReportNotKeptIsRenderedIntoTheFileInPieces) {
   MemoryGrid grid;
   grid.AddColumn("", "Name");
@@ -357,63 +300,54 @@ TEST_F(ReportFilesTest, AReportNotKeptIsRenderedIntoTheFileInPieces) {
                  "a note of some length " + std::string(r % 13, 'x') + (r % 3 ? "caf\xC3\xA9" : "\xE2\x82\xAC")});
   ReportStyles jobs;
   LoadReportJobs(jobs, &grid, params_);
-  for (const std::int32_t type : {kReportCsv, kReportRtf, kReportHtml}) {
+  const auto store = [&](std::int32_t type) {
     const std::shared_ptr<cReport> job = FindReportJob(jobs, type, "");
-    ASSERT_NE(job, nullptr);
-    ASSERT_TRUE(job->Generate());
-    const std::string expected = TextToFileBytes(job->ReportContents);
-    ASSERT_GT(expected.size(), std::size_t{2} << 20);
-    job->Generated = false;
-    job->ReportContents.clear();
     job->KeepContents = false;
     job->SetServices(report_.Services());
     const std::string target = folder_ + "/pieces." + ExtensionForReportType(type);
     WriteAll(target, "old");
     prompt_.Answer(true);
-    EXPECT_TRUE(job->StoreReportContent(false, target));
-    EXPECT_TRUE(ReadAll(target) == expected) << ExtensionForReportType(type);
+    const bool stored = job->StoreReportContent(false, target);
     EXPECT_FALSE(job->Generated);
     EXPECT_TRUE(job->ReportContents.empty());
+    return stored ? ReadAll(target) : "failed, " + ReadAll(target);
+  };
+  for (const std::int32_t type : {kReportCsv, kReportRtf, kReportHtml}) {
+    cReport& job = *FindReportJob(jobs, type, "");
+    ASSERT_TRUE(job.Generate());
+    const std::string expected = TextToFileBytes(job.ReportContents);
+    ASSERT_GT(expected.size(), std::size_t{2} << 20);
+    job.Generated = false;
+    job.ReportContents.clear();
+    EXPECT_TRUE(store(type) == expected) << ExtensionForReportType(type);
   }
-}
-
-TEST_F(ReportFilesTest, AReportFailingMidWayLeavesTheOldFileAndNoPiece) {
-  MemoryGrid grid;
-  grid.AddColumn("", "Name");
-  for (int r = 0; r < 100000; ++r) grid.AddItem("row " + std::to_string(r));
-  ReportStyles jobs;
-  LoadReportJobs(jobs, &grid, params_);
   // The last row gets a cell that the column order read by the job has no place for: rendering
   // fails after pieces were written.
   grid.AddColumn("", "Late");
-  grid.SetSubItem(grid.ItemCount() - 1, 1, "stray");
-  const std::shared_ptr<cReport> job = FindReportJob(jobs, kReportHtml, "");
-  ASSERT_NE(job, nullptr);
-  job->KeepContents = false;
-  job->SetServices(report_.Services());
-  const std::string target = folder_ + "/kept.html";
-  WriteAll(target, "old");
-  prompt_.Answer(true);
-  EXPECT_FALSE(job->StoreReportContent(false, target));
-  EXPECT_EQ(ReadAll(target), "old");
-  EXPECT_EQ(FolderEntries(folder_), std::vector<std::string>{"kept.html"});
+  grid.SetSubItem(grid.ItemCount() - 1, 2, "stray");
+  EXPECT_EQ(store(kReportHtml), "failed, old");
+  EXPECT_EQ(FolderEntries(folder_).size(), 3u);  // the three reports, no piece
+}
+
+TEST(MakeExportParameters, TitlesAndTheDateAndTimeInTheReportsPictures) {
+  const auto params = MakeExportParameters("T", "S", 37321.0, 0.75, EnglishUnitedStates());
+  EXPECT_EQ(params->Find("{||ReportTitle||}")->Value, "T");
+  EXPECT_EQ(params->Find("{||ReportSubTitle||}")->Value, "S");
+  EXPECT_EQ(params->Find("{||Date||}")->Value, "Wednesday, March 6 2002");
+  EXPECT_EQ(params->Find("{||Time||}")->Value, "06:00:00 PM");
 }
 
 TEST(TextToFileBytes, MapsWhatTheCodePageHasAndMarksTheRest) {
-  EXPECT_EQ(TextToFileBytes(""), "");
-  EXPECT_EQ(TextToFileBytes("plain {\\rtf1}"), "plain {\\rtf1}");
-  EXPECT_EQ(TextToFileBytes("\xC2\xA0\xC3\xBF"), "\xA0\xFF");            // Latin-1 range kept
-  EXPECT_EQ(TextToFileBytes("\xC5\x92\xC5\xB8\xC6\x92"), "\x8C\x9F\x83");  // the 0x80-0x9F block
-  EXPECT_EQ(TextToFileBytes("\xC2\x81"), "?");                             // a C1 control cp1252 lacks
-  EXPECT_EQ(TextToFileBytes("\xF0\x9F\x98\x80!"), "?!");                   // outside the BMP
-  // Broken UTF-8 costs one '?' per bad byte and never swallows what follows.
-  EXPECT_EQ(TextToFileBytes("a\xC3"), "a?");
-  EXPECT_EQ(TextToFileBytes("\xC3(x"), "?(x");
-  EXPECT_EQ(TextToFileBytes("\xC0\xAF"), "??");
-  EXPECT_EQ(TextToFileBytes("\xED\xA0\x80z"), "???z");
-}
-
-TEST(TextToFileBytes, CharactersAmongLongAsciiRunsAtEveryOffset) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"", ""}, {"plain {\\rtf1}", "plain {\\rtf1}"},
+      {"\xC2\xA0\xC3\xBF", "\xA0\xFF"},            // Latin-1 range kept
+      {"\xC5\x92\xC5\xB8\xC6\x92", "\x8C\x9F\x83"},  // the 0x80-0x9F block
+      {"\xE2\x80\x98q\xE2\x80\x99", "\x91q\x92"},    // single quotation marks
+      {"\xC2\x81", "?"},                             // a C1 control cp1252 lacks
+      {"\xF0\x9F\x98\x80!", "?!"},                   // outside the BMP
+      // Broken UTF-8 costs one '?' per bad byte and never swallows what follows.
+      {"a\xC3", "a?"}, {"\xC3(x", "?(x"}, {"\xC0\xAF", "??"}, {"\xED\xA0\x80z", "???z"}};
+  for (const auto& [text, bytes] : cases) EXPECT_EQ(TextToFileBytes(text), bytes) << text;
   // ASCII runs are copied a machine word at a time: whatever stands at a word's edge converts.
   for (std::size_t at = 0; at < 20; ++at) {
     const std::string before(at, 'x'), after(19 - at, 'y');
@@ -435,48 +369,37 @@ TEST_F(ReportFilesTest, DeleteLocalFileRemovesOnlyExistingFiles) {
   EXPECT_TRUE(Exists(folder_));
   report_.LocalFileName.clear();
   EXPECT_FALSE(report_.DeleteLocalFile());
-}
 
-TEST_F(ReportFilesTest, TemporaryFolderWithoutTerminatorIsEmpty) {
+  // A temporary folder without its terminator is empty: the name then stands at the root of
+  // the file system, which a test cannot write to; what matters is the name attempted.
   files_.tempBuffer = folder_ + "/";
-  AddParameter("{||ReportTitle||}", "Report");
-  // The name then stands at the root of the file system, which a test cannot write to;
-  // what matters is the name that was attempted.
   report_.StoreReportContent(true, "");
-  EXPECT_EQ(report_.LocalFileName, "/Report Mar 6 2002 9-5-7.html");
+  EXPECT_EQ(report_.LocalFileName, "/Talvern Report Mar 6 2002 9-5-7.html");
 }
 
 // --- Viewer command lines ---
 
-TEST(BuildViewerCommand, InsertsTheQuotedPathAtThePlaceholder) {
-  const std::string path = "C:\\Temp\\Report Mar 6 2002 9-5-7.html";
-  const std::string quoted = "\"" + path + "\"";
-  EXPECT_EQ(BuildViewerCommand("viewer.exe %1", path, "C:\\WINDOWS"), "viewer.exe " + quoted);
-  EXPECT_EQ(BuildViewerCommand("viewer.exe \"%1\"", path, ""), "viewer.exe " + quoted);
-  EXPECT_EQ(BuildViewerCommand("\"C:\\Program Files\\V\\v.exe\" \"%1\"", path, ""),
-            "\"C:\\Program Files\\V\\v.exe\" " + quoted);
-  EXPECT_EQ(BuildViewerCommand("viewer.exe %*", path, ""), "viewer.exe " + quoted);
-  EXPECT_EQ(BuildViewerCommand("viewer.exe /open %L", path, ""), "viewer.exe /open " + quoted);
-  EXPECT_EQ(BuildViewerCommand("viewer.exe /open \"%l\"", path, ""), "viewer.exe /open " + quoted);
-  EXPECT_EQ(BuildViewerCommand("notepad.exe", path, ""), "notepad.exe " + quoted);
-}
-
-TEST(BuildViewerCommand, ChoosesOnePlaceholderAndDropsTheOthers) {
+TEST(BuildViewerCommand, InsertsTheQuotedPathAtOnePlaceholderAndExpandsSystemRoot) {
   const std::string path = "C:\\T\\r.rtf";
-  EXPECT_EQ(BuildViewerCommand("v.exe %1 %L", path, ""), "v.exe \"C:\\T\\r.rtf\" ");
-  EXPECT_EQ(BuildViewerCommand("v.exe %1 %* %1", path, ""), "v.exe \"C:\\T\\r.rtf\"  \"C:\\T\\r.rtf\"");
-  EXPECT_EQ(BuildViewerCommand("v.exe %* %l", path, ""), "v.exe \"C:\\T\\r.rtf\" ");
-  EXPECT_EQ(BuildViewerCommand("v.exe \"\" %1", path, ""), "v.exe \" \"C:\\T\\r.rtf\"");
-}
-
-TEST(BuildViewerCommand, ReplacesSystemRootButLeavesThePathAlone) {
-  EXPECT_EQ(BuildViewerCommand("%SystemRoot%\\system32\\notepad.exe %1", "C:\\r.csv", "C:\\WINDOWS"),
-            "C:\\WINDOWS\\system32\\notepad.exe \"C:\\r.csv\"");
-  EXPECT_EQ(BuildViewerCommand("%systemroot%\\notepad.exe %1", "C:\\r.csv", "C:\\WINDOWS"),
-            "%systemroot%\\notepad.exe \"C:\\r.csv\"");
+  const std::pair<const char*, const char*> cases[] = {
+      {"viewer.exe %1", "viewer.exe \"C:\\T\\r.rtf\""},
+      {"viewer.exe \"%1\"", "viewer.exe \"C:\\T\\r.rtf\""},
+      {"\"C:\\Program Files\\V\\v.exe\" \"%1\"", "\"C:\\Program Files\\V\\v.exe\" \"C:\\T\\r.rtf\""},
+      {"viewer.exe %*", "viewer.exe \"C:\\T\\r.rtf\""},
+      {"viewer.exe /open %L", "viewer.exe /open \"C:\\T\\r.rtf\""},
+      {"viewer.exe /open \"%l\"", "viewer.exe /open \"C:\\T\\r.rtf\""},
+      {"notepad.exe", "notepad.exe \"C:\\T\\r.rtf\""},
+      // One placeholder is chosen, the others are dropped.
+      {"v.exe %1 %L", "v.exe \"C:\\T\\r.rtf\" "},
+      {"v.exe %1 %* %1", "v.exe \"C:\\T\\r.rtf\"  \"C:\\T\\r.rtf\""},
+      {"v.exe %* %l", "v.exe \"C:\\T\\r.rtf\" "},
+      {"v.exe \"\" %1", "v.exe \" \"C:\\T\\r.rtf\""},
+      {"%SystemRoot%\\system32\\notepad.exe %1", "C:\\WINDOWS\\system32\\notepad.exe \"C:\\T\\r.rtf\""},
+      {"%systemroot%\\notepad.exe %1", "%systemroot%\\notepad.exe \"C:\\T\\r.rtf\""}};
+  for (const auto& [command, line] : cases) EXPECT_EQ(BuildViewerCommand(command, path, "C:\\WINDOWS"), line) << command;
   // Title text that looks like placeholders reaches the viewer untouched.
-  const std::string path = "C:\\Temp\\Up 50%1 %Lead %* %SystemRoot% Mar 6 2002 9-5-7.html";
-  EXPECT_EQ(BuildViewerCommand("v.exe \"%1\"", path, "C:\\WINDOWS"), "v.exe \"" + path + "\"");
+  const std::string odd = "C:\\Temp\\Up 50%1 %Lead %* %SystemRoot% Mar 6 2002 9-5-7.html";
+  EXPECT_EQ(BuildViewerCommand("v.exe \"%1\"", odd, "C:\\WINDOWS"), "v.exe \"" + odd + "\"");
 }
 
 TEST_F(ReportFilesTest, ShellToAppStartsTheRegisteredViewer) {
@@ -489,34 +412,27 @@ TEST_F(ReportFilesTest, ShellToAppStartsTheRegisteredViewer) {
   EXPECT_EQ(registry_.OpenKeyCount(), 0u);
 }
 
-TEST_F(ReportFilesTest, ShellToAppWithoutRegisteredViewerWarnsAndSucceeds) {
-  report_.ReportType = kReportRtf;
-  report_.LocalFileName = "r.rtf";
-  EXPECT_TRUE(report_.ShellToApp());
-  registry_.Set(".rtf", "", "rtffile");  // a file type without an open command
-  EXPECT_TRUE(report_.ShellToApp());
-  ASSERT_EQ(prompt_.History().size(), 2u);
-  for (const auto& shown : prompt_.History()) {
-    EXPECT_FALSE(shown.question);
-    EXPECT_EQ(shown.caption, "Talvern");
-    EXPECT_EQ(shown.text, "No program is associated with files of this type.");
-  }
-  EXPECT_TRUE(launcher_.started.empty());
-  EXPECT_EQ(registry_.OpenKeyCount(), 0u);
-}
-
-TEST_F(ReportFilesTest, ShellToAppReportsAFailedStart) {
-  registry_.Set(".csv", "", "csvfile");
-  registry_.Set("csvfile\\shell\\open\\command", "", "sheet.exe");
+TEST_F(ReportFilesTest, ShellToAppWarnsWithoutAViewerAndReportsAFailedStart) {
   report_.ReportType = kReportCsv;
   report_.Title = "Comma Delimited";
   report_.LocalFileName = "C:\\T\\r.csv";
+  EXPECT_TRUE(report_.ShellToApp());
+  registry_.Set(".csv", "", "csvfile");  // a file type without an open command
+  EXPECT_TRUE(report_.ShellToApp());
+  EXPECT_TRUE(launcher_.started.empty());
+  registry_.Set("csvfile\\shell\\open\\command", "", "sheet.exe");
   launcher_.failWith = "File not found.";
   EXPECT_FALSE(report_.ShellToApp());
-  ASSERT_EQ(prompt_.History().size(), 1u);
-  EXPECT_EQ(prompt_.History()[0].text,
+  ASSERT_EQ(prompt_.History().size(), 3u);
+  for (int i : {0, 1}) {
+    EXPECT_FALSE(prompt_.History()[i].question);
+    EXPECT_EQ(prompt_.History()[i].caption, "Talvern");
+    EXPECT_EQ(prompt_.History()[i].text, "No program is associated with files of this type.");
+  }
+  EXPECT_EQ(prompt_.History()[2].text,
             "Error trying to open report 'Comma Delimited' using:\r\nsheet.exe \"C:\\T\\r.csv\"\r\n\r\n"
             "Error: File not found.");
+  EXPECT_EQ(registry_.OpenKeyCount(), 0u);
 }
 
 TEST_F(ReportFilesTest, ShellToAppWithoutClassRootOpensWithTheDesktop) {
@@ -538,21 +454,16 @@ TEST_F(ReportFilesTest, IconPathDropsTheIndexAndPlacesTheWindowsFolder) {
   EXPECT_EQ(report_.GetIconPath(), "");
   registry_.Set(".html", "", "htmlfile");
   EXPECT_EQ(report_.GetIconPath(), "");
-  registry_.Set("htmlfile\\DefaultIcon", "", "C:\\Apps\\viewer.exe");
-  EXPECT_EQ(report_.GetIconPath(), "C:\\Apps\\viewer.exe");
-  registry_.Set("htmlfile\\DefaultIcon", "", "%SystemRoot%\\system32\\shell32.dll,-154");
-  EXPECT_EQ(report_.GetIconPath(), "C:/WINDOWS\\system32\\shell32.dll");
-  registry_.Set("htmlfile\\DefaultIcon", "", "\"C:\\My,Apps\\v.exe\",1");
-  EXPECT_EQ(report_.GetIconPath(), "\"C:\\My,Apps\\v.exe\"");
-  EXPECT_EQ(registry_.OpenKeyCount(), 0u);
-}
-
-TEST_F(ReportFilesTest, OverlongRegistryValuesReadAsMissing) {
-  registry_.Set(".html", "", "htmlfile");
-  registry_.Set("htmlfile\\DefaultIcon", "", std::string(253, 'i'));
-  EXPECT_EQ(report_.GetIconPath(), std::string(253, 'i'));
-  registry_.Set("htmlfile\\DefaultIcon", "", std::string(254, 'i'));
-  EXPECT_EQ(report_.GetIconPath(), "");
+  const std::pair<std::string, std::string> cases[] = {
+      {"C:\\Apps\\viewer.exe", "C:\\Apps\\viewer.exe"},
+      {"%SystemRoot%\\system32\\shell32.dll,-154", "C:/WINDOWS\\system32\\shell32.dll"},
+      {"\"C:\\My,Apps\\v.exe\",1", "\"C:\\My,Apps\\v.exe\""},
+      {std::string(253, 'i'), std::string(253, 'i')},
+      {std::string(254, 'i'), ""}};  // too long for the buffer: read as missing
+  for (const auto& [value, icon] : cases) {
+    registry_.Set("htmlfile\\DefaultIcon", "", value);
+    EXPECT_EQ(report_.GetIconPath(), icon) << value;
+  }
   EXPECT_EQ(registry_.OpenKeyCount(), 0u);
 }
 
@@ -586,26 +497,6 @@ TEST(LocalProcessLauncher, StartsWithoutWaitingAndReportsMissingPrograms) {
   EXPECT_FALSE(LocalProcessLauncher().StartCommandLine("\"/nonexistent/viewer program\" x", &error));
   EXPECT_EQ(error, "No such file or directory");
   EXPECT_FALSE(LocalProcessLauncher().StartCommandLine("   ", &error));
-}
-
-TEST(LocalFileSystem, WritesNewFilesOnlyAndReportsFolders) {
-  char pattern[] = "/tmp/orlix-fs-XXXXXX";
-  ASSERT_NE(::mkdtemp(pattern), nullptr);
-  const std::string folder = pattern;
-  const std::string file = folder + "/a.txt";
-  FileSystem& fs = LocalFileSystem();
-  std::string error;
-  EXPECT_EQ(fs.StatePath(file), PathState::Missing);
-  EXPECT_EQ(fs.WriteNewFile(file, std::string("a\0b", 3), &error), WriteResult::Written);
-  EXPECT_EQ(ReadAll(file), std::string("a\0b", 3));
-  EXPECT_EQ(fs.StatePath(file), PathState::NormalFile);
-  EXPECT_EQ(fs.WriteNewFile(file, "other", &error), WriteResult::AlreadyExists);
-  EXPECT_EQ(ReadAll(file), std::string("a\0b", 3));
-  EXPECT_EQ(fs.StatePath(folder), PathState::Directory);
-  EXPECT_EQ(fs.StatePath(""), PathState::Missing);
-  EXPECT_TRUE(fs.RemoveFile(file));
-  EXPECT_FALSE(fs.RemoveFile(file));
-  ::rmdir(pattern);
 }
 
 }  // namespace

@@ -170,7 +170,6 @@ std::vector<std::pair<std::string, Templates>> OddTemplates() {
       {"cells twice in a row",
        With(r, &Templates::bodyRow, "<{||BodyCellFormatting||}|{||BodyCellData||}|{||BodyCellData||}|{||BodyCellFormatting||}>")},
       {"text twice in a cell", With(h, &Templates::bodyCellData, "[{||Body||}|{||Body||}|{||CellWidthHTML||}{||cellwidthhtml||}]")},
-      {"header text twice", With(h, &Templates::headerCellData, "({||Header||}{||HEADER||})")},
       {"misplaced in table",
        With(h, &Templates::table,
             "{||BodyCellData||}{||Body||}{||HeaderCellData||}{||CellWidthRTF||}{||Header||}{||BodyCellFormatting||}"
@@ -187,7 +186,6 @@ std::vector<std::pair<std::string, Templates>> OddTemplates() {
        With(With(With(h, &Templates::table, "{||contenttitle||}{||ContentDescription||}{||contentdescription||}{||Headerrow||}{||bodyrow||}"),
                  &Templates::bodyRow, "<{||BODYCELLDATA||}{||bodycellformatting||}>"),
             &Templates::bodyCellData, "{||body||}{||CELLWIDTHHTML||}{||cellaccumwidthrtf||}")},
-      {"letter case rtf", With(r, &Templates::bodyCellFormatting, "\\clwWidth{||cellwidthrtf||} \\cellx{||CELLACCUMWIDTHRTF||}")},
       {"no header row in table", With(h, &Templates::table, "<t>{||BodyRow||}</t>")},
       {"no cells in body row", With(h, &Templates::bodyRow, "<tr></tr>")},
       {"no slots at all", With(h, &Templates::table, "just text {||ContentTitle||}")},
@@ -195,7 +193,6 @@ std::vector<std::pair<std::string, Templates>> OddTemplates() {
       {"only rows", Templates{"{||BodyRow||}", "", "", "", "{||BodyCellData||}", "", "{||Body||}"}},
       {"empty body row between halves", With(With(h, &Templates::table, "{||BodyCell{||BodyRow||}Data||}!"), &Templates::bodyRow, "")},
       {"halves meeting at removal", With(h, &Templates::table, "{||BodyCell{||BodyRow||}Data||}{||BodyCellFor{||BodyCellData||}matting||}")},
-      {"halves meeting at header removal", With(h, &Templates::table, "{||HeaderRow||}{||Body{||HeaderCellData||}Row||}")},
       {"halves around a cell slot", With(r, &Templates::bodyRow, "{||Body{||BodyCellData||}Row||}")},
   };
 }
@@ -212,7 +209,6 @@ std::vector<std::pair<std::string, Templates>> FeedbackTemplates() {
       {"cell data holds a formatting slot", With(r, &Templates::bodyCellData, "{||Body||}\\cell{||BodyCellFormatting||}")},
       {"header formatting holds a header data slot",
        With(r, &Templates::headerCellFormatting, "\\cellx{||CellAccumWidthRTF||}{||HeaderCellData||}")},
-      {"header cell holds a header cell slot", With(h, &Templates::headerCellData, "<th>{||Header||}{||headercelldata||}</th>")},
       {"cell holds a row slot", With(h, &Templates::bodyCellData, "<td>{||Body||}{||BodyRow||}</td>")},
       {"rows join into a row slot", With(h, &Templates::bodyRow, "Row||}<r>{||BodyCellData||}</r>{||Body")},
       {"cells join into a cell slot", With(h, &Templates::bodyCellData, "Data||}{||Body||}{||BodyCell")},

@@ -2,151 +2,78 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "report/report.h"
+#include "testing/render_test_support.h"
 
 namespace orlix {
-
-class cReportTestAccess {
- public:
-  static const std::string& Table(const cReport& r) { return r.Style().table; }
-  static const std::string& HeaderRow(const cReport& r) { return r.Style().headerRow; }
-  static const std::string& HeaderCellFormatting(const cReport& r) { return r.Style().headerCellFormatting; }
-  static const std::string& HeaderCellData(const cReport& r) { return r.Style().headerCellData; }
-  static const std::string& BodyRow(const cReport& r) { return r.Style().bodyRow; }
-  static const std::string& BodyCellFormatting(const cReport& r) { return r.Style().bodyCellFormatting; }
-  static const std::string& BodyCellData(const cReport& r) { return r.Style().bodyCellData; }
-};
-
 namespace {
 
-using A = cReportTestAccess;
-
-cReport Parse(const std::string& text) {
-  cReport report;
-  report.Initialise(text);
-  return report;
+// Title, type, description and the seven template parts of the section, in that order.
+std::vector<std::string> Read(const std::string& text) {
+  cReport r;
+  r.Initialise(text);
+  const reference::Templates s = cReportTestAccess::GetTemplates(r);
+  return {r.Title,     std::to_string(r.ReportType), r.Description,        s.table,    s.headerRow, s.headerCellFormatting,
+          s.headerCellData, s.bodyRow,               s.bodyCellFormatting, s.bodyCellData};
 }
 
-void ExpectAllPartsEmpty(const cReport& r) {
-  EXPECT_EQ(A::Table(r), "");
-  EXPECT_EQ(A::HeaderRow(r), "");
-  EXPECT_EQ(A::HeaderCellFormatting(r), "");
-  EXPECT_EQ(A::HeaderCellData(r), "");
-  EXPECT_EQ(A::BodyRow(r), "");
-  EXPECT_EQ(A::BodyCellFormatting(r), "");
-  EXPECT_EQ(A::BodyCellData(r), "");
-}
+using Parts = std::vector<std::string>;
+const std::string kRtf = std::to_string(kReportRtf);
+const std::string kHtml = std::to_string(kReportHtml);
 
-TEST(ReportTemplate, SectionWithoutAssignmentsLeavesANewJob) {
-  for (const char* text : {"", "[***REPORT***]", "[***REPORT***]\r\n", "\r\n\r\n", "just words\r\nmore words"}) {
-    SCOPED_TRACE(text);
-    const cReport r = Parse(text);
-    EXPECT_EQ(r.Title, "");
-    EXPECT_EQ(r.Description, "");
-    EXPECT_EQ(r.ReportType, kReportRtf);
-    ExpectAllPartsEmpty(r);
-  }
-}
-
-TEST(ReportTemplate, EveryKeyReachesItsOwnPart) {
-  const cReport r = Parse(
-      "[***REPORT***]\r\n"
-      "Title=T\r\nType=HTML\r\nDescription=D\r\n"
-      "BodyCellData=bcd\r\nBodyCellFormatting=bcf\r\nBodyRow=br\r\n"
-      "HeaderCellData=hcd\r\nHeaderCellFormatting=hcf\r\nHeaderRow=hr\r\nTable=tb");
-  EXPECT_EQ(r.Title, "T");
-  EXPECT_EQ(r.ReportType, kReportHtml);
-  EXPECT_EQ(r.Description, "D");
-  EXPECT_EQ(A::BodyCellData(r), "bcd");
-  EXPECT_EQ(A::BodyCellFormatting(r), "bcf");
-  EXPECT_EQ(A::BodyRow(r), "br");
-  EXPECT_EQ(A::HeaderCellData(r), "hcd");
-  EXPECT_EQ(A::HeaderCellFormatting(r), "hcf");
-  EXPECT_EQ(A::HeaderRow(r), "hr");
-  EXPECT_EQ(A::Table(r), "tb");  // the last line needs no CR LF
-}
-
-TEST(ReportTemplate, KeysMatchWithoutRegardToCaseButAreNotTrimmed) {
-  const cReport r = Parse("tItLe=kept\r\nTitle =blank before equals\r\n TABLE=blank before key\r\nbodycelldata=x");
-  EXPECT_EQ(r.Title, "kept");
-  EXPECT_EQ(A::Table(r), "");
-  EXPECT_EQ(A::BodyCellData(r), "x");
-}
-
-TEST(ReportTemplate, ValuesAreTakenAsWritten) {
-  const cReport r = Parse("Title=  two blanks  \r\nDescription=\t tab \t\r\nTable=");
-  EXPECT_EQ(r.Title, "  two blanks  ");
-  EXPECT_EQ(r.Description, "\t tab \t");
-  EXPECT_EQ(A::Table(r), "");
-}
-
-TEST(ReportTemplate, ValueRunsFromTheFirstEqualsSign) {
-  const cReport r = Parse("Table=<table width=\"100%\" border=1>==\r\n=no key\r\nTitle==x=");
-  EXPECT_EQ(A::Table(r), "<table width=\"100%\" border=1>==");
-  EXPECT_EQ(r.Title, "=x=");
+TEST(ReportTemplate, SectionsReadIntoTheJobsParts) {
+  const struct {
+    std::string text;
+    Parts parts;
+  } cases[] = {
+      // Without assignments: a new job.
+      {"", {"", kRtf, "", "", "", "", "", "", "", ""}},
+      {"[***REPORT***]\r\n", {"", kRtf, "", "", "", "", "", "", "", ""}},
+      {"just words\r\nmore words", {"", kRtf, "", "", "", "", "", "", "", ""}},
+      // Every key reaches its own part; the last line needs no CR LF.
+      {"[***REPORT***]\r\nTitle=T\r\nType=HTML\r\nDescription=D\r\nBodyCellData=bcd\r\nBodyCellFormatting=bcf\r\n"
+       "BodyRow=br\r\nHeaderCellData=hcd\r\nHeaderCellFormatting=hcf\r\nHeaderRow=hr\r\nTable=tb",
+       {"T", kHtml, "D", "tb", "hr", "hcf", "hcd", "br", "bcf", "bcd"}},
+      // Keys match without regard to case but are not trimmed; values are taken as written,
+      // from the first equals sign.
+      {"tItLe=kept\r\nTitle =blank before equals\r\n TABLE=blank\r\nbodycelldata=x\r\nDescription=\t tab \t",
+       {"kept", kRtf, "\t tab \t", "", "", "", "", "", "", "x"}},
+      {"Table=<table width=\"100%\" border=1>==\r\n=no key\r\nTitle==x=",
+       {"=x=", kRtf, "", "<table width=\"100%\" border=1>==", "", "", "", "", "", ""}},
+      // {crlf} becomes CR LF in the description and the templates, not in the title, and only
+      // in lower case; inserted text is not rescanned.
+      {"Title=one{crlf}two\r\nDescription=a{crlf}b{CRLF}c{Crlf}d{crlf \r\nTable={crlf}t{{crlf}}\r\nHeaderRow=a{crlf}b\r\n"
+       "HeaderCellFormatting=a{crlf}b\r\nHeaderCellData=a{crlf}b\r\nBodyRow=a{crlf}b\r\nBodyCellFormatting=a{crlf}b\r\n"
+       "BodyCellData=a{crlf}b",
+       {"one{crlf}two", kRtf, "a\r\nb{CRLF}c{Crlf}d{crlf ", "\r\nt{\r\n}", "a\r\nb", "a\r\nb", "a\r\nb", "a\r\nb",
+        "a\r\nb", "a\r\nb"}},
+      // Only CR LF ends a line: a bare LF or CR belongs to the value.
+      {"Title=a\nType=HTML\r\nDescription=b\rc\r\n\r\nTable=t", {"a\nType=HTML", kRtf, "b\rc", "t", "", "", "", "", "", ""}},
+      // A later line wins; absent keys keep their parts; unknown keys and property names are ignored.
+      {"Title=first\r\nTable=first\r\nTitle=second\r\nTable=\r\nBodyRow=row\r\nKey=REPORT9\r\nReportContents=x\r\nTitles=y",
+       {"second", kRtf, "", "", "", "", "", "row", "", ""}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Read(c.text), c.parts) << c.text;
 }
 
 TEST(ReportTemplate, TypeValueIsUpperCasedAndUnknownValuesChangeNothing) {
-  EXPECT_EQ(Parse("type=html").ReportType, kReportHtml);
-  EXPECT_EQ(Parse("TyPe=HtMl").ReportType, kReportHtml);
-  EXPECT_EQ(Parse("Type=HTML\r\nType=rtf").ReportType, kReportRtf);
-  EXPECT_EQ(Parse("Type=csv").ReportType, kReportRtf);
-  EXPECT_EQ(Parse("Type= HTML").ReportType, kReportRtf);
-  EXPECT_EQ(Parse("Type=").ReportType, kReportRtf);
-  // An unknown value keeps the type an earlier line set.
-  EXPECT_EQ(Parse("Type=HTML\r\nType=csv").ReportType, kReportHtml);
-
+  for (const auto& [text, type] : std::vector<std::pair<const char*, std::int32_t>>{
+           {"type=html", kReportHtml}, {"TyPe=HtMl", kReportHtml}, {"Type=HTML\r\nType=rtf", kReportRtf},
+           {"Type=csv", kReportRtf}, {"Type= HTML", kReportRtf}, {"Type=", kReportRtf},
+           {"Type=HTML\r\nType=csv", kReportHtml}}) {
+    cReport r;
+    r.Initialise(text);
+    EXPECT_EQ(r.ReportType, type) << text;
+  }
   cReport reused;
   reused.ReportType = kReportCsv;
-  reused.Initialise("Type=XML");
+  reused.Initialise("Type=XML\r\nKey=REPORT9\r\nID=9\r\nGenerated=True");
   EXPECT_EQ(reused.ReportType, kReportCsv);
-}
-
-TEST(ReportTemplate, LineBreakTokenBecomesCrLfInDescriptionAndTemplatesOnly) {
-  const cReport r = Parse(
-      "Title=one{crlf}two\r\nDescription=one{crlf}two\r\n"
-      "Table={crlf}t{crlf}{crlf}\r\nHeaderRow=a{crlf}b\r\nHeaderCellFormatting=a{crlf}b\r\n"
-      "HeaderCellData=a{crlf}b\r\nBodyRow=a{crlf}b\r\nBodyCellFormatting=a{crlf}b\r\nBodyCellData=a{crlf}b");
-  EXPECT_EQ(r.Title, "one{crlf}two");
-  EXPECT_EQ(r.Description, "one\r\ntwo");
-  EXPECT_EQ(A::Table(r), "\r\nt\r\n\r\n");
-  for (const std::string* part : {&A::HeaderRow(r), &A::HeaderCellFormatting(r), &A::HeaderCellData(r),
-                                  &A::BodyRow(r), &A::BodyCellFormatting(r), &A::BodyCellData(r)}) {
-    EXPECT_EQ(*part, "a\r\nb");
-  }
-}
-
-TEST(ReportTemplate, LineBreakTokenMatchesOnlyInLowerCase) {
-  const cReport r = Parse("Description=a{CRLF}b{Crlf}c{crlf }d{crlf\r\nTable=x{{crlf}}y");
-  EXPECT_EQ(r.Description, "a{CRLF}b{Crlf}c{crlf }d{crlf");
-  EXPECT_EQ(A::Table(r), "x{\r\n}y");
-}
-
-TEST(ReportTemplate, OnlyCrLfEndsALine) {
-  // A bare LF or CR belongs to the value; the Type written behind it is not a line of its own.
-  const cReport r = Parse("Title=a\nType=HTML\r\nDescription=b\rc\r\n\r\nTable=t");
-  EXPECT_EQ(r.Title, "a\nType=HTML");
-  EXPECT_EQ(r.ReportType, kReportRtf);
-  EXPECT_EQ(r.Description, "b\rc");
-  EXPECT_EQ(A::Table(r), "t");
-}
-
-TEST(ReportTemplate, LaterLineWinsAndAbsentKeysKeepTheirParts) {
-  const cReport r = Parse("Title=first\r\nTable=first\r\nTitle=second\r\nTable=\r\nBodyRow=row");
-  EXPECT_EQ(r.Title, "second");
-  EXPECT_EQ(A::Table(r), "");
-  EXPECT_EQ(A::BodyRow(r), "row");
-  EXPECT_EQ(A::HeaderRow(r), "");
-}
-
-TEST(ReportTemplate, UnknownKeysAndPropertyNamesAreIgnored) {
-  const cReport r = Parse("Key=REPORT9\r\nID=9\r\nReportContents=x\r\nGenerated=True\r\nTitles=y");
-  EXPECT_EQ(r.Key, "");
-  EXPECT_EQ(r.ID, 0);
-  EXPECT_EQ(r.ReportContents, "");
-  EXPECT_FALSE(r.Generated);
-  EXPECT_EQ(r.Title, "");
+  EXPECT_EQ(reused.Key, "");
+  EXPECT_EQ(reused.ID, 0);
+  EXPECT_FALSE(reused.Generated);
 }
 
 }  // namespace

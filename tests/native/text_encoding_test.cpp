@@ -41,7 +41,8 @@ TEST(TextEncoding, Windows1252MapsItsUpperHalfAndKeepsTheUnassignedBytesAsContro
   EXPECT_EQ(Cp1252ToUnicode(0x81), 0x0081);
   EXPECT_TRUE(IsUnassignedCp1252(0x81));
   EXPECT_FALSE(IsUnassignedCp1252(0x80));
-  EXPECT_EQ(Cp1252ToUtf8("caf\xE9 \x80 \x93q\x94"), "caf\xC3\xA9 \xE2\x82\xAC \xE2\x80\x9Cq\xE2\x80\x9D");
+  EXPECT_EQ(Cp1252ToUtf8("caf\xE9 \x80 \x93q\x94 \x91s\x92"),
+            "caf\xC3\xA9 \xE2\x82\xAC \xE2\x80\x9Cq\xE2\x80\x9D \xE2\x80\x98s\xE2\x80\x99");
 }
 
 }  // namespace

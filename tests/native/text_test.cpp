@@ -3,19 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "base/keyed_collection.h"
-#include "base/word_scan.h"
 #include "report/library.h"
 
 namespace orlix {
 namespace {
 
-TEST(Replace, ExactIsCaseSensitiveAndDoesNotRescanInsertedText) {
+TEST(Replace, ExactIsCaseSensitiveAndDoesNotRescanInsertedTextNoCaseMatchesAnyCase) {
   EXPECT_EQ(ReplaceExact("a{crlf}b{CRLF}c", "{crlf}", "\r\n"), "a\r\nb{CRLF}c");
   EXPECT_EQ(ReplaceExact("xx", "x", "xx"), "xxxx");
   EXPECT_EQ(ReplaceExact("abc", "", "z"), "abc");
-}
-
-TEST(Replace, NoCaseMatchesAnyLetterCase) {
   EXPECT_EQ(ReplaceNoCase("{||bodyrow||}/{||BodyRow||}", "{||BodyRow||}", "R"), "R/R");
   EXPECT_EQ(FindNoCase("abcABC", "CA"), 2u);
   EXPECT_EQ(FindNoCase("ab", "abc"), std::string::npos);
@@ -44,32 +40,26 @@ TEST(KeyedCollection, KeysAreUniqueWithoutRegardToCaseAndOrderIsKept) {
   EXPECT_EQ(c.Count(), 3u);
   EXPECT_EQ(*c.Item("Report3"), 3);
   EXPECT_THROW(c.Item("REPORT2"), KeyNotFound);
+  c.Add(nullptr, "REPORT4");
   EXPECT_TRUE(KeyExists("report1", c));
+  EXPECT_FALSE(KeyExists("REPORT4", c));  // a key needs an object under it
+  EXPECT_FALSE(KeyExists("REPORT", c));
+  c.Add(std::make_shared<int>(5), "REPORT02");  // whole keys are compared
   EXPECT_EQ(NextFreeKeyNumber(c, "REPORT"), 2);
-  KeyedCollection<int> empty;
-  EXPECT_EQ(NextFreeKeyNumber(empty, "REPORT"), 1);
+  c.Add(std::make_shared<int>(6), "Report2");
+  EXPECT_EQ(NextFreeKeyNumber(c, "report"), 4);  // REPORT4 holds no object
+  EXPECT_EQ(NextFreeKeyNumber(c, "OTHER"), 1);
 }
 
-TEST(TrimAtNull, TakesTheTextBeforeTheFirstNulTrimmed) {
+TEST(TrimAtNull, TakesTheTextBeforeTheFirstNulTrimmedOfBlanks) {
   EXPECT_EQ(TrimAtNull(std::string("  C:\\Temp \0xyz", 14)), "C:\\Temp");
+  EXPECT_EQ(TrimAtNull(std::string("\0abc", 4)), "");
+  EXPECT_EQ(TrimAtNull(std::string("\ta\t\0", 4)), "\ta\t");  // only blanks are trimmed
   EXPECT_EQ(TrimAtNull("no terminator"), "");
 }
 
-TEST(WordScan, FindsTheFirstFlaggedByteAndAsciiRuns) {
-  for (unsigned at = 0; at < 8; ++at) {
-    std::string bytes(8, 'a');
-    bytes[at] = '"';
-    if (at < 7) bytes[7] = '\\';  // a later match never hides the first
-    const std::uint64_t word = wordscan::Load(bytes.data());
-    EXPECT_EQ(wordscan::FirstFlagged(wordscan::Equal(word, '"') | wordscan::Equal(word, '\\')), at);
-    bytes[at] = '\x1F';
-    EXPECT_EQ(wordscan::FirstFlagged(wordscan::Below(wordscan::Load(bytes.data()), 0x20)), at);
-    EXPECT_EQ(wordscan::LoadPartial(bytes.data(), at) & 0xFF, at == 0 ? 0u : static_cast<unsigned char>(bytes[0]));
-  }
-  // Bytes above 0x7F are no control characters and equal nothing ASCII.
-  const std::uint64_t high = wordscan::Load("\x80\xA2\xBC\xFF\xDC\x9F\xE0\xA0");
-  EXPECT_EQ(wordscan::Below(high, 0x20) | wordscan::Equal(high, '"') | wordscan::Equal(high, '\\'), 0u);
-  EXPECT_EQ(AsciiPrefixLength(""), 0u);
+// The word-at-a-time scans themselves are checked at every offset by their users' tests.
+TEST(AsciiPrefixLength, StopsAtTheFirstByteAbove0x7F) {
   const std::string ascii(70, 'x');
   for (std::size_t at = 0; at < ascii.size(); at += 7)
     EXPECT_EQ(AsciiPrefixLength(ascii.substr(0, at) + "\xC3\xA9" + ascii), at) << at;

@@ -56,19 +56,21 @@ VariantArray BuildComponentList(RegistrySource& registry, std::vector<std::strin
   });
 
   if (servers != nullptr) servers->clear();
-  // Cells are made in place, field fastest, with room for every candidate: a grown list would
-  // move each cell again.
-  std::vector<Variant> cells;
-  cells.reserve(ends.size() * static_cast<std::size_t>(component_field::kCount));
+  // The texts go end to end into one pool and become cells only when the scan is done, all
+  // sharing the pool's one block: a scan of thousands of rows allocates a handful of times, not
+  // once per text. Every buffer below keeps its room from row to row.
+  VariantTextPool texts;
+  texts.Reserve(ends.size() * static_cast<std::size_t>(component_field::kCount), 0);
   std::vector<const Keyword*> matches;  // the class key's subkeys that fill a column, in order
   std::string path;                     // one buffer for every key path the scan builds
+  std::string clsid;
   std::string columns[component_field::kCount];
   std::size_t begin = 0;
   for (const std::size_t end : ends) {
     const std::string_view name(progIds.data() + begin, end - begin);
     begin = end;
     path.assign(name).append("\\Clsid");
-    std::string clsid = ReadDefaultValue(registry, root, path);
+    ReadDefaultValue(registry, root, path, &clsid);
     if (clsid.empty()) continue;
 
     for (std::string& column : columns) column.clear();
@@ -95,17 +97,19 @@ VariantArray BuildComponentList(RegistrySource& registry, std::vector<std::strin
       } else {
         path.resize(classPathLength);
         path.append("\\").append(keyword->name);
-        cell = ReadDefaultValue(registry, root, path);
+        ReadDefaultValue(registry, root, path, &cell);
         if (keyword->server != nullptr) server = keyword->server;
       }
     }
     columns[component_field::kProgId].assign(name);
-    columns[component_field::kClsid] = std::move(clsid);
-    for (std::string& column : columns) cells.push_back(Variant::FromText(std::move(column)));
+    columns[component_field::kClsid].assign(clsid);
+    for (const std::string& column : columns) texts.Add(column);
     if (servers != nullptr) servers->push_back(server);
   }
 
-  const auto rows = static_cast<std::int32_t>(cells.size() / component_field::kCount);
+  const auto rows = static_cast<std::int32_t>(texts.Count() / component_field::kCount);
+  std::vector<Variant> cells;
+  texts.MoveInto(cells);  // room for exactly the cells made
   return VariantArray::TwoDimensional(component_field::kCount, rows, std::move(cells));
 }
 

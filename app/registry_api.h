@@ -24,6 +24,8 @@ constexpr std::size_t kListGrowth = 100;
 // the value is absent, unreadable or larger than the 1024-byte buffer. The value's type is
 // ignored and expandable strings stay unexpanded. The text ends at the value's first null.
 std::string ReadDefaultValue(RegistrySource& registry, RegKey root, const std::string& path);
+// The same read into `text`, whose room is kept from read to read.
+void ReadDefaultValue(RegistrySource& registry, RegKey root, const std::string& path, std::string* text);
 
 // The names of the subkeys of root\path (root itself for an empty path) in the registry's
 // order, in slots 1..n; slot 0 is always the empty text. A key that cannot be opened gives the

@@ -1,10 +1,79 @@
 #include "base/variant.h"
 
+#include <atomic>
 #include <cstdint>
+#include <cstring>
+#include <new>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace orlix {
+
+// A long text's storage: shared by the variants that copy it, and by all the texts of a pool.
+struct Variant::TextBlock {
+  std::atomic<std::size_t> references;
+  std::string bytes;
+};
+
+namespace {
+
+std::uint32_t TextLength(std::size_t size) {
+  if (size > UINT32_MAX) throw std::length_error("text too long for a variant");
+  return static_cast<std::uint32_t>(size);
+}
+
+}  // namespace
+
+Variant& Variant::operator=(const Variant& other) {
+  // Through a copy: `other` may live inside the array this variant is about to let go of.
+  Variant copy(other);
+  return *this = std::move(copy);
+}
+
+Variant& Variant::operator=(Variant&& other) noexcept {
+  if (this != &other) {
+    if (OwnsShared()) Release();
+    MoveFrom(other);
+  }
+  return *this;
+}
+
+void Variant::CopyFrom(const Variant& other) {
+  if (other.type_ == VariantType::Array) {
+    new (&storage_.array) std::shared_ptr<const VariantArray>(other.storage_.array);
+  } else {
+    std::memcpy(static_cast<void*>(&storage_), &other.storage_, sizeof storage_);
+    if (other.OwnsShared()) storage_.shared.block->references.fetch_add(1, std::memory_order_relaxed);
+  }
+  type_ = other.type_;
+  size_ = other.size_;
+}
+
+void Variant::MoveFrom(Variant& other) noexcept {
+  // The moved-from variant keeps its type, holding an empty text or no array.
+  if (other.type_ == VariantType::Array) {
+    new (&storage_.array) std::shared_ptr<const VariantArray>(std::move(other.storage_.array));
+  } else {
+    std::memcpy(static_cast<void*>(&storage_), &other.storage_, sizeof storage_);
+  }
+  type_ = other.type_;
+  size_ = other.size_;
+  other.size_ = 0;
+}
+
+void Variant::Release() noexcept {
+  if (type_ == VariantType::Array) {
+    using ArrayPointer = std::shared_ptr<const VariantArray>;
+    storage_.array.~ArrayPointer();
+  } else if (TextBlock* block = storage_.shared.block;
+             block->references.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+    delete block;
+  }
+  type_ = VariantType::Empty;
+  size_ = 0;
+  storage_.number = 0;
+}
 
 Variant Variant::Null() {
   Variant v;
@@ -14,50 +83,57 @@ Variant Variant::Null() {
 
 Variant Variant::FromText(std::string text) {
   Variant v;
+  const std::uint32_t size = TextLength(text.size());
+  if (size <= kInlineText) {
+    if (size > 0) std::memcpy(v.storage_.chars, text.data(), size);
+  } else {
+    TextBlock* block = new TextBlock{{1}, std::move(text)};
+    v.storage_.shared = SharedText{block->bytes.data(), block};
+  }
   v.type_ = VariantType::Text;
-  v.text_ = std::move(text);
+  v.size_ = size;
   return v;
 }
 
 Variant Variant::FromInt16(std::int16_t value) {
   Variant v;
   v.type_ = VariantType::Int16;
-  v.number_ = value;
+  v.storage_.number = value;
   return v;
 }
 
 Variant Variant::FromInt32(std::int32_t value) {
   Variant v;
   v.type_ = VariantType::Int32;
-  v.number_ = value;
+  v.storage_.number = value;
   return v;
 }
 
 Variant Variant::FromDouble(double value) {
   Variant v;
   v.type_ = VariantType::Double;
-  v.number_ = value;
+  v.storage_.number = value;
   return v;
 }
 
 Variant Variant::FromDate(double oleDate) {
   Variant v;
   v.type_ = VariantType::Date;
-  v.number_ = oleDate;
+  v.storage_.number = oleDate;
   return v;
 }
 
 Variant Variant::FromBool(bool value) {
   Variant v;
   v.type_ = VariantType::Bool;
-  v.number_ = value ? 1 : 0;
+  v.storage_.number = value ? 1 : 0;
   return v;
 }
 
 Variant Variant::FromArray(std::shared_ptr<const VariantArray> array) {
   Variant v;
+  new (&v.storage_.array) std::shared_ptr<const VariantArray>(std::move(array));
   v.type_ = VariantType::Array;
-  v.array_ = std::move(array);
   return v;
 }
 
@@ -65,41 +141,55 @@ bool Variant::IsNumberType() const {
   return type_ == VariantType::Int16 || type_ == VariantType::Int32 || type_ == VariantType::Double;
 }
 
-const std::string& Variant::Text() const {
+std::string_view Variant::Text() const {
   if (type_ != VariantType::Text) throw std::logic_error("variant does not hold text");
-  return text_;
+  return std::string_view(TextData(), size_);
 }
 
 std::string Variant::ReleaseText() {
   if (type_ != VariantType::Text) throw std::logic_error("variant does not hold text");
+  std::string text;
+  if (size_ > kInlineText) {
+    TextBlock* block = storage_.shared.block;
+    const bool whole = storage_.shared.data == block->bytes.data() && size_ == block->bytes.size();
+    if (whole && block->references.load(std::memory_order_acquire) == 1) {
+      text = std::move(block->bytes);
+    } else {
+      text.assign(storage_.shared.data, size_);
+    }
+    Release();
+  } else {
+    text.assign(storage_.chars, size_);
+  }
   type_ = VariantType::Empty;
-  return std::move(text_);
+  size_ = 0;
+  return text;
 }
 
 std::int32_t Variant::Integer() const {
   if (type_ != VariantType::Int16 && type_ != VariantType::Int32)
     throw std::logic_error("variant does not hold an integer");
-  return static_cast<std::int32_t>(number_);
+  return static_cast<std::int32_t>(storage_.number);
 }
 
 double Variant::Number() const {
   if (!IsNumberType()) throw std::logic_error("variant does not hold a number");
-  return number_;
+  return storage_.number;
 }
 
 double Variant::Date() const {
   if (type_ != VariantType::Date) throw std::logic_error("variant does not hold a date");
-  return number_;
+  return storage_.number;
 }
 
 bool Variant::Bool() const {
   if (type_ != VariantType::Bool) throw std::logic_error("variant does not hold a boolean");
-  return number_ != 0;
+  return storage_.number != 0;
 }
 
 const VariantArray& Variant::Array() const {
-  if (type_ != VariantType::Array || !array_) throw std::logic_error("variant does not hold an array");
-  return *array_;
+  if (type_ != VariantType::Array || !storage_.array) throw std::logic_error("variant does not hold an array");
+  return *storage_.array;
 }
 
 bool operator==(const Variant& a, const Variant& b) {
@@ -109,12 +199,39 @@ bool operator==(const Variant& a, const Variant& b) {
     case VariantType::Null:
       return true;
     case VariantType::Text:
-      return a.text_ == b.text_;
+      return a.Text() == b.Text();
     case VariantType::Array:
-      return a.array_ == b.array_;
+      return a.storage_.array == b.storage_.array;
     default:
-      return a.number_ == b.number_;
+      return a.storage_.number == b.storage_.number;
   }
+}
+
+void VariantTextPool::MoveInto(std::vector<Variant>& cells) {
+  cells.reserve(cells.size() + ends_.size());  // nothing below throws once the room is there
+  std::size_t longTexts = 0;
+  std::size_t begin = 0;
+  for (const std::size_t end : ends_) {
+    if (TextLength(end - begin) > Variant::kInlineText) ++longTexts;
+    begin = end;
+  }
+  Variant::TextBlock* block = nullptr;
+  if (longTexts > 0) block = new Variant::TextBlock{{longTexts}, std::move(bytes_)};
+  const char* const bytes = block != nullptr ? block->bytes.data() : bytes_.data();
+  begin = 0;
+  for (const std::size_t end : ends_) {
+    Variant& cell = cells.emplace_back();
+    cell.type_ = VariantType::Text;
+    cell.size_ = static_cast<std::uint32_t>(end - begin);
+    if (cell.size_ > Variant::kInlineText) {
+      cell.storage_.shared = Variant::SharedText{bytes + begin, block};
+    } else if (cell.size_ > 0) {
+      std::memcpy(cell.storage_.chars, bytes + begin, cell.size_);
+    }
+    begin = end;
+  }
+  bytes_.clear();
+  ends_.clear();
 }
 
 VariantArray::VariantArray(std::vector<Bound> bounds) : bounds_(std::move(bounds)) {

@@ -142,7 +142,7 @@ std::vector<std::vector<std::string>> Rows(const VariantArray& data) {
   EXPECT_EQ(data.DimensionBound(1).lower, 0);
   for (std::int32_t r = 0; r <= data.UpperBound(1); ++r) {
     std::vector<std::string> row;
-    for (std::int32_t f = 0; f < 5; ++f) row.push_back(data.At(f, r).Text());
+    for (std::int32_t f = 0; f < 5; ++f) row.emplace_back(data.At(f, r).Text());
     rows.push_back(row);
   }
   return rows;

@@ -84,8 +84,8 @@ ComponentScan ScanSystemWithDetails(ScannedSystem& system, ViewChoice choice) {
       const std::string clsid(data.At(component_field::kClsid, r).Text());
       ComponentDetails details;
       details.server = std::move(servers[static_cast<std::size_t>(r)]);
-      ResolvedFile resolved = ResolveServerFile(details.server, std::string(data.At(component_field::kFilePath, r).Text()), view,
-                                                system.Facts(), system.Files());
+      const std::string filePath(data.At(component_field::kFilePath, r).Text());
+      ResolvedFile resolved = ResolveServerFile(details.server, filePath, view, system.Facts(), system.Files());
       details.resolvedPath = std::move(resolved.path);
       details.file = resolved.file;
       details.view = view;

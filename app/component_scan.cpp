@@ -81,9 +81,11 @@ VariantArray BuildComponentList(RegistrySource& registry, std::vector<std::strin
     matches.clear();
     ForEachSubKeyName(registry, root, path, buffer, [&matches](std::string_view subkey) {
       // The keywords are ASCII, so an ASCII-caseless comparison is a comparison of the
-      // lower-cased name.
+      // lower-cased name. They all start with a lower-case letter, which a name's first
+      // character matches only when it is the same letter in either case (c | 0x20).
       for (const Keyword& candidate : kKeywords) {
-        if (subkey.size() == candidate.name.size() && EqualsNoCase(subkey, candidate.name)) {
+        if (subkey.size() == candidate.name.size() && (subkey[0] | 0x20) == candidate.name[0] &&
+            EqualsNoCase(subkey, candidate.name)) {
           matches.push_back(&candidate);
           return;
         }

@@ -301,7 +301,8 @@ void frmMain::mnuCopy_Click() {
   std::string text = SpreadsheetTsvLine(cells, kCopiedLineEnd);
   for (const int row : rows) {
     cells.clear();
-    for (int field = 0; field < component_field::kCount; ++field) cells.emplace_back(mComponentData->At(field, row).Text());
+    for (int field = 0; field < component_field::kCount; ++field)
+      cells.emplace_back(mComponentData->At(field, row).Text());
     text += SpreadsheetTsvLine(cells, kCopiedLineEnd);
   }
   if (!SetClipboardText(hwnd_, text)) throw std::runtime_error("The rows cannot be put on the clipboard.");

@@ -71,8 +71,10 @@ TEST(Variant, TextsKeepTheirBytesThroughCopiesMovesAndRelease) {
       EXPECT_EQ(copy.Text(), t);
     }
   }
-  EXPECT_EQ(pooled[4].Text(), texts[4]);
+  // The last holder of a pool's block takes out its own text, not the block's.
   EXPECT_EQ(pooled[2].Text(), texts[2]);
+  pooled[2] = Variant();
+  EXPECT_EQ(pooled[4].ReleaseText(), texts[4]);
 
   // A cell assigned from inside the array it held.
   auto inner = std::make_shared<VariantArray>(VariantArray::TwoDimensional(1, 1));

@@ -1,5 +1,6 @@
 #include "base/variant.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstring>
@@ -207,31 +208,75 @@ bool operator==(const Variant& a, const Variant& b) {
   }
 }
 
-void VariantTextPool::MoveInto(std::vector<Variant>& cells) {
-  cells.reserve(cells.size() + ends_.size());  // nothing below throws once the room is there
-  std::size_t longTexts = 0;
-  std::size_t begin = 0;
-  for (const std::size_t end : ends_) {
-    if (TextLength(end - begin) > Variant::kInlineText) ++longTexts;
-    begin = end;
+void VariantTextPool::Add(std::string_view text) {
+  const std::uint32_t size = TextLength(text.size());
+  if (size > 0) {
+    // Each chunk keeps room for a copy of constant size from its last text: such a copy of a
+    // short text needs no call to memcpy.
+    if (chunks_.empty() || chunks_.back().size() + size + Variant::kInlineText > chunks_.back().capacity()) {
+      std::string chunk;
+      chunk.reserve(std::max(kChunkBytes, size + Variant::kInlineText));
+      chunks_.push_back(std::move(chunk));
+    }
+    chunks_.back().append(text);
   }
-  Variant::TextBlock* block = nullptr;
-  if (longTexts > 0) block = new Variant::TextBlock{{longTexts}, std::move(bytes_)};
-  const char* const bytes = block != nullptr ? block->bytes.data() : bytes_.data();
-  begin = 0;
-  for (const std::size_t end : ends_) {
+  sizes_.push_back(size);
+}
+
+template <typename Visit>
+void VariantTextPool::Walk(const std::vector<std::size_t>& used, Visit&& visit) const {
+  std::size_t chunk = 0;
+  std::size_t offset = 0;
+  for (const std::uint32_t size : sizes_) {
+    if (size == 0) continue;
+    if (offset + size > used[chunk]) {
+      ++chunk;
+      offset = 0;
+    }
+    visit(chunk, offset, size);
+    offset += size;
+  }
+}
+
+void VariantTextPool::MoveInto(std::vector<Variant>& cells) {
+  cells.reserve(cells.size() + sizes_.size());  // nothing throws once the room is there
+  std::vector<std::size_t> used(chunks_.size());
+  std::vector<std::size_t> longTexts(chunks_.size(), 0);
+  std::vector<Variant::TextBlock*> blocks(chunks_.size(), nullptr);
+  for (std::size_t c = 0; c < chunks_.size(); ++c) used[c] = chunks_[c].size();
+  Walk(used, [&longTexts](std::size_t chunk, std::size_t, std::uint32_t size) {
+    if (size > Variant::kInlineText) ++longTexts[chunk];
+  });
+  try {
+    for (std::size_t c = 0; c < chunks_.size(); ++c) {
+      chunks_[c].append(Variant::kInlineText, '\0');  // within the room kept
+      if (longTexts[c] > 0) blocks[c] = new Variant::TextBlock{{longTexts[c]}, std::move(chunks_[c])};
+    }
+  } catch (...) {
+    for (Variant::TextBlock* block : blocks) delete block;
+    throw;
+  }
+  std::size_t next = 0;  // the next text's index in sizes_
+  const auto makeCell = [&cells](std::uint32_t size) -> Variant& {
     Variant& cell = cells.emplace_back();
     cell.type_ = VariantType::Text;
-    cell.size_ = static_cast<std::uint32_t>(end - begin);
-    if (cell.size_ > Variant::kInlineText) {
-      cell.storage_.shared = Variant::SharedText{bytes + begin, block};
-    } else if (cell.size_ > 0) {
-      std::memcpy(cell.storage_.chars, bytes + begin, cell.size_);
+    cell.size_ = size;
+    return cell;
+  };
+  Walk(used, [&](std::size_t chunk, std::size_t offset, std::uint32_t size) {
+    for (; sizes_[next] == 0; ++next) makeCell(0);  // empty texts before this one
+    Variant& cell = makeCell(size);
+    ++next;
+    const char* const bytes = (blocks[chunk] != nullptr ? blocks[chunk]->bytes.data() : chunks_[chunk].data()) + offset;
+    if (size > Variant::kInlineText) {
+      cell.storage_.shared = Variant::SharedText{bytes, blocks[chunk]};
+    } else {
+      std::memcpy(cell.storage_.chars, bytes, Variant::kInlineText);
     }
-    begin = end;
-  }
-  bytes_.clear();
-  ends_.clear();
+  });
+  for (; next < sizes_.size(); ++next) makeCell(0);  // empty texts at the end
+  chunks_.clear();
+  sizes_.clear();
 }
 
 VariantArray::VariantArray(std::vector<Bound> bounds) : bounds_(std::move(bounds)) {

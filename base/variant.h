@@ -92,26 +92,27 @@ class Variant {
   } storage_;
 };
 
-// Texts gathered end to end and made into Text variants that all share one immutable block:
-// one allocation for a whole scan's texts rather than one per text.
+// Texts gathered end to end and made into Text variants that share the pool's blocks: a few
+// allocations for a whole scan's texts rather than one per text. The blocks are chunks of a
+// fixed size rather than one growing buffer, so that the heap reuses them from scan to scan
+// instead of mapping fresh pages each time.
 class VariantTextPool {
  public:
-  void Reserve(std::size_t texts, std::size_t bytes) {
-    ends_.reserve(texts);
-    bytes_.reserve(bytes);
-  }
-  void Add(std::string_view text) {
-    bytes_.append(text);
-    ends_.push_back(bytes_.size());
-  }
-  std::size_t Count() const { return ends_.size(); }
-  std::size_t Bytes() const { return bytes_.size(); }
+  void Reserve(std::size_t texts) { sizes_.reserve(texts); }
+  void Add(std::string_view text);
+  std::size_t Count() const { return sizes_.size(); }
   // Appends one Text variant per text, in the order added, to `cells`, and empties the pool.
   void MoveInto(std::vector<Variant>& cells);
 
  private:
-  std::string bytes_;
-  std::vector<std::size_t> ends_;
+  static constexpr std::size_t kChunkBytes = 64 * 1024;
+  // Visits (chunk, offset, size) of each non-empty text: a text lies in the chunk it was added
+  // to, which is the first one from the previous text's where it fits.
+  template <typename Visit>
+  void Walk(const std::vector<std::size_t>& used, Visit&& visit) const;
+
+  std::vector<std::string> chunks_;  // each keeps room after its last text (see MoveInto)
+  std::vector<std::uint32_t> sizes_;
 };
 
 // A multi-dimensional array of variants with per-dimension bounds (lower may be non-zero,

@@ -76,6 +76,18 @@ TEST(Variant, TextsKeepTheirBytesThroughCopiesMovesAndRelease) {
   pooled[2] = Variant();
   EXPECT_EQ(pooled[4].ReleaseText(), texts[4]);
 
+  // Enough texts to fill several of the pool's blocks, one longer than a block, empty ones
+  // among them.
+  std::vector<std::string> many;
+  for (int k = 0; k < 5000; ++k)
+    many.push_back(std::string(static_cast<std::size_t>(k % 61), static_cast<char>('a' + k % 26)));
+  many[2500] = std::string(100000, 'L');
+  for (const std::string& t : many) pool.Add(t);
+  std::vector<Variant> manyCells;
+  pool.MoveInto(manyCells);
+  ASSERT_EQ(manyCells.size(), many.size());
+  for (std::size_t k = 0; k < many.size(); ++k) ASSERT_EQ(manyCells[k].Text(), many[k]) << k;
+
   // A cell assigned from inside the array it held.
   auto inner = std::make_shared<VariantArray>(VariantArray::TwoDimensional(1, 1));
   inner->At(0, 0) = Variant::FromText(texts[4]);

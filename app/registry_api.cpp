@@ -28,7 +28,7 @@ void ReadDefaultValue(RegistrySource& registry, RegKey root, const std::string& 
   if (!text->empty() && text->back() == '\0') text->pop_back();
   // Anything after an embedded null (REG_MULTI_SZ, binary data) is not part of the text that
   // the grid and the reports can show.
-  text->resize(static_cast<std::size_t>(std::find(text->begin(), text->end(), '\0') - text->begin()));
+  text->resize(LengthToNull(text->data(), text->size()));
 }
 
 namespace {

@@ -2,8 +2,8 @@
 // they turn into an empty text or a shorter list.
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -20,6 +20,21 @@ constexpr std::size_t kNameBufferChars = 260;
 constexpr std::uint32_t kMaxSubKeyNames = 999999;
 constexpr std::size_t kListGrowth = 100;
 }  // namespace registry_api
+
+// The length of `size` bytes at `text` up to their first null (all of them when there is none),
+// eight bytes at a time: the scan measures tens of thousands of names and values this way.
+inline std::size_t LengthToNull(const char* text, std::size_t size) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101u;
+  constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+  std::size_t i = 0;
+  for (; i + 8 <= size; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text + i, 8);
+    if (((word - kOnes) & ~word & kHighBits) != 0) break;  // a zero byte among the eight
+  }
+  while (i < size && text[i] != '\0') ++i;
+  return i;
+}
 
 // The default value of root\path as text, or the empty text when the key cannot be opened or
 // the value is absent, unreadable or larger than the 1024-byte buffer. The value's type is
@@ -49,10 +64,8 @@ void ForEachSubKeyName(RegistrySource& registry, RegKey root, const std::string&
   for (std::uint32_t i = 0; i < registry_api::kMaxSubKeyNames; ++i) {
     if (registry.EnumKey(key, i, registry_api::kNameBufferChars, &buffer) != reg_status::kSuccess) break;
     // The narrow API hands back a null-terminated buffer: the name ends at its first null
-    // (searched inline: under Wine the C library's memchr is a call and a byte loop per name).
-    const char* const begin = buffer.data();
-    const char* const end = std::find(begin, begin + buffer.size(), '\0');
-    visit(std::string_view(begin, static_cast<std::size_t>(end - begin)));
+    // (not through memchr: under Wine it is a call and a byte loop per name).
+    visit(std::string_view(buffer.data(), LengthToNull(buffer.data(), buffer.size())));
   }
 }
 

@@ -181,8 +181,13 @@ TEST(ReadDefaultValue, TextEndsAtTheTerminatorOrTheFirstNull) {
   reg.SetDefaultBytes("Unterminated", "abc", reg_type::kSz);
   reg.SetDefaultBytes("Multi", std::string("one\0two\0\0", 9), reg_type::kMultiSz);
   reg.SetDefaultBytes("Dword", std::string("\x07\0\0\0", 4), reg_type::kDword);
+  // Nulls past the first eight bytes, and high bytes beside them.
+  reg.SetDefaultBytes("LongMulti", std::string("C:\\Program\xC3\xA9\0two\0\0", 16), reg_type::kMultiSz);
+  reg.SetDefaultBytes("LateNull", std::string("0123456789abcdef\x80\0x", 19), reg_type::kBinary);
   EXPECT_EQ(ReadDefaultValue(reg, reg.Root(), "Unterminated"), "abc");
   EXPECT_EQ(ReadDefaultValue(reg, reg.Root(), "Multi"), "one");
+  EXPECT_EQ(ReadDefaultValue(reg, reg.Root(), "LongMulti"), "C:\\Program\xC3\xA9");
+  EXPECT_EQ(ReadDefaultValue(reg, reg.Root(), "LateNull"), "0123456789abcdef\x80");
   EXPECT_EQ(ReadDefaultValue(reg, reg.Root(), "Dword"), "\x07");
 }
 

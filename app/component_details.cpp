@@ -80,12 +80,12 @@ ComponentScan ScanSystemWithDetails(ScannedSystem& system, ViewChoice choice) {
     VariantArray data = BuildComponentList(system.ClassRoot(view), &servers);
     const std::int32_t rows = data.UpperBound(1) + 1;
     for (std::int32_t r = 0; r < rows; ++r) {
-      const std::string& progId = data.At(component_field::kProgId, r).Text();
-      const std::string& clsid = data.At(component_field::kClsid, r).Text();
+      const std::string progId(data.At(component_field::kProgId, r).Text());
+      const std::string clsid(data.At(component_field::kClsid, r).Text());
       ComponentDetails details;
       details.server = std::move(servers[static_cast<std::size_t>(r)]);
-      ResolvedFile resolved = ResolveServerFile(details.server, data.At(component_field::kFilePath, r).Text(), view,
-                                                system.Facts(), system.Files());
+      const std::string filePath(data.At(component_field::kFilePath, r).Text());
+      ResolvedFile resolved = ResolveServerFile(details.server, filePath, view, system.Facts(), system.Files());
       details.resolvedPath = std::move(resolved.path);
       details.file = resolved.file;
       details.view = view;

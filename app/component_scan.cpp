@@ -1,5 +1,6 @@
 #include "app/component_scan.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -29,10 +30,11 @@ constexpr Keyword kKeywords[] = {
     {"version", component_field::kVersion, nullptr},
 };
 
+// Searched inline: a scan asks this of tens of thousands of names.
 bool ProgIdShaped(std::string_view name) {
-  const std::size_t dot = name.find('.');
-  if (dot == std::string_view::npos || dot == 0) return false;
-  return name.find('.', dot + 1) == std::string_view::npos;
+  const auto dot = static_cast<std::size_t>(std::find(name.begin(), name.end(), '.') - name.begin());
+  if (dot == name.size() || dot == 0) return false;
+  return std::find(name.begin() + dot + 1, name.end(), '.') == name.end();
 }
 
 }  // namespace
@@ -56,22 +58,30 @@ VariantArray BuildComponentList(RegistrySource& registry, std::vector<std::strin
   });
 
   if (servers != nullptr) servers->clear();
-  // Cells are made in place, field fastest, with room for every candidate: a grown list would
-  // move each cell again.
-  std::vector<Variant> cells;
-  cells.reserve(ends.size() * static_cast<std::size_t>(component_field::kCount));
+  // The texts go end to end into one pool and become cells only when the scan is done, all
+  // sharing the pool's one block: a scan of thousands of rows allocates a handful of times, not
+  // once per text. Every buffer below keeps its room from row to row.
+  VariantTextPool texts;
+  texts.Reserve(ends.size() * static_cast<std::size_t>(component_field::kCount));
   std::vector<const Keyword*> matches;  // the class key's subkeys that fill a column, in order
   std::string path;                     // one buffer for every key path the scan builds
-  std::string columns[component_field::kCount];
+  std::string clsid;
+  std::string filePath;
+  std::string version;
+  static_assert(component_field::kProgId == 0 && component_field::kFilePath == 1 && component_field::kVersion == 2 &&
+                    component_field::kAttribute == 3 && component_field::kClsid == 4,
+                "the row's texts are added in field order");
   std::size_t begin = 0;
   for (const std::size_t end : ends) {
     const std::string_view name(progIds.data() + begin, end - begin);
     begin = end;
     path.assign(name).append("\\Clsid");
-    std::string clsid = ReadDefaultValue(registry, root, path);
+    ReadDefaultValue(registry, root, path, &clsid);
     if (clsid.empty()) continue;
 
-    for (std::string& column : columns) column.clear();
+    filePath.clear();
+    version.clear();
+    std::string_view attribute;
     const char* server = "";
     path.assign("CLSID\\").append(clsid);
     const std::size_t classPathLength = path.size();
@@ -79,33 +89,40 @@ VariantArray BuildComponentList(RegistrySource& registry, std::vector<std::strin
     matches.clear();
     ForEachSubKeyName(registry, root, path, buffer, [&matches](std::string_view subkey) {
       // The keywords are ASCII, so an ASCII-caseless comparison is a comparison of the
-      // lower-cased name.
+      // lower-cased name. They all start with a lower-case letter, which a name's first
+      // character matches only when it is the same letter in either case (c | 0x20).
       for (const Keyword& candidate : kKeywords) {
-        if (subkey.size() == candidate.name.size() && EqualsNoCase(subkey, candidate.name)) {
+        if (subkey.size() == candidate.name.size() && (subkey[0] | 0x20) == candidate.name[0] &&
+            EqualsNoCase(subkey, candidate.name)) {
           matches.push_back(&candidate);
           return;
         }
       }
     });
-    // The last matching subkey in enumeration order decides each column.
+    // The last matching subkey in enumeration order decides each column: each read replaces
+    // the column's text, empty when it fails.
     for (const Keyword* keyword : matches) {
-      std::string& cell = columns[static_cast<std::size_t>(keyword->field)];
       if (keyword->field == component_field::kAttribute) {
-        cell = keyword->name;
-      } else {
-        path.resize(classPathLength);
-        path.append("\\").append(keyword->name);
-        cell = ReadDefaultValue(registry, root, path);
-        if (keyword->server != nullptr) server = keyword->server;
+        attribute = keyword->name;
+        continue;
       }
+      path.resize(classPathLength);
+      path += '\\';
+      path.append(keyword->name);
+      ReadDefaultValue(registry, root, path, keyword->field == component_field::kFilePath ? &filePath : &version);
+      if (keyword->server != nullptr) server = keyword->server;
     }
-    columns[component_field::kProgId].assign(name);
-    columns[component_field::kClsid] = std::move(clsid);
-    for (std::string& column : columns) cells.push_back(Variant::FromText(std::move(column)));
+    texts.Add(name);
+    texts.Add(filePath);
+    texts.Add(version);
+    texts.Add(attribute);
+    texts.Add(clsid);
     if (servers != nullptr) servers->push_back(server);
   }
 
-  const auto rows = static_cast<std::int32_t>(cells.size() / component_field::kCount);
+  const auto rows = static_cast<std::int32_t>(texts.Count() / component_field::kCount);
+  std::vector<Variant> cells;
+  texts.MoveInto(cells);  // room for exactly the cells made
   return VariantArray::TwoDimensional(component_field::kCount, rows, std::move(cells));
 }
 

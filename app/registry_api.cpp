@@ -9,17 +9,26 @@
 namespace orlix {
 
 std::string ReadDefaultValue(RegistrySource& registry, RegKey root, const std::string& path) {
+  std::string text;
+  ReadDefaultValue(registry, root, path, &text);
+  return text;
+}
+
+void ReadDefaultValue(RegistrySource& registry, RegKey root, const std::string& path, std::string* text) {
+  text->clear();
   const ScopedRegKey key(registry, root, path);
-  std::optional<RegValueBytes> value = key.Query(std::string(), registry_api::kValueBufferBytes);
-  if (!value || value->size == 0) return std::string();
-  std::string data = std::move(value->data);
+  if (!key) return;
+  std::uint32_t type = reg_type::kNone;
+  std::uint32_t size = registry_api::kValueBufferBytes;
+  if (registry.QueryValue(key.get(), std::string(), &type, text, &size) != reg_status::kSuccess || size == 0) {
+    text->clear();
+    return;
+  }
   // A string value carries its terminating null; one stored without it keeps its last character.
-  if (!data.empty() && data.back() == '\0') data.pop_back();
+  if (!text->empty() && text->back() == '\0') text->pop_back();
   // Anything after an embedded null (REG_MULTI_SZ, binary data) is not part of the text that
   // the grid and the reports can show.
-  const std::size_t end = data.find('\0');
-  if (end != std::string::npos) data.resize(end);
-  return data;
+  text->resize(LengthToNull(text->data(), text->size()));
 }
 
 namespace {

@@ -3,6 +3,7 @@
 // times with the time separator and an optional AM/PM designator.
 #include <ctime>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/date_serial.h"
@@ -50,7 +51,7 @@ int MatchName(const std::string& word, const std::string* full, const std::strin
   return -1;
 }
 
-bool StartsWithNoCase(const std::string& text, std::size_t pos, const std::string& what) {
+bool StartsWithNoCase(std::string_view text, std::size_t pos, std::string_view what) {
   return !what.empty() && text.size() - pos >= what.size() && EqualsNoCase(text.substr(pos, what.size()), what);
 }
 
@@ -60,7 +61,7 @@ bool ValidDay(int year, int month, int day) {
 
 }  // namespace
 
-bool ParseDateText(const std::string& text, const LocaleInfo& locale, double* out) {
+bool ParseDateText(std::string_view text, const LocaleInfo& locale, double* out) {
   std::vector<DateNumber> dateNumbers;
   int month = -1;  // from a month name
   int monthNamePosition = -1;  // count of date numbers before the month name
@@ -129,7 +130,7 @@ bool ParseDateText(const std::string& text, const LocaleInfo& locale, double* ou
         if (text[i] == '.' && !(i + 1 >= n || !IsWordChar(text[i + 1]))) break;
         ++i;
       }
-      std::string word = text.substr(start, i - start);
+      std::string word(text.substr(start, i - start));
       std::string bare = word;
       if (!bare.empty() && bare.back() == '.') bare.pop_back();
       anyContent = true;

@@ -777,7 +777,7 @@ bool AsNumber(const Variant& value, const LocaleInfo& locale, double* out) {
 // (no currency, grouping or parentheses: "$5" is not a date).
 bool AsDate(const Variant& value, const LocaleInfo& locale, double* out) {
   if (value.IsText()) {
-    const std::string& text = value.Text();
+    const std::string_view text = value.Text();
     if (ParseDateText(text, locale, out)) return true;
     if (text.find('(') != std::string::npos || (!locale.currencySymbol.empty() && text.find(locale.currencySymbol) != std::string::npos) ||
         (!locale.thousandSeparator.empty() && text.find(locale.thousandSeparator) != std::string::npos))
@@ -841,7 +841,7 @@ std::string VariantToText(const Variant& value, const LocaleInfo& locale) {
     case VariantType::Null:
       return std::string();
     case VariantType::Text:
-      return value.Text();
+      return std::string(value.Text());
     case VariantType::Bool:
       return value.Bool() ? "True" : "False";
     case VariantType::Int16:

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "base/locale_info.h"
 #include "base/variant.h"
@@ -20,9 +21,9 @@ std::string VariantToText(const Variant& value, const LocaleInfo& locale);
 bool IsNumericVariant(const Variant& value, const LocaleInfo& locale);
 
 // Text that reads entirely as a number; the number in *out.
-bool ParseNumberText(const std::string& text, const LocaleInfo& locale, double* out);
+bool ParseNumberText(std::string_view text, const LocaleInfo& locale, double* out);
 
 // Text that reads as a date and/or time; the OLE date in *out.
-bool ParseDateText(const std::string& text, const LocaleInfo& locale, double* out);
+bool ParseDateText(std::string_view text, const LocaleInfo& locale, double* out);
 
 }  // namespace orlix

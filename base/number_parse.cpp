@@ -15,12 +15,12 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' ||
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 struct Cursor {
-  const std::string& text;
+  std::string_view text;
   std::size_t pos = 0;
   bool AtEnd() const { return pos >= text.size(); }
   char Peek() const { return AtEnd() ? '\0' : text[pos]; }
   bool Take(std::string_view what) {
-    if (what.empty() || text.size() - pos < what.size() || std::string_view(text).substr(pos, what.size()) != what)
+    if (what.empty() || text.size() - pos < what.size() || text.substr(pos, what.size()) != what)
       return false;
     pos += what.size();
     return true;
@@ -62,7 +62,7 @@ bool ParseRadix(Cursor& c, bool negative, double* out) {
 
 }  // namespace
 
-bool ParseNumberText(const std::string& text, const LocaleInfo& locale, double* out) {
+bool ParseNumberText(std::string_view text, const LocaleInfo& locale, double* out) {
   Cursor c{text};
   bool negative = false, signSeen = false, parens = false, currencySeen = false;
   c.SkipBlanks();

@@ -1,10 +1,80 @@
 #include "base/variant.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
+#include <cstring>
+#include <new>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace orlix {
+
+// A long text's storage: shared by the variants that copy it, and by all the texts of a pool.
+struct Variant::TextBlock {
+  std::atomic<std::size_t> references;
+  std::string bytes;
+};
+
+namespace {
+
+std::uint32_t TextLength(std::size_t size) {
+  if (size > UINT32_MAX) throw std::length_error("text too long for a variant");
+  return static_cast<std::uint32_t>(size);
+}
+
+}  // namespace
+
+Variant& Variant::operator=(const Variant& other) {
+  // Through a copy: `other` may live inside the array this variant is about to let go of.
+  Variant copy(other);
+  return *this = std::move(copy);
+}
+
+Variant& Variant::operator=(Variant&& other) noexcept {
+  if (this != &other) {
+    if (OwnsShared()) Release();
+    MoveFrom(other);
+  }
+  return *this;
+}
+
+void Variant::CopyFrom(const Variant& other) {
+  if (other.type_ == VariantType::Array) {
+    new (&storage_.array) std::shared_ptr<const VariantArray>(other.storage_.array);
+  } else {
+    std::memcpy(static_cast<void*>(&storage_), &other.storage_, sizeof storage_);
+    if (other.OwnsShared()) storage_.shared.block->references.fetch_add(1, std::memory_order_relaxed);
+  }
+  type_ = other.type_;
+  size_ = other.size_;
+}
+
+void Variant::MoveFrom(Variant& other) noexcept {
+  // The moved-from variant keeps its type, holding an empty text or no array.
+  if (other.type_ == VariantType::Array) {
+    new (&storage_.array) std::shared_ptr<const VariantArray>(std::move(other.storage_.array));
+  } else {
+    std::memcpy(static_cast<void*>(&storage_), &other.storage_, sizeof storage_);
+  }
+  type_ = other.type_;
+  size_ = other.size_;
+  other.size_ = 0;
+}
+
+void Variant::Release() noexcept {
+  if (type_ == VariantType::Array) {
+    using ArrayPointer = std::shared_ptr<const VariantArray>;
+    storage_.array.~ArrayPointer();
+  } else if (TextBlock* block = storage_.shared.block;
+             block->references.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+    delete block;
+  }
+  type_ = VariantType::Empty;
+  size_ = 0;
+  storage_.number = 0;
+}
 
 Variant Variant::Null() {
   Variant v;
@@ -15,14 +85,21 @@ Variant Variant::Null() {
 Variant Variant::Number(VariantType type, double number) {
   Variant v;
   v.type_ = type;
-  v.number_ = number;
+  v.storage_.number = number;
   return v;
 }
 
 Variant Variant::FromText(std::string text) {
   Variant v;
+  const std::uint32_t size = TextLength(text.size());
+  if (size <= kInlineText) {
+    if (size > 0) std::memcpy(v.storage_.chars, text.data(), size);
+  } else {
+    TextBlock* block = new TextBlock{{1}, std::move(text)};
+    v.storage_.shared = SharedText{block->bytes.data(), block};
+  }
   v.type_ = VariantType::Text;
-  v.text_ = std::move(text);
+  v.size_ = size;
   return v;
 }
 
@@ -34,8 +111,8 @@ Variant Variant::FromBool(bool value) { return Number(VariantType::Bool, value ?
 
 Variant Variant::FromArray(std::shared_ptr<const VariantArray> array) {
   Variant v;
+  new (&v.storage_.array) std::shared_ptr<const VariantArray>(std::move(array));
   v.type_ = VariantType::Array;
-  v.array_ = std::move(array);
   return v;
 }
 
@@ -43,41 +120,55 @@ bool Variant::IsNumberType() const {
   return type_ == VariantType::Int16 || type_ == VariantType::Int32 || type_ == VariantType::Double;
 }
 
-const std::string& Variant::Text() const {
+std::string_view Variant::Text() const {
   if (type_ != VariantType::Text) throw std::logic_error("variant does not hold text");
-  return text_;
+  return std::string_view(TextData(), size_);
 }
 
 std::string Variant::ReleaseText() {
   if (type_ != VariantType::Text) throw std::logic_error("variant does not hold text");
+  std::string text;
+  if (size_ > kInlineText) {
+    TextBlock* block = storage_.shared.block;
+    const bool whole = storage_.shared.data == block->bytes.data() && size_ == block->bytes.size();
+    if (whole && block->references.load(std::memory_order_acquire) == 1) {
+      text = std::move(block->bytes);
+    } else {
+      text.assign(storage_.shared.data, size_);
+    }
+    Release();
+  } else {
+    text.assign(storage_.chars, size_);
+  }
   type_ = VariantType::Empty;
-  return std::move(text_);
+  size_ = 0;
+  return text;
 }
 
 std::int32_t Variant::Integer() const {
   if (type_ != VariantType::Int16 && type_ != VariantType::Int32)
     throw std::logic_error("variant does not hold an integer");
-  return static_cast<std::int32_t>(number_);
+  return static_cast<std::int32_t>(storage_.number);
 }
 
 double Variant::Number() const {
   if (!IsNumberType()) throw std::logic_error("variant does not hold a number");
-  return number_;
+  return storage_.number;
 }
 
 double Variant::Date() const {
   if (type_ != VariantType::Date) throw std::logic_error("variant does not hold a date");
-  return number_;
+  return storage_.number;
 }
 
 bool Variant::Bool() const {
   if (type_ != VariantType::Bool) throw std::logic_error("variant does not hold a boolean");
-  return number_ != 0;
+  return storage_.number != 0;
 }
 
 const VariantArray& Variant::Array() const {
-  if (type_ != VariantType::Array || !array_) throw std::logic_error("variant does not hold an array");
-  return *array_;
+  if (type_ != VariantType::Array || !storage_.array) throw std::logic_error("variant does not hold an array");
+  return *storage_.array;
 }
 
 bool operator==(const Variant& a, const Variant& b) {
@@ -87,12 +178,83 @@ bool operator==(const Variant& a, const Variant& b) {
     case VariantType::Null:
       return true;
     case VariantType::Text:
-      return a.text_ == b.text_;
+      return a.Text() == b.Text();
     case VariantType::Array:
-      return a.array_ == b.array_;
+      return a.storage_.array == b.storage_.array;
     default:
-      return a.number_ == b.number_;
+      return a.storage_.number == b.storage_.number;
   }
+}
+
+void VariantTextPool::Add(std::string_view text) {
+  const std::uint32_t size = TextLength(text.size());
+  if (size > 0) {
+    // Each chunk keeps room for a copy of constant size from its last text: such a copy of a
+    // short text needs no call to memcpy.
+    if (chunks_.empty() || chunks_.back().size() + size + Variant::kInlineText > chunks_.back().capacity()) {
+      std::string chunk;
+      chunk.reserve(std::max(kChunkBytes, size + Variant::kInlineText));
+      chunks_.push_back(std::move(chunk));
+    }
+    chunks_.back().append(text);
+  }
+  sizes_.push_back(size);
+}
+
+template <typename Visit>
+void VariantTextPool::Walk(const std::vector<std::size_t>& used, Visit&& visit) const {
+  std::size_t chunk = 0;
+  std::size_t offset = 0;
+  for (const std::uint32_t size : sizes_) {
+    if (size == 0) continue;
+    if (offset + size > used[chunk]) {
+      ++chunk;
+      offset = 0;
+    }
+    visit(chunk, offset, size);
+    offset += size;
+  }
+}
+
+void VariantTextPool::MoveInto(std::vector<Variant>& cells) {
+  cells.reserve(cells.size() + sizes_.size());  // nothing throws once the room is there
+  std::vector<std::size_t> used(chunks_.size());
+  std::vector<std::size_t> longTexts(chunks_.size(), 0);
+  std::vector<Variant::TextBlock*> blocks(chunks_.size(), nullptr);
+  for (std::size_t c = 0; c < chunks_.size(); ++c) used[c] = chunks_[c].size();
+  Walk(used, [&longTexts](std::size_t chunk, std::size_t, std::uint32_t size) {
+    if (size > Variant::kInlineText) ++longTexts[chunk];
+  });
+  try {
+    for (std::size_t c = 0; c < chunks_.size(); ++c) {
+      chunks_[c].append(Variant::kInlineText, '\0');  // within the room kept
+      if (longTexts[c] > 0) blocks[c] = new Variant::TextBlock{{longTexts[c]}, std::move(chunks_[c])};
+    }
+  } catch (...) {
+    for (Variant::TextBlock* block : blocks) delete block;
+    throw;
+  }
+  std::size_t next = 0;  // the next text's index in sizes_
+  const auto makeCell = [&cells](std::uint32_t size) -> Variant& {
+    Variant& cell = cells.emplace_back();
+    cell.type_ = VariantType::Text;
+    cell.size_ = size;
+    return cell;
+  };
+  Walk(used, [&](std::size_t chunk, std::size_t offset, std::uint32_t size) {
+    for (; sizes_[next] == 0; ++next) makeCell(0);  // empty texts before this one
+    Variant& cell = makeCell(size);
+    ++next;
+    const char* const bytes = (blocks[chunk] != nullptr ? blocks[chunk]->bytes.data() : chunks_[chunk].data()) + offset;
+    if (size > Variant::kInlineText) {
+      cell.storage_.shared = Variant::SharedText{bytes, blocks[chunk]};
+    } else {
+      std::memcpy(cell.storage_.chars, bytes, Variant::kInlineText);
+    }
+  });
+  for (; next < sizes_.size(); ++next) makeCell(0);  // empty texts at the end
+  chunks_.clear();
+  sizes_.clear();
 }
 
 VariantArray::VariantArray(std::vector<Bound> bounds) : bounds_(std::move(bounds)) {

@@ -1,10 +1,12 @@
 // The dynamically typed cell value: what a host hands the grid, one per data-array cell.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orlix {
@@ -12,10 +14,22 @@ namespace orlix {
 enum class VariantType { Empty, Null, Int16, Int32, Double, Date, Bool, Text, Array };
 
 class VariantArray;
+class VariantTextPool;
 
+// A tag and one union, 24 bytes: a data array holds hundreds of thousands of them. A text of up
+// to 16 bytes lives in the variant itself; a longer one in a reference-counted block that copies
+// of the variant share, and that many texts can share (VariantTextPool).
 class Variant {
  public:
-  Variant() = default;  // Empty
+  Variant() noexcept {}  // Empty
+  Variant(const Variant& other) { CopyFrom(other); }
+  Variant(Variant&& other) noexcept { MoveFrom(other); }
+  Variant& operator=(const Variant& other);
+  Variant& operator=(Variant&& other) noexcept;
+  ~Variant() {
+    if (OwnsShared()) Release();
+  }
+
   static Variant Null();
   static Variant FromText(std::string text);
   static Variant FromInt16(std::int16_t value);
@@ -34,14 +48,16 @@ class Variant {
   // A number type (16/32-bit integer, floating point); dates and booleans are not numbers here.
   bool IsNumberType() const;
 
-  // Accessors: each throws std::logic_error when the variant holds another type.
-  const std::string& Text() const;
+  // Accessors: each throws std::logic_error when the variant holds another type. The text's
+  // view lasts as long as the variant holds it.
+  std::string_view Text() const;
   std::int32_t Integer() const;  // Int16 or Int32
   double Number() const;         // Int16, Int32 or Double
   double Date() const;
   bool Bool() const;
   const VariantArray& Array() const;
-  // Moves the text out, leaving the variant Empty; std::logic_error for another type.
+  // Takes the text out, leaving the variant Empty; std::logic_error for another type. A text
+  // whose block no other variant shares is moved out rather than copied.
   std::string ReleaseText();
 
   friend bool operator==(const Variant& a, const Variant& b);
@@ -49,11 +65,55 @@ class Variant {
 
  private:
   static Variant Number(VariantType type, double number);
+  friend class VariantTextPool;
+  struct TextBlock;
+  static constexpr std::size_t kInlineText = 16;
+  struct SharedText {
+    const char* data;
+    TextBlock* block;
+  };
+
+  bool OwnsShared() const {
+    return type_ == VariantType::Text ? size_ > kInlineText : type_ == VariantType::Array;
+  }
+  const char* TextData() const { return size_ > kInlineText ? storage_.shared.data : storage_.chars; }
+  void CopyFrom(const Variant& other);
+  void MoveFrom(Variant& other) noexcept;
+  void Release() noexcept;  // drops a shared text or array; the variant is left Empty
 
   VariantType type_ = VariantType::Empty;
-  double number_ = 0;  // integers, doubles, dates and booleans (0/1)
-  std::string text_;
-  std::shared_ptr<const VariantArray> array_;
+  std::uint32_t size_ = 0;  // text length
+  union Storage {
+    Storage() noexcept : number(0) {}
+    ~Storage() {}
+    double number;  // integers, doubles, dates and booleans (0/1)
+    char chars[kInlineText];
+    SharedText shared;
+    std::shared_ptr<const VariantArray> array;
+  } storage_;
+};
+
+// Texts gathered end to end and made into Text variants that share the pool's blocks: a few
+// allocations for a whole scan's texts rather than one per text. The blocks are chunks of a
+// fixed size rather than one growing buffer, so that the heap reuses them from scan to scan
+// instead of mapping fresh pages each time.
+class VariantTextPool {
+ public:
+  void Reserve(std::size_t texts) { sizes_.reserve(texts); }
+  void Add(std::string_view text);
+  std::size_t Count() const { return sizes_.size(); }
+  // Appends one Text variant per text, in the order added, to `cells`, and empties the pool.
+  void MoveInto(std::vector<Variant>& cells);
+
+ private:
+  static constexpr std::size_t kChunkBytes = 64 * 1024;
+  // Visits (chunk, offset, size) of each non-empty text: a text lies in the chunk it was added
+  // to, which is the first one from the previous text's where it fits.
+  template <typename Visit>
+  void Walk(const std::vector<std::size_t>& used, Visit&& visit) const;
+
+  std::vector<std::string> chunks_;  // each keeps room after its last text (see MoveInto)
+  std::vector<std::uint32_t> sizes_;
 };
 
 // A multi-dimensional array of variants with per-dimension bounds (lower may be non-zero,

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -331,12 +332,16 @@ int RunReportCommand(const std::vector<std::string>& args, std::ostream& out, st
 
     const double now = LocalNowAsOleDate();
     const std::shared_ptr<cReport> job = PrepareReportJob(grid, request, now, locale);
+    // A report of many rows is never held whole: it is rendered straight into its file or onto
+    // standard output.
     if (options->outputFile.empty() && !options->view) {
-      WithProgress(*job, grid.ItemCount(), err, [&job] { RenderReport(*job); });
-      out << TextToFileBytes(job->ReportContents);
+      WithProgress(*job, grid.ItemCount(), err, [&job, &out] {
+        RenderReportBytes(*job, [&out](std::string_view bytes) {
+          out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        });
+      });
       return 0;
     }
-    // A report of many rows is never held whole: it is rendered straight into its file.
     job->KeepContents = false;
     return WithProgress(*job, grid.ItemCount(), err, [&] { return StoreAndShow(*options, *job, now, locale, err); });
   } catch (const std::exception& e) {

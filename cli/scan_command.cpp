@@ -33,7 +33,7 @@ std::vector<TextRow> ComponentRows(const VariantArray& data) {
   rows.reserve(static_cast<std::size_t>(data.UpperBound(1) + 1));
   for (std::int32_t r = 0; r <= data.UpperBound(1); ++r) {
     TextRow row;
-    for (std::int32_t field = 0; field < component_field::kCount; ++field) row.push_back(data.At(field, r).Text());
+    for (std::int32_t field = 0; field < component_field::kCount; ++field) row.emplace_back(data.At(field, r).Text());
     rows.push_back(std::move(row));
   }
   return rows;

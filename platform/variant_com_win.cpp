@@ -215,7 +215,7 @@ HRESULT VariantToCom(const Variant& in, VARIANT* out) {
         V_BOOL(v) = in.Bool() ? VARIANT_TRUE : VARIANT_FALSE;
         break;
       case VariantType::Text: {
-        const std::wstring wide = Utf8ToWide(in.Text());
+        const std::wstring wide = Utf8ToWide(std::string(in.Text()));
         BSTR text = ::SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
         if (!text) return E_OUTOFMEMORY;
         V_VT(v) = VT_BSTR;

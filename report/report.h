@@ -80,6 +80,10 @@ class cReport {
   // Generate without keeping the document: `write` receives it in consecutive pieces (UTF-8,
   // each ending at the end of a row). False, with nothing written, for an unknown report type.
   bool GenerateInPieces(const std::function<void(std::string_view)>& write);
+  // The document as the bytes of its file, handed to `sink` about a megabyte at a time:
+  // rendered straight into it unless the job is generated already (then its contents are
+  // converted). False when a job not yet generated has an unknown report type.
+  bool WriteFileBytes(const std::function<void(std::string_view)>& sink);
 
   void SetServices(ReportServices services) { mServices = std::move(services); }
   const ReportServices& Services() const { return mServices; }

@@ -74,6 +74,18 @@ class FileBytesWriter {
 
 }  // namespace
 
+bool cReport::WriteFileBytes(const std::function<void(std::string_view)>& sink) {
+  FileBytesWriter writer(sink);
+  const auto write = [&writer](std::string_view piece) { writer.Write(piece); };
+  const bool rendered = !Generated && GenerateInPieces(write);
+  if (!rendered) {
+    for (std::size_t at = 0; at < ReportContents.size(); at += kPieceBytes)
+      write(std::string_view(ReportContents).substr(at, kPieceBytes));
+  }
+  writer.Finish();
+  return Generated || rendered;
+}
+
 double LocalNowAsOleDate() {
   const std::time_t t = std::time(nullptr);
   const std::tm local = LocalTime(t);
@@ -251,15 +263,7 @@ bool cReport::StoreReportContent(bool blnUseTemporaryFile, const std::string& ms
     if (!Generated && KeepContents) Generate();
     // The file's bytes are made and written a piece at a time: the document is rendered into
     // the file when the job does not keep it, and its text is converted piece by piece.
-    const auto produce = [this](const FileSystem::PieceSink& sink) {
-      FileBytesWriter writer(sink);
-      const auto write = [&writer](std::string_view piece) { writer.Write(piece); };
-      if (Generated || !GenerateInPieces(write)) {
-        for (std::size_t at = 0; at < ReportContents.size(); at += kPieceBytes)
-          write(std::string_view(ReportContents).substr(at, kPieceBytes));
-      }
-      writer.Finish();
-    };
+    const auto produce = [this](const FileSystem::PieceSink& sink) { WriteFileBytes(sink); };
 
     std::string error;
     if (!replacing) {

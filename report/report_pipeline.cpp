@@ -106,4 +106,14 @@ void RenderReport(cReport& job) {
   if (!rendered) throw ReportRequestError("the report could not be rendered");
 }
 
+void RenderReportBytes(cReport& job, const std::function<void(std::string_view)>& sink) {
+  bool rendered = false;
+  try {
+    rendered = job.WriteFileBytes(sink);
+  } catch (const std::exception& e) {
+    throw ReportRequestError(std::string("the report could not be rendered: ") + e.what());
+  }
+  if (!rendered) throw ReportRequestError("the report could not be rendered");
+}
+
 }  // namespace orlix

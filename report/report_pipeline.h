@@ -4,9 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "base/variant.h"
 #include "report/report.h"
@@ -63,5 +65,8 @@ std::shared_ptr<cReport> PrepareReportJob(Grid& grid, const ReportRequest& reque
 
 // Renders the job's report into its ReportContents. Throws ReportRequestError.
 void RenderReport(cReport& job);
+// Renders the job's report straight into `sink` as the bytes of its file, a piece at a time,
+// without holding the document. Throws ReportRequestError (pieces may have gone out by then).
+void RenderReportBytes(cReport& job, const std::function<void(std::string_view)>& sink);
 
 }  // namespace orlix

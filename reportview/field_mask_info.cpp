@@ -237,7 +237,7 @@ Variant cFieldMaskInfo::TranslateValue(const Variant& vntValueToTranslate, const
 
   if (mblnHasTranslations && mcolTranslations && !mcolTranslations->Empty() && !value.IsArray()) {
     // Numbers, dates and booleans match by the text the grid would show for them.
-    const std::string text = value.IsText() ? value.Text() : VariantToText(value, locale);
+    const std::string text = value.IsText() ? std::string(value.Text()) : VariantToText(value, locale);
     for (const auto& translation : *mcolTranslations) {
       if (text == translation->Value) {
         value = Variant::FromText(translation->Result);

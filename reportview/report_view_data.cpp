@@ -51,7 +51,7 @@ class RowShower {
     for (std::size_t j = 0; j < count_; ++j) {
       const Variant& cell = cellAt(fields_[j]->FieldNumber());
       if (direct_[j] && cell.IsText()) {
-        const std::string& text = cell.Text();
+        const std::string_view text = cell.Text();
         numeric_[j] = ParseNumberText(text, locale_, nullptr);
         if (numeric_[j])
           texts_[j] = ReportViewData::PadLeft(text, kNumberWidth);
@@ -330,13 +330,14 @@ void ReportViewData::ClearView() {
   grid_.RemoveAllItems();
 }
 
-std::string ReportViewData::PadLeft(const std::string& text, int width) {
+std::string ReportViewData::PadLeft(std::string_view text, int width) {
   std::size_t length = 0;
   for (unsigned char c : text) {
     if ((c & 0xC0) != 0x80) ++length;
   }
-  if (width <= 0 || length >= static_cast<std::size_t>(width)) return text;
-  return std::string(static_cast<std::size_t>(width) - length, ' ') + text;
+  if (width <= 0 || length >= static_cast<std::size_t>(width)) return std::string(text);
+  std::string padded(static_cast<std::size_t>(width) - length, ' ');
+  return padded.append(text);
 }
 
 }  // namespace orlix

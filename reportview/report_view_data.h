@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "base/keyed_collection.h"
 #include "base/locale_info.h"
@@ -82,7 +83,7 @@ class ReportViewData {
   void ClearView();
 
   // `text` with spaces in front up to `width` characters; longer texts are unchanged.
-  static std::string PadLeft(const std::string& text, int width);
+  static std::string PadLeft(std::string_view text, int width);
 
  private:
   const LocaleInfo& Locale() const;

@@ -294,7 +294,8 @@ void frmMain::mnuCopy_Click() {
   std::string text = SpreadsheetTsvLine(cells, kCopiedLineEnd);
   for (const int row : rows) {
     cells.clear();
-    for (int field = 0; field < component_field::kCount; ++field) cells.push_back(mComponentData->At(field, row).Text());
+    for (int field = 0; field < component_field::kCount; ++field)
+      cells.emplace_back(mComponentData->At(field, row).Text());
     text += SpreadsheetTsvLine(cells, kCopiedLineEnd);
   }
   if (!SetClipboardText(hwnd_, text)) throw std::runtime_error("The rows cannot be put on the clipboard.");
@@ -310,7 +311,7 @@ bool frmMain::CanCopyClsid() const {
 void frmMain::mnuCopyClsid_Click() {
   std::string text;
   for (const int row : rvxReport.SelectedDataRows()) {
-    const std::string clsid = mComponentData->At(component_field::kClsid, row).Text();
+    const std::string clsid(mComponentData->At(component_field::kClsid, row).Text());
     if (clsid.empty()) continue;
     if (!text.empty()) text += kCopiedLineEnd;
     text += clsid;

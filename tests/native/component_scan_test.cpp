@@ -24,7 +24,7 @@ std::vector<std::vector<std::string>> Rows(const VariantArray& data) {
   EXPECT_EQ(data.DimensionBound(1).lower, 0);
   for (std::int32_t r = 0; r <= data.UpperBound(1); ++r) {
     std::vector<std::string> row;
-    for (std::int32_t f = 0; f < 5; ++f) row.push_back(data.At(f, r).Text());
+    for (std::int32_t f = 0; f < 5; ++f) row.emplace_back(data.At(f, r).Text());
     rows.push_back(row);
   }
   return rows;
@@ -44,12 +44,16 @@ TEST(ReadDefaultValue, TextUpToTheFirstNullWithinTheBufferAndTheKeyClosed) {
   reg.SetRaw("Unterminated", "", reg_type::kSz, "abc");
   reg.SetRaw("Multi", "", reg_type::kMultiSz, std::string("one\0two\0\0", 9));
   reg.SetRaw("Dword", "", reg_type::kDword, std::string("\x07\0\0\0", 4));
+  // Nulls past the first eight bytes, and high bytes beside them.
+  reg.SetRaw("LongMulti", "", reg_type::kMultiSz, std::string("C:\\Program\xC3\xA9\0two\0\0", 16));
+  reg.SetRaw("LateNull", "", reg_type::kBinary, std::string("0123456789abcdef\x80\0x", 19));
   const std::pair<const char*, std::string> cases[] = {
       {"a\\b", "value"}, {"Expand", "%SystemRoot%\\x.dll"}, {"Empty", ""}, {"NoData", ""}, {"NoValue", ""},
       {"Missing", ""}, {"Fits", std::string(1023, 'x')}, {"TooLong", ""}, {"Unterminated", "abc"},
-      {"Multi", "one"}, {"Dword", "\x07"}};
+      {"Multi", "one"}, {"Dword", "\x07"}, {"LongMulti", "C:\\Program\xC3\xA9"},
+      {"LateNull", "0123456789abcdef\x80"}};
   for (const auto& [path, text] : cases) EXPECT_EQ(ReadDefaultValue(reg, reg.Root(), path), text) << path;
-  EXPECT_EQ(reg.opens, 10);
+  EXPECT_EQ(reg.opens, 12);
   EXPECT_EQ(reg.OpenKeys(), 0);
 }
 

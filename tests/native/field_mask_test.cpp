@@ -18,7 +18,7 @@ std::string Read(cFieldMaskInfo& field, const std::string& mask) { return field.
 std::string Shown(const cFieldMaskInfo& field, const Variant& cell) {
   const Variant v = field.TranslateValue(cell, EnglishUnitedStates());
   EXPECT_TRUE(v.IsText()) << "a translated or formatted cell is text";
-  return v.IsText() ? v.Text() : std::string();
+  return v.IsText() ? std::string(v.Text()) : std::string();
 }
 
 // ---- the character-level steps ----

@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace orlix {
 namespace {
@@ -24,6 +28,59 @@ TEST(Variant, HoldsOneTypeRefusesTheOthersAndComparesTypeAndValue) {
   EXPECT_NE(Variant::FromInt16(1), Variant::FromInt32(1));
   EXPECT_NE(Variant::FromDouble(1), Variant::FromDate(1));
   EXPECT_NE(Variant::Null(), Variant());
+}
+
+// Texts on either side of the length held in the variant itself, alone and from one pool.
+TEST(Variant, TextsKeepTheirBytesThroughCopiesMovesAndRelease) {
+  const std::string texts[] = {"", "sixteen bytes ok", "seventeen bytes x", std::string("nul\0inside", 10),
+                               std::string(300, 'z')};
+  VariantTextPool pool;
+  for (const std::string& t : texts) pool.Add(t);
+  std::vector<Variant> pooled;
+  pool.MoveInto(pooled);
+  ASSERT_EQ(pooled.size(), std::size(texts));
+  EXPECT_EQ(pool.Count(), 0u);
+  for (std::size_t k = 0; k < std::size(texts); ++k) {
+    const std::string& t = texts[k];
+    for (Variant original : {Variant::FromText(t), pooled[k]}) {
+      SCOPED_TRACE(k);
+      const Variant copy = original;
+      Variant assigned = Variant::FromInt32(1);
+      assigned = copy;
+      EXPECT_EQ(copy.Text(), t);
+      EXPECT_EQ(assigned, original);
+      Variant moved = std::move(assigned);
+      EXPECT_EQ(moved.Text(), t);
+      EXPECT_EQ(moved.ReleaseText(), t);
+      EXPECT_TRUE(moved.IsEmpty());
+      // Releasing one holder leaves the others' text whole.
+      EXPECT_EQ(original.ReleaseText(), t);
+      EXPECT_EQ(copy.Text(), t);
+    }
+  }
+  // The last holder of a pool's block takes out its own text, not the block's.
+  EXPECT_EQ(pooled[2].Text(), texts[2]);
+  pooled[2] = Variant();
+  EXPECT_EQ(pooled[4].ReleaseText(), texts[4]);
+
+  // Enough texts to fill several of the pool's blocks, one longer than a block, empty ones
+  // among them.
+  std::vector<std::string> many;
+  for (int k = 0; k < 5000; ++k)
+    many.push_back(std::string(static_cast<std::size_t>(k % 61), static_cast<char>('a' + k % 26)));
+  many[2500] = std::string(100000, 'L');
+  for (const std::string& t : many) pool.Add(t);
+  std::vector<Variant> manyCells;
+  pool.MoveInto(manyCells);
+  ASSERT_EQ(manyCells.size(), many.size());
+  for (std::size_t k = 0; k < many.size(); ++k) ASSERT_EQ(manyCells[k].Text(), many[k]) << k;
+
+  // A cell assigned from inside the array it held.
+  auto inner = std::make_shared<VariantArray>(VariantArray::TwoDimensional(1, 1));
+  inner->At(0, 0) = Variant::FromText(texts[4]);
+  Variant holder = Variant::FromArray(std::move(inner));
+  holder = holder.Array().At(0, 0);
+  EXPECT_EQ(holder.Text(), texts[4]);
 }
 
 TEST(VariantArray, TwoIndicesAndCellsTakenWhole) {

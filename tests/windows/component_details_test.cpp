@@ -81,7 +81,7 @@ Rows RowsOf(const ComponentScan& scan) {
     const ComponentDetails& d = scan.details[r];
     std::vector<std::string> row;
     for (std::int32_t f = 0; f < component_field::kCount; ++f)
-      row.push_back(scan.data.At(f, static_cast<std::int32_t>(r)).Text());
+      row.emplace_back(scan.data.At(f, static_cast<std::int32_t>(r)).Text());
     row.insert(row.end(), {d.server, d.resolvedPath, FileStateText(d.file), RegistryViewText(d.view),
                            ClassScopeText(d.scope)});
     rows[{RegistryViewText(d.view), row[component_field::kProgId]}] = row;

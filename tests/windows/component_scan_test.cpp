@@ -27,7 +27,7 @@ RowList Rows(const VariantArray& data) {
   RowList rows;
   for (std::int32_t r = 0; r <= data.UpperBound(1); ++r) {
     std::vector<std::string> row;
-    for (std::int32_t f = 0; f < 5; ++f) row.push_back(data.At(f, r).Text());
+    for (std::int32_t f = 0; f < 5; ++f) row.emplace_back(data.At(f, r).Text());
     rows.push_back(row);
   }
   return rows;

@@ -76,7 +76,7 @@ std::string Label(const Variant& v) {
       std::snprintf(buffer, sizeof buffer, "DATE:%.15g", v.Date());
       return buffer;
     case VariantType::Bool: return v.Bool() ? "BOOL:True" : "BOOL:False";
-    case VariantType::Text: return "BSTR:" + v.Text();
+    case VariantType::Text: return "BSTR:" + std::string(v.Text());
     default: return "?";
   }
 }

@@ -95,14 +95,12 @@ TEST(DatePictures, EveryToken) {
 
 TEST(DatePictures, MinuteAfterHourCaseLiteralsAndSeparators) {
   const double d = Date(2005, 3, 7, 13, 5, 9);
-  EXPECT_EQ(FD(d, "hh:mm"), "13:05");
-  EXPECT_EQ(FD(d, "mm/dd hh:mm"), "03/07 13:05");
-  EXPECT_EQ(FD(d, "h mm mm"), "13 05 03");  // only the first m after the hour is minutes
-  EXPECT_EQ(FD(d, "DDDD MMMM YYYY"), "Monday March 2005");
-  EXPECT_EQ(FD(d, "dd \"of\" mmmm"), "07 of March");
-  EXPECT_EQ(FD(d, "\\d\\a\\y d"), "day 7");
-  EXPECT_EQ(FD(d, "\"unterminated"), "unterminated");
-  EXPECT_EQ(FD(d, "d\\"), "7");
+  // Only the first m after the hour is minutes.
+  const std::pair<const char*, const char*> cases[] = {
+      {"hh:mm", "13:05"}, {"mm/dd hh:mm", "03/07 13:05"}, {"h mm mm", "13 05 03"},
+      {"DDDD MMMM YYYY", "Monday March 2005"}, {"dd \"of\" mmmm", "07 of March"}, {"\\d\\a\\y d", "day 7"},
+      {"\"unterminated", "unterminated"}, {"d\\", "7"}};
+  for (const auto& [picture, text] : cases) EXPECT_EQ(FD(d, picture), text) << picture;
   const LocaleInfo de = German();
   EXPECT_EQ(FD(d, "dd/mm/yyyy hh:nn", de), "07.03.2005 13:05");  // the locale's separators
   EXPECT_EQ(FD(d, "dddd, d. mmmm", de), "Montag, 7. März");
@@ -150,19 +148,15 @@ TEST(NumberPictures, DigitsRoundingGroupingScalingPercentAndExponent) {
 
 TEST(NumberPictures, SectionsSignsLiteralsAndOtherValues) {
   const std::string money = "$#,##0.00;($#,##0.00);\"zero\";\"null\"";
-  EXPECT_EQ(FN(1234.5, money), "$1,234.50");
-  EXPECT_EQ(FN(-1234.5, money), "($1,234.50)");
-  EXPECT_EQ(FN(0, money), "zero");
   EXPECT_EQ(F(Variant::Null(), money), "null");
   EXPECT_EQ(F(Variant::Null(), "0.00"), "");
-  EXPECT_EQ(FN(-5, "0;;\"nil\""), "-5");  // empty negative section: the positive one with a sign
-  EXPECT_EQ(FN(-5, "\"Total: \"0.00"), "Total: -5.00");
-  EXPECT_EQ(FN(-5, "$0"), "$-5");
-  EXPECT_EQ(FN(-0.001, "0.00"), "0.00");  // rounds to zero: no minus sign
-  EXPECT_EQ(FN(5, "0\" units\""), "5 units");
-  EXPECT_EQ(FN(5, "\\#0"), "#5");
-  EXPECT_EQ(FN(5, "\"Yes\";\"Yes\";\"No\""), "Yes");
-  EXPECT_EQ(FN(0, "\"Yes\";\"Yes\";\"No\""), "No");
+  // An empty negative section takes the positive one with a sign; what rounds to zero has none.
+  const std::tuple<double, std::string, const char*> cases[] = {
+      {1234.5, money, "$1,234.50"}, {-1234.5, money, "($1,234.50)"}, {0, money, "zero"}, {-5, "0;;\"nil\"", "-5"},
+      {-5, "\"Total: \"0.00", "Total: -5.00"}, {-5, "$0", "$-5"}, {-0.001, "0.00", "0.00"},
+      {5, "0\" units\"", "5 units"}, {5, "\\#0", "#5"}, {5, "\"Yes\";\"Yes\";\"No\"", "Yes"},
+      {0, "\"Yes\";\"Yes\";\"No\"", "No"}};
+  for (const auto& [number, picture, text] : cases) EXPECT_EQ(FN(number, picture), text) << number << " " << picture;
 
   EXPECT_EQ(F(Variant::FromText(" 1,234.5 "), "0.00"), "1234.50");
   EXPECT_EQ(F(Variant::FromText("(5)"), "0"), "-5");
@@ -175,19 +169,14 @@ TEST(NumberPictures, SectionsSignsLiteralsAndOtherValues) {
 }
 
 TEST(NamedFormats, NumberNames) {
-  EXPECT_EQ(FN(-1234.5, "Currency"), "($1,234.50)");
-  EXPECT_EQ(FN(1234.5, "currency"), "$1,234.50");
+  const std::tuple<double, const char*, const char*> cases[] = {
+      {-1234.5, "Currency", "($1,234.50)"}, {1234.5, "currency", "$1,234.50"}, {1234.5, "Fixed", "1234.50"},
+      {1234.5, "Standard", "1,234.50"}, {0.125, "Percent", "12.50%"}, {1234.5, "Scientific", "1.23E+03"},
+      {1234.5, "General Number", "1234.5"}, {2, "Yes/No", "Yes"}, {0, "Yes/No", "No"}, {0, "On/Off", "Off"}};
+  for (const auto& [number, picture, text] : cases) EXPECT_EQ(FN(number, picture), text) << number << " " << picture;
   EXPECT_EQ(FN(-1234.5, "Currency", German()), "-1.234,50 \xE2\x82\xAC");
-  EXPECT_EQ(FN(1234.5, "Fixed"), "1234.50");
-  EXPECT_EQ(FN(1234.5, "Standard"), "1,234.50");
-  EXPECT_EQ(FN(0.125, "Percent"), "12.50%");
-  EXPECT_EQ(FN(1234.5, "Scientific"), "1.23E+03");
-  EXPECT_EQ(FN(1234.5, "General Number"), "1234.5");
   EXPECT_EQ(F(Variant::FromText("1e3"), "General Number"), "1e3");
-  EXPECT_EQ(FN(2, "Yes/No"), "Yes");
-  EXPECT_EQ(FN(0, "Yes/No"), "No");
   EXPECT_EQ(F(Variant::FromBool(true), "True/False"), "True");
-  EXPECT_EQ(FN(0, "On/Off"), "Off");
   EXPECT_EQ(F(Variant::FromText("abc"), "Yes/No"), "abc");
 }
 

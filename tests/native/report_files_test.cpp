@@ -457,15 +457,11 @@ TEST_F(ReportFilesTest, IconPathDropsTheIndexAndPlacesTheWindowsFolder) {
 // --- Process start off Windows ---
 
 TEST(SplitCommandLine, FollowsTheWindowsArgumentRules) {
-  using V = std::vector<std::string>;
-  EXPECT_EQ(SplitCommandLine(""), V{});
-  EXPECT_EQ(SplitCommandLine("  a  b\tc "), (V{"a", "b", "c"}));
-  EXPECT_EQ(SplitCommandLine("\"C:\\Program Files\\v.exe\" \"a b\""), (V{"C:\\Program Files\\v.exe", "a b"}));
-  EXPECT_EQ(SplitCommandLine("x a\"b c\"d"), (V{"x", "ab cd"}));
-  EXPECT_EQ(SplitCommandLine("x \"\""), (V{"x", ""}));
-  EXPECT_EQ(SplitCommandLine("x a\\\\\"b c\""), (V{"x", "a\\b c"}));
-  EXPECT_EQ(SplitCommandLine("x a\\\"b"), (V{"x", "a\"b"}));
-  EXPECT_EQ(SplitCommandLine("x C:\\dir\\ y"), (V{"x", "C:\\dir\\", "y"}));
+  const std::pair<const char*, std::vector<std::string>> cases[] = {
+      {"", {}}, {"  a  b\tc ", {"a", "b", "c"}}, {"\"C:\\Program Files\\v.exe\" \"a b\"", {"C:\\Program Files\\v.exe", "a b"}},
+      {"x a\"b c\"d", {"x", "ab cd"}}, {"x \"\"", {"x", ""}}, {"x a\\\\\"b c\"", {"x", "a\\b c"}},
+      {"x a\\\"b", {"x", "a\"b"}}, {"x C:\\dir\\ y", {"x", "C:\\dir\\", "y"}}};
+  for (const auto& [line, arguments] : cases) EXPECT_EQ(SplitCommandLine(line), arguments) << line;
 }
 
 TEST(LocalProcessLauncher, StartsWithoutWaitingAndReportsMissingPrograms) {

@@ -54,15 +54,10 @@ class DetailsPrefix : public ::testing::Test {
   static void SetUpTestSuite() {
     dir_ = fs::temp_directory_path() / ("orlix-details-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
     fs::remove_all(dir_);
-    const fs::path c = dir_ / "drive_c";
-    Touch(c / "windows/system32/OrlixPresent.DLL");
-    Touch(c / "windows/orlixbare.dll");
-    Touch(c / "orlixtools/orlixpath.dll");
-    Touch(c / "Program Files/Orlix/expand.dll");
-    Touch(c / "Program Files (x86)/Orlix/expand.dll");
-    Touch(c / "Program Files/Orlix/server.exe");
-    Touch(c / "users/me/orlix.dll");
-    Touch(c / "users/me/hijack.dll");
+    for (const char* file : {"windows/system32/OrlixPresent.DLL", "windows/orlixbare.dll", "orlixtools/orlixpath.dll",
+                             "Program Files/Orlix/expand.dll", "Program Files (x86)/Orlix/expand.dll",
+                             "Program Files/Orlix/server.exe", "users/me/orlix.dll", "users/me/hijack.dll"})
+      Touch(dir_ / "drive_c" / file);
     Touch(dir_ / "zdrive/orlixz.dll");
     fs::create_directories(dir_ / "dosdevices");
     fs::create_directory_symlink("../drive_c", dir_ / "dosdevices/c:");

@@ -66,8 +66,7 @@ bool Exists(RegistrySource& source, const std::string& path) {
 
 std::string Sz(const std::string& text) { return text + std::string(1, '\0'); }
 
-// ---------------------------------------------------------------------------------------------
-// Registry exports
+// --- Registry exports ---
 
 TEST(RegistryExport, Regedit4ValuesOfEveryKind) {
   auto source = FromExport(
@@ -191,8 +190,7 @@ TEST(RegistryExport, MachineAndUserClassesMergeWithTheUserWinning) {
   EXPECT_EQ(Query(*removed, "B", "").data, Sz("m"));
 }
 
-// ---------------------------------------------------------------------------------------------
-// Wine hives
+// --- Wine hives ---
 
 TEST(WineHive, PrefixMergesSystemAndUserClasses) {
   auto source = LoadWinePrefix(kData + "/wineprefix");
@@ -280,8 +278,7 @@ TEST(WineHive, SymbolicLinkInsideTheClassRootIsFollowed) {
   EXPECT_EQ(Subkeys(*loader.Finish(), "Both"), std::vector<std::string>{"FromUser"});
 }
 
-// ---------------------------------------------------------------------------------------------
-// Semantics of the narrow API
+// --- Semantics of the narrow API ---
 
 TEST(RegistryFileOrder, SubkeysEnumerateAsWineOrdersThem) {
   // The names and the order that Wine's registry gave for them (RegCreateKeyExA in this order,
@@ -408,8 +405,7 @@ TEST(RegistryFileSemantics, ValueNamesMatchWithoutCaseAndThroughTheCodePage) {
   EXPECT_EQ(r.size, 4u);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Malformed input
+// --- Malformed input ---
 
 struct Malformed {
   const char* what;

@@ -35,6 +35,13 @@ class cReportTestAccess {
 
 namespace render_test {
 
+// Occurrences of what in text, not overlapping.
+inline std::size_t Count(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++n;
+  return n;
+}
+
 // A grid with the given headers and widths; each row is the item text followed by its sub-items
 // (a shorter row has fewer sub-items).
 inline std::unique_ptr<MemoryGrid> MakeGrid(const std::vector<std::string>& headers, const std::vector<double>& widths,

@@ -77,17 +77,10 @@ TEST(ReadCaptions, ReadsTheListedNumbersFromSectionGeneralOrTheirDefaults) {
 TEST(ReadCaptions, TheCaptionFileReplacesDefaults) {
   testing_support::TempFolder folder;
   std::string file =
-      "; translated captions\r\n"
-      "[general]\r\n"
-      "4=&Print\r\n"
-      "2 = Components found.{crlf}Pick one.\r\n"
-      "3=\"  List components  \"\r\n"
-      "5=\r\n"
-      "6=Upper {CRLF} stays\r\n"
-      "7=seven\r\n103=hundred and three\r\n110=hundred and ten\r\n0=zero\r\n"
-      "109=first\r\n109=second\r\n"
-      "101=" + std::string(1020, 'x') + "{crlf}\r\n"
-      "102=" + std::string(1030, 'y') + "\r\n"
+      "; translated captions\r\n[general]\r\n4=&Print\r\n2 = Components found.{crlf}Pick one.\r\n"
+      "3=\"  List components  \"\r\n5=\r\n6=Upper {CRLF} stays\r\n"
+      "7=seven\r\n103=hundred and three\r\n110=hundred and ten\r\n0=zero\r\n109=first\r\n109=second\r\n"
+      "101=" + std::string(1020, 'x') + "{crlf}\r\n102=" + std::string(1030, 'y') + "\r\n"
       "[General]\r\n1=from a second section";
   folder.Write(kCaptionFileName, file);
   const IniFileProfileReader reader;

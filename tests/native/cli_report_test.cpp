@@ -1,10 +1,5 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -21,13 +16,7 @@ namespace {
 const std::string kFiles = std::string(ORLIX_TEST_DATA) + "/files/";
 const std::string kPeopleMask = "0=\"Name\",1=\"Size\"";
 
-// The lines of a text that ends with a line end.
-std::vector<std::string> Lines(const std::string& text, const std::string& end = "\n") {
-  std::vector<std::string> lines = Split(text, end);
-  if (!lines.empty()) lines.pop_back();
-  return lines;
-}
-
+using testing_support::Lines;
 using testing_support::ReadAll;
 
 TEST(StylesCommand, ListsTheThirtyThreeJobs) {
@@ -111,20 +100,19 @@ TEST(ReportCommand, ComponentsOfARegistryExport) {
 TEST(ReportCommand, BadCommandLinesFailWithOneLine) {
   ExpectOneLineFailure(Orlixreport({"report"}), "--format is required");
   ExpectOneLineFailure(Orlixreport({"report", "--format", "doc"}), "unknown format 'doc'");
-  ExpectOneLineFailure(Orlixreport({"report", "--format", "csv", "-o", "x", "--view"}), "cannot be combined");
-  ExpectOneLineFailure(Orlixreport({"report", "--format", "csv", "--mask", kPeopleMask}), "go together");
-  ExpectOneLineFailure(Orlixreport({"report", "--format", "csv", "--title"}), "--title needs a value");
-  ExpectOneLineFailure(Orlixreport({"report", "--format", "csv", "--mask", "0=\"A\"", "--data", kFiles + "missing.csv"}),
-                       "missing.csv");
-  ExpectOneLineFailure(
-      Orlixreport({"report", "--format", "csv", "--mask", "9=\"A\"", "--data", kFiles + "people.csv"}),
-      "does not fit the mask");
-  // A mask without fields is refused in words, not with the container's own message.
+  // A mask without fields is refused in words; the data file's own fault comes before the mask's.
+  const std::pair<std::vector<std::string>, std::string> csv[] = {
+      {{"-o", "x", "--view"}, "cannot be combined"}, {{"--mask", kPeopleMask}, "go together"},
+      {{"--title"}, "--title needs a value"}, {{"--mask", "0=\"A\"", "--data", kFiles + "missing.csv"}, "missing.csv"},
+      {{"--mask", "9=\"A\"", "--data", kFiles + "people.csv"}, "does not fit the mask"},
+      {{"--mask", "", "--data", kFiles + "cells.json"}, "the mask names no field"},
+      {{"--mask", "", "--data", kFiles + "missing.csv"}, "missing.csv"}};
+  for (const auto& [extra, mentions] : csv) {
+    std::vector<std::string> args = {"report", "--format", "csv"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    ExpectOneLineFailure(Orlixreport(args), mentions);
+  }
   const ToolRun empty = Orlixreport({"report", "--format", "csv", "--mask", "", "--data", kFiles + "cells.json"});
-  ExpectOneLineFailure(empty, "the mask names no field");
-  // The data file's own fault comes before the mask's.
-  ExpectOneLineFailure(Orlixreport({"report", "--format", "csv", "--mask", "", "--data", kFiles + "missing.csv"}),
-                       "missing.csv");
   EXPECT_EQ(empty.err.find("_M_"), std::string::npos) << empty.err;
   const ToolRun help = Orlixreport({"report", "--help"});
   EXPECT_EQ(help.status, 0);
@@ -132,9 +120,8 @@ TEST(ReportCommand, BadCommandLinesFailWithOneLine) {
 }
 
 TEST(ReportCommand, WritesAFileAsksBeforeReplacingAndReportsFailures) {
-  const std::string folder = ::testing::TempDir() + "orlix-cli-" + std::to_string(::getpid());
-  const std::string target = folder + "/people.csv";
-  std::filesystem::create_directories(folder);
+  const testing_support::TempFolder temp;
+  const std::string folder = temp.Path(), target = temp.Path("people.csv");
   const auto save = [&](std::vector<std::string> extra) {
     std::vector<std::string> args = {"report", "--format", "csv", "--mask", kPeopleMask, "--data", kFiles + "people.csv",
                                      "--data-header"};
@@ -146,7 +133,7 @@ TEST(ReportCommand, WritesAFileAsksBeforeReplacingAndReportsFailures) {
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(ReadAll(target), "\"Name\",\"Size\"\r\n\"Alpha, Inc.\",\"  12\"\r\n\"beta\",\"   7\"\r\n");
 
-  std::ofstream(target, std::ios::binary) << "mine";
+  temp.Write("people.csv", "mine");
   // Nobody at a terminal to ask: the file is kept.
   ExpectOneLineFailure(save({"-o", target}), "'" + target + "' exists and was not replaced");
   ExpectOneLineFailure(save({"--no", "--output", target}), "not replaced");
@@ -156,7 +143,6 @@ TEST(ReportCommand, WritesAFileAsksBeforeReplacingAndReportsFailures) {
   EXPECT_EQ(ReadAll(target).substr(0, 15), "\"Name\",\"Size\"\r\n");
   ExpectOneLineFailure(save({"-o", folder + "/missing/x.csv"}),
                        "orlixreport report: Error writing file '" + folder + "/missing/x.csv': No such file or directory");
-  std::filesystem::remove_all(folder);
 }
 
 TEST(ConsolePrompt, AnswersFromPolicyOrTheUserAndWarnsOnOneLine) {

@@ -11,6 +11,7 @@
 #include "app/component_scan.h"
 #include "app/path_resolution.h"
 #include "base/text.h"
+#include "tests/native/test_files.h"
 
 namespace orlix {
 namespace {
@@ -53,15 +54,10 @@ class DetailsPrefix : public ::testing::Test {
   static void SetUpTestSuite() {
     dir_ = fs::temp_directory_path() / ("orlix-details-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
     fs::remove_all(dir_);
-    const fs::path c = dir_ / "drive_c";
-    Touch(c / "windows/system32/OrlixPresent.DLL");
-    Touch(c / "windows/orlixbare.dll");
-    Touch(c / "orlixtools/orlixpath.dll");
-    Touch(c / "Program Files/Orlix/expand.dll");
-    Touch(c / "Program Files (x86)/Orlix/expand.dll");
-    Touch(c / "Program Files/Orlix/server.exe");
-    Touch(c / "users/me/orlix.dll");
-    Touch(c / "users/me/hijack.dll");
+    for (const char* file : {"windows/system32/OrlixPresent.DLL", "windows/orlixbare.dll", "orlixtools/orlixpath.dll",
+                             "Program Files/Orlix/expand.dll", "Program Files (x86)/Orlix/expand.dll",
+                             "Program Files/Orlix/server.exe", "users/me/orlix.dll", "users/me/hijack.dll"})
+      Touch(dir_ / "drive_c" / file);
     Touch(dir_ / "zdrive/orlixz.dll");
     fs::create_directories(dir_ / "dosdevices");
     fs::create_directory_symlink("../drive_c", dir_ / "dosdevices/c:");
@@ -235,8 +231,8 @@ TEST(ResolveServerFile, CommandLinesAndReferences) {
 
 // A registry export given alone: a 32-bit system whose files are not there to look at.
 TEST(ComponentDetails, RegistryExportAlone) {
-  const fs::path file = fs::temp_directory_path() / "orlix-details-export.reg";
-  std::ofstream(file) << "REGEDIT4\r\n\r\n[HKEY_CLASSES_ROOT\\Orlix.Exported\\Clsid]\r\n@=\"{0C000000-0000-0000-0000-000000000001}\"\r\n\r\n"
+  const testing_support::TempFolder temp;
+  const std::string file = temp.Write("export.reg", "REGEDIT4\r\n\r\n[HKEY_CLASSES_ROOT\\Orlix.Exported\\Clsid]\r\n@=\"{0C000000-0000-0000-0000-000000000001}\"\r\n\r\n"
                          "[HKEY_CLASSES_ROOT\\CLSID\\{0C000000-0000-0000-0000-000000000001}\\InprocServer32]\r\n"
                          "@=\"%SystemRoot%\\\\System32\\\\exported.dll\"\r\n\r\n"
                          "[HKEY_CLASSES_ROOT\\Orlix.Tools\\Clsid]\r\n@=\"{0C000000-0000-0000-0000-000000000002}\"\r\n\r\n"
@@ -244,9 +240,9 @@ TEST(ComponentDetails, RegistryExportAlone) {
                          "@=\"%OrlixTools%\\\\tools.dll\"\r\n\r\n"
                          // The system's own environment, written beside the classes ("D:\Tools").
                          "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment]\r\n"
-                         "\"OrlixTools\"=hex(2):44,3a,5c,54,6f,\\\r\n  6f,6c,73,00\r\n";
+                         "\"OrlixTools\"=hex(2):44,3a,5c,54,6f,\\\r\n  6f,6c,73,00\r\n");
   ClassRootChoice choice;
-  choice.registryFile = file.string();
+  choice.registryFile = file;
   const ComponentScan scan = ScanComponentsWithDetails(choice, ViewChoice::kBoth);
   ASSERT_EQ(scan.details.size(), 2u);
   EXPECT_EQ(scan.details[0].resolvedPath, "C:\\Windows\\System32\\exported.dll");
@@ -254,7 +250,6 @@ TEST(ComponentDetails, RegistryExportAlone) {
   EXPECT_EQ(scan.details[0].file, FileState::kUnknown);
   EXPECT_EQ(scan.details[0].view, RegistryView::k32);
   EXPECT_THROW(ScanComponentsWithDetails(choice, ViewChoice::k64), ClassRootError);
-  fs::remove(file);
 }
 
 }  // namespace

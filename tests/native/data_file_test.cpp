@@ -3,9 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
 #include <string>
 #include <vector>
+
+#include "tests/native/test_files.h"
 
 namespace orlix {
 namespace {
@@ -190,16 +191,15 @@ TEST(DataFileRows, BlockEdgesChangeNothing) {
       {"json", "[1, {}]]"},
       {"json", "[1]] x"},
   };
-  const std::string path = ::testing::TempDir() + "/rows-edge";
+  const testing_support::TempFolder temp;
   for (const auto& c : cases) {
-    const std::string name = path + "." + c.extension;
     const bool json = std::string(c.extension) == "json";
     for (std::size_t k = 0; k < c.piece.size(); ++k) {
       // The first row: a line of x, or ["xx..."], with its separator.
       const std::size_t fill = kBlock - k - (json ? 7 : 1);
       const std::string content =
           json ? "[[\"" + std::string(fill, 'x') + "\"],\n" + c.piece : std::string(fill, 'x') + "\n" + c.piece;
-      std::ofstream(name, std::ios::binary) << content;
+      const std::string name = temp.Write(std::string("rows-edge.") + c.extension, content);
       EXPECT_EQ(CompareRowByRow(name, content, GuessDataFormat(name, content)), "same")
           << c.extension << " piece '" << c.piece << "' from " << kBlock - k;
     }
@@ -210,8 +210,7 @@ TEST(DataFileRows, BlockEdgesChangeNothing) {
   for (int i = 0; i < 20000; ++i) lateFault += "[\"row\", " + std::to_string(i) + "],\n";
   lateFault += "[1,]]";
   for (const std::string& content : {longRow, lateFault}) {
-    std::ofstream(path + ".json", std::ios::binary) << content;
-    EXPECT_EQ(CompareRowByRow(path + ".json", content, DataFormat::Json), "same");
+    EXPECT_EQ(CompareRowByRow(temp.Write("rows-edge.json", content), content, DataFormat::Json), "same");
   }
 }
 

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <exception>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -9,6 +8,7 @@
 #include "reportview/data_file.h"
 #include "reportview/memory_grid.h"
 #include "reportview/report_view_data.h"
+#include "tests/native/test_files.h"
 #include "tests/shared/data_intake_cases.h"
 
 namespace orlix {
@@ -52,8 +52,8 @@ std::string DumpGrid(const Grid& grid) {
 // with the same message.
 TEST(ReportViewData, RowsFromAFileFillTheGridAsTheArrayDoes) {
   const std::string file = std::string(ORLIX_TEST_DATA) + "/files/report_bytes.json";
-  const std::string ragged = ::testing::TempDir() + "/ragged.csv";
-  std::ofstream(ragged, std::ios::binary) << "h1,h2\nname,12\nlonger name,abc,extra\n\"\",7\nsolo\n";
+  const testing_support::TempFolder temp;
+  const std::string ragged = temp.Write("ragged.csv", "h1,h2\nname,12\nlonger name,abc,extra\n\"\",7\nsolo\n");
   const struct {
     std::string path;
     bool header;

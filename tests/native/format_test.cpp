@@ -79,18 +79,12 @@ TEST(DatePictures, EveryToken) {
   EXPECT_EQ(FD(t, "hh:mm:ss AMPM"), "10:06:09 PM");
   EXPECT_EQ(FD(t, "YYYYMMDDHhNnSs"), "20050104220609");
   EXPECT_EQ(FD(Date(2005, 1, 4, 9, 5, 0), "hh:mm:ss AMPM"), "09:05:00 AM");
-  const double d = Date(2005, 3, 7, 13, 5, 9);  // a Monday
-  EXPECT_EQ(FD(d, "d dd ddd dddd"), "7 07 Mon Monday");
-  EXPECT_EQ(FD(d, "ddddd"), "3/7/2005");
-  EXPECT_EQ(FD(d, "dddddd"), "Monday, March 7, 2005");
-  EXPECT_EQ(FD(d, "m mm mmm mmmm"), "3 03 Mar March");
-  EXPECT_EQ(FD(d, "q y yy yyyy"), "1 66 05 2005");
-  EXPECT_EQ(FD(d, "w ww"), "2 11");
-  EXPECT_EQ(FD(d, "h hh n nn s ss"), "13 13 5 05 9 09");
-  EXPECT_EQ(FD(d, "ttttt"), "1:05:09 PM");
-  EXPECT_EQ(FD(d, "h AM/PM"), "1 PM");
-  EXPECT_EQ(FD(d, "h am/pm"), "1 pm");
-  EXPECT_EQ(FD(d, "h A/P a/p"), "1 P p");
+  const std::pair<const char*, const char*> monday[] = {  // 7 March 2005, 13:05:09
+      {"d dd ddd dddd", "7 07 Mon Monday"}, {"ddddd", "3/7/2005"}, {"dddddd", "Monday, March 7, 2005"},
+      {"m mm mmm mmmm", "3 03 Mar March"}, {"q y yy yyyy", "1 66 05 2005"}, {"w ww", "2 11"},
+      {"h hh n nn s ss", "13 13 5 05 9 09"}, {"ttttt", "1:05:09 PM"}, {"h AM/PM", "1 PM"}, {"h am/pm", "1 pm"},
+      {"h A/P a/p", "1 P p"}};
+  for (const auto& [picture, text] : monday) EXPECT_EQ(FD(Date(2005, 3, 7, 13, 5, 9), picture), text) << picture;
   EXPECT_EQ(FD(Date(2005, 3, 7, 0, 30), "h:nn AMPM"), "12:30 AM");  // midnight hour is 12
   EXPECT_EQ(FD(Date(2005, 3, 7, 12, 30), "h:nn AMPM"), "12:30 PM");
   // Week 1 holds 1 January, weeks start on Sunday: 1 January 2005 was a Saturday.
@@ -101,14 +95,12 @@ TEST(DatePictures, EveryToken) {
 
 TEST(DatePictures, MinuteAfterHourCaseLiteralsAndSeparators) {
   const double d = Date(2005, 3, 7, 13, 5, 9);
-  EXPECT_EQ(FD(d, "hh:mm"), "13:05");
-  EXPECT_EQ(FD(d, "mm/dd hh:mm"), "03/07 13:05");
-  EXPECT_EQ(FD(d, "h mm mm"), "13 05 03");  // only the first m after the hour is minutes
-  EXPECT_EQ(FD(d, "DDDD MMMM YYYY"), "Monday March 2005");
-  EXPECT_EQ(FD(d, "dd \"of\" mmmm"), "07 of March");
-  EXPECT_EQ(FD(d, "\\d\\a\\y d"), "day 7");
-  EXPECT_EQ(FD(d, "\"unterminated"), "unterminated");
-  EXPECT_EQ(FD(d, "d\\"), "7");
+  // Only the first m after the hour is minutes.
+  const std::pair<const char*, const char*> cases[] = {
+      {"hh:mm", "13:05"}, {"mm/dd hh:mm", "03/07 13:05"}, {"h mm mm", "13 05 03"},
+      {"DDDD MMMM YYYY", "Monday March 2005"}, {"dd \"of\" mmmm", "07 of March"}, {"\\d\\a\\y d", "day 7"},
+      {"\"unterminated", "unterminated"}, {"d\\", "7"}};
+  for (const auto& [picture, text] : cases) EXPECT_EQ(FD(d, picture), text) << picture;
   const LocaleInfo de = German();
   EXPECT_EQ(FD(d, "dd/mm/yyyy hh:nn", de), "07.03.2005 13:05");  // the locale's separators
   EXPECT_EQ(FD(d, "dddd, d. mmmm", de), "Montag, 7. März");
@@ -119,13 +111,10 @@ TEST(DatePictures, GeneralDateAndNamedDateFormats) {
   EXPECT_EQ(FD(0.75, "c"), "6:00:00 PM");                            // day 0: time alone
   EXPECT_EQ(FD(Date(2005, 1, 4, 18), "c"), "1/4/2005 6:00:00 PM");
   const double d = Date(2005, 1, 4, 18, 30);
-  EXPECT_EQ(FD(d, "General Date"), "1/4/2005 6:30:00 PM");
-  EXPECT_EQ(FD(d, "long date"), "Tuesday, January 4, 2005");
-  EXPECT_EQ(FD(d, "Medium Date"), "04-Jan-05");
-  EXPECT_EQ(FD(d, "Short Date"), "1/4/2005");
-  EXPECT_EQ(FD(d, "Long Time"), "6:30:00 PM");
-  EXPECT_EQ(FD(d, "Medium Time"), "06:30 PM");
-  EXPECT_EQ(FD(d, "Short Time"), "18:30");
+  const std::pair<const char*, const char*> named[] = {
+      {"General Date", "1/4/2005 6:30:00 PM"}, {"long date", "Tuesday, January 4, 2005"}, {"Medium Date", "04-Jan-05"},
+      {"Short Date", "1/4/2005"}, {"Long Time", "6:30:00 PM"}, {"Medium Time", "06:30 PM"}, {"Short Time", "18:30"}};
+  for (const auto& [picture, text] : named) EXPECT_EQ(FD(d, picture), text) << picture;
   EXPECT_EQ(FD(Date(2005, 1, 4), "Long Time"), "12:00:00 AM");
   EXPECT_EQ(FD(d, "General Date", German()), "04.01.2005 18:30:00");
 }
@@ -143,52 +132,31 @@ TEST(DatePictures, OtherValuesUnderDatePictures) {
 }
 
 TEST(NumberPictures, DigitsRoundingGroupingScalingPercentAndExponent) {
-  EXPECT_EQ(FN(1.5, "0"), "2");
-  EXPECT_EQ(FN(2.5, "0"), "3");  // half away from zero
-  EXPECT_EQ(FN(-2.5, "0"), "-3");
-  EXPECT_EQ(FN(0.125, "0.00"), "0.13");
-  EXPECT_EQ(FN(1.005, "0.00"), "1.01");  // decimal digits, not binary ones
-  EXPECT_EQ(FN(99.995, "0.00"), "100.00");
-  EXPECT_EQ(FN(0.5, "#.##"), ".5");
-  EXPECT_EQ(FN(1, "#.##"), "1.");
-  EXPECT_EQ(FN(1.5, "0.0#"), "1.5");
-  EXPECT_EQ(FN(1.25, "0.0#"), "1.25");
-  EXPECT_EQ(FN(0, "#"), "");
-  EXPECT_EQ(FN(7, "00000"), "00007");
-  EXPECT_EQ(FN(123456, "00"), "123456");
-  EXPECT_EQ(FN(1.5, ".00"), "1.50");
-  EXPECT_EQ(FN(123456789, "000-00-0000"), "123-45-6789");
+  // Halves round away from zero, on decimal digits (1.005 is 1.01); rounding carries into the exponent.
+  const std::tuple<double, const char*, const char*> cases[] = {
+      {1.5, "0", "2"}, {2.5, "0", "3"}, {-2.5, "0", "-3"}, {0.125, "0.00", "0.13"}, {1.005, "0.00", "1.01"},
+      {99.995, "0.00", "100.00"}, {0.5, "#.##", ".5"}, {1, "#.##", "1."}, {1.5, "0.0#", "1.5"}, {1.25, "0.0#", "1.25"},
+      {0, "#", ""}, {7, "00000", "00007"}, {123456, "00", "123456"}, {1.5, ".00", "1.50"},
+      {123456789, "000-00-0000", "123-45-6789"}, {1234567.891, "#,##0.00", "1,234,567.89"}, {5, "0,000", "0,005"},
+      {1234567.891, "#,##0,", "1,235"}, {1234567.891, "#,##0,,", "1"}, {1e20, "#,##0", "100,000,000,000,000,000,000"},
+      {0.125, "0.0%", "12.5%"}, {12345, "0.00E+00", "1.23E+04"}, {0.00012345, "0.00E+00", "1.23E-04"},
+      {12345, "0.00E-00", "1.23E04"}, {9.999, "0.00e+0", "1.00e+1"}, {0, "0.00E+00", "0.00E+00"}};
+  for (const auto& [number, picture, text] : cases) EXPECT_EQ(FN(number, picture), text) << number << " " << picture;
   EXPECT_EQ(FN(1.5, "0.00", German()), "1,50");
-
-  EXPECT_EQ(FN(1234567.891, "#,##0.00"), "1,234,567.89");
-  EXPECT_EQ(FN(5, "0,000"), "0,005");
-  EXPECT_EQ(FN(1234567.891, "#,##0,"), "1,235");
-  EXPECT_EQ(FN(1234567.891, "#,##0,,"), "1");
-  EXPECT_EQ(FN(1e20, "#,##0"), "100,000,000,000,000,000,000");
-  EXPECT_EQ(FN(0.125, "0.0%"), "12.5%");
-  EXPECT_EQ(FN(12345, "0.00E+00"), "1.23E+04");
-  EXPECT_EQ(FN(0.00012345, "0.00E+00"), "1.23E-04");
-  EXPECT_EQ(FN(12345, "0.00E-00"), "1.23E04");
-  EXPECT_EQ(FN(9.999, "0.00e+0"), "1.00e+1");  // rounding carries into the exponent
-  EXPECT_EQ(FN(0, "0.00E+00"), "0.00E+00");
   EXPECT_EQ(FN(1234567.891, "#,##0.00", German()), "1.234.567,89");
 }
 
 TEST(NumberPictures, SectionsSignsLiteralsAndOtherValues) {
   const std::string money = "$#,##0.00;($#,##0.00);\"zero\";\"null\"";
-  EXPECT_EQ(FN(1234.5, money), "$1,234.50");
-  EXPECT_EQ(FN(-1234.5, money), "($1,234.50)");
-  EXPECT_EQ(FN(0, money), "zero");
   EXPECT_EQ(F(Variant::Null(), money), "null");
   EXPECT_EQ(F(Variant::Null(), "0.00"), "");
-  EXPECT_EQ(FN(-5, "0;;\"nil\""), "-5");  // empty negative section: the positive one with a sign
-  EXPECT_EQ(FN(-5, "\"Total: \"0.00"), "Total: -5.00");
-  EXPECT_EQ(FN(-5, "$0"), "$-5");
-  EXPECT_EQ(FN(-0.001, "0.00"), "0.00");  // rounds to zero: no minus sign
-  EXPECT_EQ(FN(5, "0\" units\""), "5 units");
-  EXPECT_EQ(FN(5, "\\#0"), "#5");
-  EXPECT_EQ(FN(5, "\"Yes\";\"Yes\";\"No\""), "Yes");
-  EXPECT_EQ(FN(0, "\"Yes\";\"Yes\";\"No\""), "No");
+  // An empty negative section takes the positive one with a sign; what rounds to zero has none.
+  const std::tuple<double, std::string, const char*> cases[] = {
+      {1234.5, money, "$1,234.50"}, {-1234.5, money, "($1,234.50)"}, {0, money, "zero"}, {-5, "0;;\"nil\"", "-5"},
+      {-5, "\"Total: \"0.00", "Total: -5.00"}, {-5, "$0", "$-5"}, {-0.001, "0.00", "0.00"},
+      {5, "0\" units\"", "5 units"}, {5, "\\#0", "#5"}, {5, "\"Yes\";\"Yes\";\"No\"", "Yes"},
+      {0, "\"Yes\";\"Yes\";\"No\"", "No"}};
+  for (const auto& [number, picture, text] : cases) EXPECT_EQ(FN(number, picture), text) << number << " " << picture;
 
   EXPECT_EQ(F(Variant::FromText(" 1,234.5 "), "0.00"), "1234.50");
   EXPECT_EQ(F(Variant::FromText("(5)"), "0"), "-5");
@@ -201,49 +169,36 @@ TEST(NumberPictures, SectionsSignsLiteralsAndOtherValues) {
 }
 
 TEST(NamedFormats, NumberNames) {
-  EXPECT_EQ(FN(-1234.5, "Currency"), "($1,234.50)");
-  EXPECT_EQ(FN(1234.5, "currency"), "$1,234.50");
+  const std::tuple<double, const char*, const char*> cases[] = {
+      {-1234.5, "Currency", "($1,234.50)"}, {1234.5, "currency", "$1,234.50"}, {1234.5, "Fixed", "1234.50"},
+      {1234.5, "Standard", "1,234.50"}, {0.125, "Percent", "12.50%"}, {1234.5, "Scientific", "1.23E+03"},
+      {1234.5, "General Number", "1234.5"}, {2, "Yes/No", "Yes"}, {0, "Yes/No", "No"}, {0, "On/Off", "Off"}};
+  for (const auto& [number, picture, text] : cases) EXPECT_EQ(FN(number, picture), text) << number << " " << picture;
   EXPECT_EQ(FN(-1234.5, "Currency", German()), "-1.234,50 \xE2\x82\xAC");
-  EXPECT_EQ(FN(1234.5, "Fixed"), "1234.50");
-  EXPECT_EQ(FN(1234.5, "Standard"), "1,234.50");
-  EXPECT_EQ(FN(0.125, "Percent"), "12.50%");
-  EXPECT_EQ(FN(1234.5, "Scientific"), "1.23E+03");
-  EXPECT_EQ(FN(1234.5, "General Number"), "1234.5");
   EXPECT_EQ(F(Variant::FromText("1e3"), "General Number"), "1e3");
-  EXPECT_EQ(FN(2, "Yes/No"), "Yes");
-  EXPECT_EQ(FN(0, "Yes/No"), "No");
   EXPECT_EQ(F(Variant::FromBool(true), "True/False"), "True");
-  EXPECT_EQ(FN(0, "On/Off"), "Off");
   EXPECT_EQ(F(Variant::FromText("abc"), "Yes/No"), "abc");
 }
 
 TEST(TextPictures, PlaceholdersCaseAndSections) {
-  const auto T = [](const char* text, const char* picture) { return F(Variant::FromText(text), picture); };
-  EXPECT_EQ(T("abc", "@@@@@"), "  abc");
-  EXPECT_EQ(T("abc", "&&&&&"), "abc");
-  EXPECT_EQ(T("abc", "!@@@@@"), "abc  ");
-  EXPECT_EQ(T("abc", "@@-@@"), " a-bc");
-  EXPECT_EQ(T("hello world", "@@-@@"), "he-llo world");  // extra characters go last
-  EXPECT_EQ(T("5551234567", "(@@@) @@@-@@@@"), "(555) 123-4567");
-  EXPECT_EQ(T("Mixed Case", ">"), "MIXED CASE");
-  EXPECT_EQ(T("Mixed Case", "<"), "mixed case");
-  EXPECT_EQ(T("", "@;\"empty\""), "empty");
+  // Extra characters go last; text counts characters, not bytes.
+  const std::tuple<const char*, const char*, const char*> cases[] = {
+      {"abc", "@@@@@", "  abc"}, {"abc", "&&&&&", "abc"}, {"abc", "!@@@@@", "abc  "}, {"abc", "@@-@@", " a-bc"},
+      {"hello world", "@@-@@", "he-llo world"}, {"5551234567", "(@@@) @@@-@@@@", "(555) 123-4567"},
+      {"Mixed Case", ">", "MIXED CASE"}, {"Mixed Case", "<", "mixed case"}, {"", "@;\"empty\"", "empty"},
+      {"caf\xC3\xA9", "@@@@@@", "  caf\xC3\xA9"}};
+  for (const auto& [text, picture, shown] : cases) EXPECT_EQ(F(Variant::FromText(text), picture), shown) << picture;
   EXPECT_EQ(F(Variant::Null(), "@;\"empty\""), "empty");
   EXPECT_EQ(F(Variant::Null(), "@@@"), "");
-  EXPECT_EQ(T("caf\xC3\xA9", "@@@@@@"), "  caf\xC3\xA9");  // characters, not bytes
   EXPECT_EQ(F(Variant::FromInt32(42), "@@@@"), "  42");
 }
 
 TEST(DisplayText, NumbersBooleansDatesAndNothing) {
   const auto T = [](const Variant& v) { return VariantToText(v, En()); };
-  EXPECT_EQ(T(Variant::FromDouble(1.5)), "1.5");
-  EXPECT_EQ(T(Variant::FromDouble(-1234.5678)), "-1234.5678");
-  EXPECT_EQ(T(Variant::FromDouble(1e20)), "1E+20");
-  EXPECT_EQ(T(Variant::FromDouble(1e-5)), "1E-05");
-  EXPECT_EQ(T(Variant::FromDouble(123456789012345.0)), "123456789012345");
-  EXPECT_EQ(T(Variant::FromDouble(1e15)), "1E+15");
-  EXPECT_EQ(T(Variant::FromDouble(0.1 + 0.2)), "0.3");
-  EXPECT_EQ(T(Variant::FromDouble(-0.0)), "0");
+  const std::pair<double, const char*> doubles[] = {
+      {1.5, "1.5"}, {-1234.5678, "-1234.5678"}, {1e20, "1E+20"}, {1e-5, "1E-05"},
+      {123456789012345.0, "123456789012345"}, {1e15, "1E+15"}, {0.1 + 0.2, "0.3"}, {-0.0, "0"}};
+  for (const auto& [number, text] : doubles) EXPECT_EQ(T(Variant::FromDouble(number)), text) << number;
   EXPECT_EQ(T(Variant::FromInt16(-7)), "-7");
   EXPECT_EQ(T(Variant::FromBool(true)), "True");
   EXPECT_EQ(T(Variant::FromBool(false)), "False");
@@ -263,22 +218,11 @@ TEST(NumberText, ReadsWhatWindowsCallsNumeric) {
     double v = 0;
     return ParseNumberText(text, l, &v) ? v : -99999;
   };
-  EXPECT_EQ(N("12"), 12);
-  EXPECT_EQ(N(" 12 "), 12);
-  EXPECT_EQ(N("\t-12\n"), -12);
-  EXPECT_EQ(N("12-"), -12);
-  EXPECT_EQ(N("+12"), 12);
-  EXPECT_EQ(N("(12)"), -12);
-  EXPECT_EQ(N("1,234.5"), 1234.5);
-  EXPECT_EQ(N(".5"), 0.5);
-  EXPECT_EQ(N("1."), 1);
-  EXPECT_EQ(N("1E3"), 1000);
-  EXPECT_EQ(N("1e-3"), 0.001);
-  EXPECT_EQ(N("$12"), 12);
-  EXPECT_EQ(N("-$12"), -12);
-  EXPECT_EQ(N("&HFF"), 255);
-  EXPECT_EQ(N("&HFFFF"), 65535);
-  EXPECT_EQ(N("&O17"), 15);
+  const std::pair<const char*, double> numbers[] = {
+      {"12", 12}, {" 12 ", 12}, {"\t-12\n", -12}, {"12-", -12}, {"+12", 12}, {"(12)", -12}, {"1,234.5", 1234.5},
+      {".5", 0.5}, {"1.", 1}, {"1E3", 1000}, {"1e-3", 0.001}, {"$12", 12}, {"-$12", -12}, {"&HFF", 255},
+      {"&HFFFF", 65535}, {"&O17", 15}};
+  for (const auto& [text, number] : numbers) EXPECT_EQ(N(text), number) << text;
   EXPECT_EQ(N("1,5", German()), 1.5);
   EXPECT_EQ(N("1.234,5", German()), 1234.5);
   EXPECT_EQ(N("12 \xE2\x82\xAC", German()), 12);
@@ -298,11 +242,8 @@ TEST(DateText, ReadsDatesAndTimesInTheLocaleOrder) {
     return ParseDateText(text, l, &v) ? v : -99999;
   };
   const double jan4 = Date(2005, 1, 4);
-  EXPECT_EQ(D("1/4/2005"), jan4);
-  EXPECT_EQ(D("2005-01-04"), jan4);
-  EXPECT_EQ(D("Tuesday, January 4 2005"), jan4);
-  EXPECT_EQ(D("4 Jan 2005"), jan4);
-  EXPECT_EQ(D("Jan 4, 05"), jan4);
+  for (const char* text : {"1/4/2005", "2005-01-04", "Tuesday, January 4 2005", "4 Jan 2005", "Jan 4, 05"})
+    EXPECT_EQ(D(text), jan4) << text;
   EXPECT_EQ(D("January 2005"), Date(2005, 1, 1));
   EXPECT_EQ(D("13/1/2005"), Date(2005, 1, 13));  // impossible month: the other order
   EXPECT_EQ(D("1/4/29"), Date(2029, 1, 4));

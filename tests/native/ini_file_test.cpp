@@ -105,13 +105,10 @@ TEST(IniFileProfileReader, AnswersFromTheFileOrTheDefaultCleanedAndCut) {
 
   // The default loses trailing blanks and enclosing quotes, and is cut.
   const std::string none = folder.Path("none.ini");
-  EXPECT_EQ(reader.GetString("S", "k", "def  ", 100, none), "def");
-  EXPECT_EQ(reader.GetString("S", "k", "def\t", 100, none), "def\t");
-  EXPECT_EQ(reader.GetString("S", "k", "  def", 100, none), "  def");
-  EXPECT_EQ(reader.GetString("S", "k", "\"q\"  ", 100, none), "q");
-  EXPECT_EQ(reader.GetString("S", "k", "  \"q\"", 100, none), "  \"q\"");
-  EXPECT_EQ(reader.GetString("S", "k", "   ", 100, none), "");
-  EXPECT_EQ(reader.GetString("S", "k", "abcdef", 4, none), "abc");
+  const std::tuple<const char*, std::size_t, const char*> defaults[] = {
+      {"def  ", 100, "def"}, {"def\t", 100, "def\t"}, {"  def", 100, "  def"}, {"\"q\"  ", 100, "q"},
+      {"  \"q\"", 100, "  \"q\""}, {"   ", 100, ""}, {"abcdef", 4, "abc"}};
+  for (const auto& [given, buffer, used] : defaults) EXPECT_EQ(reader.GetString("S", "k", given, buffer, none), used) << given;
 }
 
 }  // namespace

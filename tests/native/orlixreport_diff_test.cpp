@@ -1,7 +1,6 @@
 // The console tool's details, broken rows, views and diff, over small Wine prefixes built here:
 // system.reg and user.reg, a drive_c with the files that exist, and the dosdevices links.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,6 +11,7 @@
 #include "app/scan_diff.h"
 #include "base/text.h"
 #include "cli/command.h"
+#include "tests/native/test_files.h"
 #include "tests/support/tool_run.h"
 
 namespace orlix::cli {
@@ -39,9 +39,7 @@ std::string HiveClass(const TestClass& c, const std::string& classes) {
          c.server + "\"\n\n" + HiveKey(classes + "CLSID\\" + c.clsid + "\\Version") + "@=\"" + c.version + "\"\n\n";
 }
 
-void WriteText(const fs::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
+void WriteText(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 // A prefix of the given architecture under the test's temporary folder, with C:\windows\system32
 // holding present.dll (and syswow64 holding present.dll for the 32-bit view of a 64-bit prefix).
@@ -74,7 +72,10 @@ class Prefix {
                                       arch_ + "\n\n" + user_);
     return root_.string();
   }
-  static fs::path Base() { return fs::temp_directory_path() / ("orlix_diff_test_" + std::to_string(::getpid())); }
+  static fs::path Base() {
+    static const testing_support::TempFolder folder;  // removed at exit
+    return folder.Path();
+  }
 
  private:
   fs::path root_;
@@ -90,11 +91,7 @@ TestClass Class(const std::string& name, const std::string& number, const std::s
 const TestClass kPresent = Class("Present", "A1"), kMissing = Class("Missing", "A2", "missing"),
                 kGone = Class("Gone", "A3"), kAdded = Class("Added", "A4"), kUserOnly = Class("UserOnly", "A5");
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines = Split(text, "\n");
-  if (!lines.empty()) lines.pop_back();  // the text ends with a line break
-  return lines;
-}
+using testing_support::Lines;
 std::vector<std::string> Cells(const std::string& line) { return Split(line, "\t"); }
 
 // The rows of `scan --details` by ProgID.
@@ -106,12 +103,7 @@ std::map<std::string, std::string> DetailLines(const std::string& source) {
   return rows;
 }
 
-class OrlixreportDetails : public ::testing::Test {
- protected:
-  void TearDown() override { fs::remove_all(Prefix::Base()); }
-};
-
-TEST_F(OrlixreportDetails, TsvAndJsonGiveTheTenColumnsInOrderAndBrokenKeepsMissingFiles) {
+TEST(OrlixreportDetails, TsvAndJsonGiveTheTenColumnsInOrderAndBrokenKeepsMissingFiles) {
   const std::string prefix = Prefix("p", "win32").Machine(kPresent).Machine(kMissing).User(kUserOnly).Write();
   const ToolRun tsv = Orlixreport({"scan", "--details", "--wine-prefix", prefix});
   ASSERT_EQ(tsv.status, 0) << tsv.err;
@@ -148,7 +140,7 @@ TEST_F(OrlixreportDetails, TsvAndJsonGiveTheTenColumnsInOrderAndBrokenKeepsMissi
   EXPECT_EQ(report.out.find("\"Orlix.Present\""), std::string::npos);
 }
 
-TEST_F(OrlixreportDetails, BothViewsListAClassOncePerView) {
+TEST(OrlixreportDetails, BothViewsListAClassOncePerView) {
   TestClass both = kPresent;
   both.server = "C:\\\\windows\\\\syswow64\\\\present.dll";
   const std::string prefix = Prefix("p64", "win64").Machine(kPresent).Machine(both, true).Write();
@@ -165,7 +157,7 @@ TEST_F(OrlixreportDetails, BothViewsListAClassOncePerView) {
   ExpectOneLineFailure(Orlixreport({"scan", "--view", "16", "--wine-prefix", prefix}), "--view takes 32, 64 or both");
 }
 
-TEST_F(OrlixreportDetails, DiffOfPrefixesAndOfASnapshot) {
+TEST(OrlixreportDetails, DiffOfPrefixesAndOfASnapshot) {
   TestClass changed = kPresent;
   changed.version = "2.0 \\\"beta\\\"";  // a quote, escaped in the hive
   const std::string before = Prefix("old", "win32").Machine(kPresent).Machine(kMissing).Machine(kGone).Write();
@@ -194,7 +186,7 @@ TEST_F(OrlixreportDetails, DiffOfPrefixesAndOfASnapshot) {
   }
 }
 
-TEST_F(OrlixreportDetails, DiffTroubleIsOneLineAndStatusTwo) {
+TEST(OrlixreportDetails, DiffTroubleIsOneLineAndStatusTwo) {
   const std::string prefix = Prefix("p", "win32").Machine(kPresent).Write();
   const fs::path base = Prefix::Base();
   const std::pair<std::string, std::string> snapshots[] = {

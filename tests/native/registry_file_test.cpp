@@ -5,13 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <tuple>
 #include <vector>
+
+#include "tests/native/test_files.h"
 
 namespace orlix {
 namespace {
@@ -67,28 +66,15 @@ bool Exists(RegistrySource& source, const std::string& path) {
 
 std::string Sz(const std::string& text) { return text + std::string(1, '\0'); }
 
-// ---------------------------------------------------------------------------------------------
-// Registry exports
+// --- Registry exports ---
 
 TEST(RegistryExport, Regedit4ValuesOfEveryKind) {
   auto source = FromExport(
-      "REGEDIT4\r\n"
-      "\r\n"
-      "; a comment line\r\n"
-      "[HKEY_CLASSES_ROOT\\Orlix.Kinds]\r\n"
-      "@=\"default text\"\r\n"
-      "\"Path\"=\"C:\\\\Program Files\\\\Orlix\\\\say \\\"hi\\\".dll\"\r\n"
-      "\"Count\"=dword:0000002A\r\n"
-      "\"Short\"=dword:7\r\n"
-      "\"Bytes\"=hex:00,ff,10\r\n"
-      "\"Expand\"=hex(2):25,57,49,4e,44,49,52,25,5c,e9,00\r\n"
-      "\"Multi\"=hex(7):61,00,62,63,00,00\r\n"
-      "\"Qword\"=hex(b):01,02,03,04,05,06,07,08\r\n"
-      "\"Empty\"=\"\"\r\n"
-      "\"Continued\"=hex:01,02,\\\r\n"
-      "  03,04,\\\r\n"
-      "  05\r\n"
-      "   \"Indented\" = \"spaces around =\"\r\n");
+      "REGEDIT4\r\n\r\n; a comment line\r\n[HKEY_CLASSES_ROOT\\Orlix.Kinds]\r\n@=\"default text\"\r\n"
+      "\"Path\"=\"C:\\\\Program Files\\\\Orlix\\\\say \\\"hi\\\".dll\"\r\n\"Count\"=dword:0000002A\r\n"
+      "\"Short\"=dword:7\r\n\"Bytes\"=hex:00,ff,10\r\n\"Expand\"=hex(2):25,57,49,4e,44,49,52,25,5c,e9,00\r\n"
+      "\"Multi\"=hex(7):61,00,62,63,00,00\r\n\"Qword\"=hex(b):01,02,03,04,05,06,07,08\r\n\"Empty\"=\"\"\r\n"
+      "\"Continued\"=hex:01,02,\\\r\n  03,04,\\\r\n  05\r\n   \"Indented\" = \"spaces around =\"\r\n");
   EXPECT_TRUE(source->Warnings().empty()) << source->Warnings()[0].message;
 
   const struct {
@@ -158,20 +144,9 @@ TEST(RegistryExport, EncodingsOfTheTextItself) {
 
 TEST(RegistryExport, DeletionsApplyInFileOrder) {
   auto source = FromExport(
-      "REGEDIT4\n"
-      "[HKEY_CLASSES_ROOT\\Gone\\Deep\\Deeper]\n"
-      "@=\"x\"\n"
-      "[HKEY_CLASSES_ROOT\\Kept]\n"
-      "\"a\"=\"1\"\n"
-      "\"b\"=\"2\"\n"
-      "@=\"default\"\n"
-      "[-HKEY_CLASSES_ROOT\\GONE]\n"
-      "[HKEY_CLASSES_ROOT\\Kept]\n"
-      "\"A\"=-\n"
-      "@=-\n"
-      "[-HKEY_CLASSES_ROOT\\NeverExisted]\n"
-      "[HKEY_CLASSES_ROOT\\Back]\n"
-      "[-HKEY_CLASSES_ROOT\\Back]\n"
+      "REGEDIT4\n[HKEY_CLASSES_ROOT\\Gone\\Deep\\Deeper]\n@=\"x\"\n[HKEY_CLASSES_ROOT\\Kept]\n\"a\"=\"1\"\n"
+      "\"b\"=\"2\"\n@=\"default\"\n[-HKEY_CLASSES_ROOT\\GONE]\n[HKEY_CLASSES_ROOT\\Kept]\n\"A\"=-\n@=-\n"
+      "[-HKEY_CLASSES_ROOT\\NeverExisted]\n[HKEY_CLASSES_ROOT\\Back]\n[-HKEY_CLASSES_ROOT\\Back]\n"
       "[HKEY_CLASSES_ROOT\\Back\\Again]\n"
       "[HKEY_CLASSES_ROOT\\K]\n\"v\"=\"1\"\n\"v\"=-\n\"V\"=\"2\"\n\"w\"=\"3\"\n\"W\"=-\n");
   EXPECT_TRUE(source->Warnings().empty());
@@ -188,22 +163,12 @@ TEST(RegistryExport, DeletionsApplyInFileOrder) {
 
 TEST(RegistryExport, MachineAndUserClassesMergeWithTheUserWinning) {
   auto source = FromExport(
-      "Windows Registry Editor Version 5.00\n"
-      "[HKEY_CURRENT_USER\\Software\\Classes\\Both]\n"
-      "@=\"user\"\n"
-      "\"UserOnly\"=\"u\"\n"
-      "[HKEY_CURRENT_USER\\Software\\Classes\\Both\\FromUser]\n"
-      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Both]\n"
-      "@=\"machine\"\n"
-      "\"MachineOnly\"=\"m\"\n"
-      "[HKEY_LOCAL_MACHINE\\Software\\Classes\\Both\\FromMachine]\n"
-      "[HKEY_CLASSES_ROOT\\Both\\FromRoot]\n"
-      "[HKEY_CLASSES_ROOT]\n"
-      "\"RootValue\"=\"r\"\n"
-      "[HKEY_LOCAL_MACHINE\\Software\\Other]\n"
-      "@=\"not a class\"\n"
-      "[HKEY_CURRENT_USER\\Software\\Classes\\UserOnly]\n"
-      "[HKEY_USERS\\.DEFAULT\\Software\\Classes\\Elsewhere]\n"
+      "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software\\Classes\\Both]\n@=\"user\"\n"
+      "\"UserOnly\"=\"u\"\n[HKEY_CURRENT_USER\\Software\\Classes\\Both\\FromUser]\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\Both]\n@=\"machine\"\n\"MachineOnly\"=\"m\"\n"
+      "[HKEY_LOCAL_MACHINE\\Software\\Classes\\Both\\FromMachine]\n[HKEY_CLASSES_ROOT\\Both\\FromRoot]\n"
+      "[HKEY_CLASSES_ROOT]\n\"RootValue\"=\"r\"\n[HKEY_LOCAL_MACHINE\\Software\\Other]\n@=\"not a class\"\n"
+      "[HKEY_CURRENT_USER\\Software\\Classes\\UserOnly]\n[HKEY_USERS\\.DEFAULT\\Software\\Classes\\Elsewhere]\n"
       "@=\"ignored\"\n");
   EXPECT_TRUE(source->Warnings().empty());
   EXPECT_EQ(Query(*source, "Both", "").data, Sz("user"));
@@ -217,19 +182,15 @@ TEST(RegistryExport, MachineAndUserClassesMergeWithTheUserWinning) {
 
   // Removing a key of the class root removes it from both layers; a layer's own removal only there.
   auto removed = FromExport(
-      "REGEDIT4\n"
-      "[HKEY_CURRENT_USER\\Software\\Classes\\A]\n@=\"u\"\n"
-      "[HKEY_LOCAL_MACHINE\\Software\\Classes\\A]\n@=\"m\"\n"
-      "[HKEY_CURRENT_USER\\Software\\Classes\\B]\n@=\"u\"\n"
-      "[HKEY_LOCAL_MACHINE\\Software\\Classes\\B]\n@=\"m\"\n"
-      "[-HKEY_CLASSES_ROOT\\A]\n"
+      "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Classes\\A]\n@=\"u\"\n"
+      "[HKEY_LOCAL_MACHINE\\Software\\Classes\\A]\n@=\"m\"\n[HKEY_CURRENT_USER\\Software\\Classes\\B]\n@=\"u\"\n"
+      "[HKEY_LOCAL_MACHINE\\Software\\Classes\\B]\n@=\"m\"\n[-HKEY_CLASSES_ROOT\\A]\n"
       "[-HKEY_CURRENT_USER\\Software\\Classes\\B]\n");
   EXPECT_FALSE(Exists(*removed, "A"));
   EXPECT_EQ(Query(*removed, "B", "").data, Sz("m"));
 }
 
-// ---------------------------------------------------------------------------------------------
-// Wine hives
+// --- Wine hives ---
 
 TEST(WineHive, PrefixMergesSystemAndUserClasses) {
   auto source = LoadWinePrefix(kData + "/wineprefix");
@@ -298,9 +259,7 @@ TEST(WineHive, SymbolicLinkInsideTheClassRootIsFollowed) {
   EXPECT_EQ(Query(*source, "Shortcut", "Quote").data, Sz("say \"hi\" \\ back"));
   // A link whose target lies outside the class root stays an empty key.
   auto outside = FromHive(
-      "WINE REGISTRY Version 2\n"
-      "[Software\\\\Classes\\\\Out] 1\n#link\n"
-      "\"SymbolicLinkValue\"=hex(6):5c,00,41,00\n");
+      "WINE REGISTRY Version 2\n[Software\\\\Classes\\\\Out] 1\n#link\n\"SymbolicLinkValue\"=hex(6):5c,00,41,00\n");
   EXPECT_TRUE(Exists(*outside, "Out"));
   EXPECT_EQ(Subkeys(*outside, "Out"), std::vector<std::string>{});
 
@@ -319,8 +278,7 @@ TEST(WineHive, SymbolicLinkInsideTheClassRootIsFollowed) {
   EXPECT_EQ(Subkeys(*loader.Finish(), "Both"), std::vector<std::string>{"FromUser"});
 }
 
-// ---------------------------------------------------------------------------------------------
-// Semantics of the narrow API
+// --- Semantics of the narrow API ---
 
 TEST(RegistryFileOrder, SubkeysEnumerateAsWineOrdersThem) {
   // The names and the order that Wine's registry gave for them (RegCreateKeyExA in this order,
@@ -447,8 +405,7 @@ TEST(RegistryFileSemantics, ValueNamesMatchWithoutCaseAndThroughTheCodePage) {
   EXPECT_EQ(r.size, 4u);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Malformed input
+// --- Malformed input ---
 
 struct Malformed {
   const char* what;
@@ -551,18 +508,9 @@ TEST(RegistryFileMalformed, HugeLinesLoadOrFailWithoutHanging) {
 
 TEST(RegistryFileMalformed, HiveLinesAreSkippedLikeWineDoes) {
   auto source = FromHive(
-      "WINE REGISTRY Version 2\n"
-      ";; All keys relative to \\\\Machine\n"
-      "[Software\\\\Classes\\\\Broken 1\n"
-      "@=\"hidden\"\n"
-      "[Software\\\\Classes\\\\Good] 1\n"
-      "@=str(2):\"unterminated\n"
-      "\"t\"=weird:1\n"
-      "\"h\"=hex:0g\n"
-      "\"n\"=\"\\x263a\"\n"
-      "stray\n"
-      "\"d\"=dword:1\n"
-      "\"cut\"=hex:01,\\\n");
+      "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n[Software\\\\Classes\\\\Broken 1\n@=\"hidden\"\n"
+      "[Software\\\\Classes\\\\Good] 1\n@=str(2):\"unterminated\n\"t\"=weird:1\n\"h\"=hex:0g\n\"n\"=\"\\x263a\"\n"
+      "stray\n\"d\"=dword:1\n\"cut\"=hex:01,\\\n");
   ASSERT_EQ(source->Warnings().size(), 6u);
   EXPECT_EQ(source->Warnings()[0].line, 3u);
   EXPECT_EQ(source->Warnings()[1].line, 6u);
@@ -573,16 +521,13 @@ TEST(RegistryFileMalformed, HiveLinesAreSkippedLikeWineDoes) {
 }
 
 TEST(RegistryFileLoading, AutoDetectionAndLaterFilesOverride) {
-  const auto dir = std::filesystem::temp_directory_path() / ("orlix_regfile_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
-  const std::string first = (dir / "first.reg").string();
-  const std::string other = (dir / "notes.txt").string();
-  std::ofstream(first, std::ios::binary) << "REGEDIT4\n[HKEY_CLASSES_ROOT\\A]\n@=\"first\"\n";
-  std::ofstream(other, std::ios::binary) << "just some notes\n";
+  const testing_support::TempFolder dir;
+  const std::string first = dir.Write("first.reg", "REGEDIT4\n[HKEY_CLASSES_ROOT\\A]\n@=\"first\"\n");
+  const std::string other = dir.Write("notes.txt", "just some notes\n");
 
   EXPECT_EQ(Query(*LoadRegistryFile(first), "A", "").data, Sz("first"));
   EXPECT_THROW(LoadRegistryFile(other), RegistryFileError);
-  EXPECT_THROW(LoadRegistryFile(dir.string()), RegistryFileError);  // a directory without hives
+  EXPECT_THROW(LoadRegistryFile(dir.Path()), RegistryFileError);  // a directory without hives
 
   RegistryFileLoader loader;
   loader.AddAuto(first);
@@ -591,7 +536,6 @@ TEST(RegistryFileLoading, AutoDetectionAndLaterFilesOverride) {
   auto both = loader.Finish();
   EXPECT_EQ(Query(*both, "A", "").data, Sz("second"));
   EXPECT_TRUE(Exists(*both, "Orlix.Wine"));
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -1,17 +1,13 @@
 #include "report/report_files.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -94,8 +90,6 @@ class RecordingLauncher : public ProcessLauncher {
     return failWith.empty();
   }
 };
-
-void WriteAll(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
@@ -187,8 +181,7 @@ TEST_F(ReportFilesTest, NameTitlesAreCutCleanedAndFallBack) {
 }
 
 TEST_F(ReportFilesTest, SavingOverAnExistingFileAsksFirst) {
-  const std::string target = folder_ + "/saved.html";
-  WriteAll(target, "old content");
+  const std::string target = temp_.Write("saved.html", "old content");
 
   prompt_.Answer(false);
   EXPECT_FALSE(report_.StoreReportContent(false, target));
@@ -209,8 +202,7 @@ TEST_F(ReportFilesTest, SavingOverAnExistingFileAsksFirst) {
 }
 
 TEST_F(ReportFilesTest, FailedReplacementKeepsTheOldFileAndSaysSo) {
-  const std::string target = folder_ + "/locked.rtf";
-  WriteAll(target, "old content");
+  const std::string target = temp_.Write("locked.rtf", "old content");
   files_.failReplace = true;
   prompt_.Answer(true);
   EXPECT_FALSE(report_.StoreReportContent(false, target));
@@ -223,9 +215,8 @@ TEST_F(ReportFilesTest, FailedReplacementKeepsTheOldFileAndSaysSo) {
 }
 
 TEST_F(ReportFilesTest, StagingSkipsNamesAlreadyTaken) {
-  const std::string target = folder_ + "/busy.csv";
-  WriteAll(target, "old");
-  WriteAll(target + ".1.tmp", "somebody else's");
+  const std::string target = temp_.Write("busy.csv", "old");
+  temp_.Write("busy.csv.1.tmp", "somebody else's");
   prompt_.Answer(true);
   EXPECT_TRUE(report_.StoreReportContent(false, target));
   EXPECT_EQ(ReadAll(target), "<html>report</html>");
@@ -233,8 +224,7 @@ TEST_F(ReportFilesTest, StagingSkipsNamesAlreadyTaken) {
 }
 
 TEST_F(ReportFilesTest, HiddenFilesAreAskedAboutAndReplacedToo) {
-  const std::string target = folder_ + "/hidden.html";
-  WriteAll(target, "old");
+  const std::string target = temp_.Write("hidden.html", "old");
   files_.hidden.insert(target);
   prompt_.Answer(true);
   EXPECT_TRUE(report_.StoreReportContent(false, target));
@@ -286,8 +276,6 @@ TEST_F(ReportFilesTest, AReportNotYetRenderedIsRenderedBeforeWriting) {
 }
 
 // A job that does not keep its document renders it into the file piece by piece: the bytes of
-// the whole document, also where a piece of text ends inside a character.
-// A job that does not keep its document renders it into the file piece by piece: the bytes of
 // the whole document, also where a piece of text ends inside a character. One that fails mid-way
 // leaves the old file and no piece.
 TEST_F(ReportFilesTest, AReportNotKeptIsRenderedIntoTheFileInPieces) {
@@ -304,8 +292,7 @@ TEST_F(ReportFilesTest, AReportNotKeptIsRenderedIntoTheFileInPieces) {
     const std::shared_ptr<cReport> job = FindReportJob(jobs, type, "");
     job->KeepContents = false;
     job->SetServices(report_.Services());
-    const std::string target = folder_ + "/pieces." + ExtensionForReportType(type);
-    WriteAll(target, "old");
+    const std::string target = temp_.Write("pieces." + ExtensionForReportType(type), "old");
     prompt_.Answer(true);
     const bool stored = job->StoreReportContent(false, target);
     EXPECT_FALSE(job->Generated);
@@ -360,7 +347,7 @@ TEST(TextToFileBytes, MapsWhatTheCodePageHasAndMarksTheRest) {
 TEST_F(ReportFilesTest, DeleteLocalFileRemovesOnlyExistingFiles) {
   report_.LocalFileName = folder_ + "/gone.html";
   EXPECT_FALSE(report_.DeleteLocalFile());
-  WriteAll(report_.LocalFileName, "x");
+  temp_.Write("gone.html", "x");
   ::chmod(report_.LocalFileName.c_str(), 0400);
   EXPECT_TRUE(report_.DeleteLocalFile());
   EXPECT_FALSE(Exists(report_.LocalFileName));
@@ -470,28 +457,21 @@ TEST_F(ReportFilesTest, IconPathDropsTheIndexAndPlacesTheWindowsFolder) {
 // --- Process start off Windows ---
 
 TEST(SplitCommandLine, FollowsTheWindowsArgumentRules) {
-  using V = std::vector<std::string>;
-  EXPECT_EQ(SplitCommandLine(""), V{});
-  EXPECT_EQ(SplitCommandLine("  a  b\tc "), (V{"a", "b", "c"}));
-  EXPECT_EQ(SplitCommandLine("\"C:\\Program Files\\v.exe\" \"a b\""), (V{"C:\\Program Files\\v.exe", "a b"}));
-  EXPECT_EQ(SplitCommandLine("x a\"b c\"d"), (V{"x", "ab cd"}));
-  EXPECT_EQ(SplitCommandLine("x \"\""), (V{"x", ""}));
-  EXPECT_EQ(SplitCommandLine("x a\\\\\"b c\""), (V{"x", "a\\b c"}));
-  EXPECT_EQ(SplitCommandLine("x a\\\"b"), (V{"x", "a\"b"}));
-  EXPECT_EQ(SplitCommandLine("x C:\\dir\\ y"), (V{"x", "C:\\dir\\", "y"}));
+  const std::pair<const char*, std::vector<std::string>> cases[] = {
+      {"", {}}, {"  a  b\tc ", {"a", "b", "c"}}, {"\"C:\\Program Files\\v.exe\" \"a b\"", {"C:\\Program Files\\v.exe", "a b"}},
+      {"x a\"b c\"d", {"x", "ab cd"}}, {"x \"\"", {"x", ""}}, {"x a\\\\\"b c\"", {"x", "a\\b c"}},
+      {"x a\\\"b", {"x", "a\"b"}}, {"x C:\\dir\\ y", {"x", "C:\\dir\\", "y"}}};
+  for (const auto& [line, arguments] : cases) EXPECT_EQ(SplitCommandLine(line), arguments) << line;
 }
 
 TEST(LocalProcessLauncher, StartsWithoutWaitingAndReportsMissingPrograms) {
-  char pattern[] = "/tmp/orlix-launch-XXXXXX";
-  ASSERT_NE(::mkdtemp(pattern), nullptr);
-  const std::string marker = std::string(pattern) + "/started";
+  const testing_support::TempFolder temp;
+  const std::string marker = temp.Path("started");
   std::string error;
   ASSERT_TRUE(LocalProcessLauncher().StartCommandLine("/bin/sh -c \"echo ok > '" + marker + "'\"", &error)) << error;
   // The child runs on its own; give it a generous while to leave its mark.
   for (int i = 0; i < 500 && ReadAll(marker) != "ok\n"; ++i) ::usleep(20000);
   EXPECT_EQ(ReadAll(marker), "ok\n");
-  ::unlink(marker.c_str());
-  ::rmdir(pattern);
 
   error.clear();
   EXPECT_FALSE(LocalProcessLauncher().StartCommandLine("\"/nonexistent/viewer program\" x", &error));

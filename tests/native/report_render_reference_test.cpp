@@ -221,18 +221,14 @@ std::vector<std::pair<std::string, Templates>> FeedbackTemplates() {
 TEST(ReportRenderReference, OddTemplates) {
   unsigned seed = 500;
   for (const auto& [name, t] : OddTemplates()) {
-    for (int type : {kReportRtf, kReportHtml}) {
-      EXPECT_GT(CompareOn(name, type, t, {5, 12}, 25, seed++), 10) << name;
-    }
+    for (int type : {kReportRtf, kReportHtml}) EXPECT_GT(CompareOn(name, type, t, {5, 12}, 25, seed++), 10) << name;
   }
 }
 
 TEST(ReportRenderReference, TemplatesThatFeedBackIntoTheirOwnPart) {
   unsigned seed = 900;
   for (const auto& [name, t] : FeedbackTemplates()) {
-    for (int type : {kReportRtf, kReportHtml}) {
-      EXPECT_GT(CompareOn(name, type, t, {3, 4}, 25, seed++), 10) << name;
-    }
+    for (int type : {kReportRtf, kReportHtml}) EXPECT_GT(CompareOn(name, type, t, {3, 4}, 25, seed++), 10) << name;
   }
 }
 

@@ -13,6 +13,7 @@
 namespace orlix {
 namespace {
 
+using render_test::Count;
 using render_test::MakeGrid;
 using render_test::MakeParameters;
 
@@ -24,12 +25,6 @@ cReport StyledJob(int type, const reference::Templates& t, Grid* grid,
   job.ExtraParameters(std::move(params));
   job.ListView(grid);
   return job;
-}
-
-std::size_t Count(const std::string& text, const std::string& what) {
-  std::size_t n = 0;
-  for (std::size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
-  return n;
 }
 
 TEST(ReportWidths, SharesOfTheRoundedTotal) {
@@ -164,8 +159,6 @@ TEST(ReportGenerate, AFailureKeepsThePreviousDocument) {
   EXPECT_EQ(job.ReportContents, "");
 }
 
-// Cell texts, header texts and the title are data: text in them that looks like a placeholder is
-// written as it stands.
 TEST(ReportGenerate, StylesThatMultiplyTheirOwnSlotsFailInsteadOfExhaustingMemory) {
   std::vector<std::vector<std::string>> rows(64, std::vector<std::string>{"a", "b", "c"});
   auto grid = MakeGrid({"A", "B", "C"}, {}, rows);
@@ -197,6 +190,7 @@ TEST(ReportGenerate, StylesThatMultiplyTheirOwnSlotsFailInsteadOfExhaustingMemor
   EXPECT_EQ(Count(job.ReportContents, "> B</th>"), 41u);  // the second header cell fills 41 slots
 }
 
+// Cell texts, header texts and the title are data: placeholder-like text in them is written as it stands.
 TEST(ReportDataProtection, PlaceholderTextInDataIsWrittenLiterally) {
   const std::vector<std::string> tricky = {"{||BodyRow||}", "{||Body||}", "{||BodyCellData||}", "{||bodycellformatting||}",
                                            "{||HeaderCellData||}", "{||CellWidthHTML||}", "{||ContentTitle||}"};

@@ -14,12 +14,7 @@ namespace orlix {
 namespace {
 
 using A = cReportTestAccess;
-
-std::size_t Count(const std::string& text, const std::string& what) {
-  std::size_t n = 0;
-  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++n;
-  return n;
-}
+using render_test::Count;
 
 // RTF group depth: every "{" closed, never below zero; escaped braces and backslashes skipped.
 bool RtfBracesBalance(const std::string& text) {

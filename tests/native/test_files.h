@@ -1,4 +1,4 @@
-// Files for the tests: whole-file reads and a temporary folder removed with its content.
+// Files for the tests: whole-file reads, the lines of a text and a temporary folder removed with its content.
 #pragma once
 
 #include <filesystem>
@@ -6,12 +6,22 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <vector>
+
+#include "base/text.h"
 
 namespace orlix::testing_support {
 
 inline std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The lines of a text that ends with a line end.
+inline std::vector<std::string> Lines(const std::string& text, const std::string& end = "\n") {
+  std::vector<std::string> lines = Split(text, end);
+  if (!lines.empty()) lines.pop_back();
+  return lines;
 }
 
 class TempFolder {

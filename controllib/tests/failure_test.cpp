@@ -93,24 +93,6 @@ class HostSite final : public CountedHostObject, public IOleClientSite, public I
   HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
 };
 
-// A bag that has nothing: every read fails without storing a value, leaving the BSTR pointer
-// as garbage, as a VariantInit that sets only the type leaves it on Windows.
-class EmptyPropertyBag final : public IPropertyBag {
- public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-    *ppv = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyBag) ? this : nullptr;
-    return *ppv ? S_OK : E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  static inline wchar_t* const kGarbage = reinterpret_cast<wchar_t*>(static_cast<ULONG_PTR>(0xBAD0BAD0u));
-  HRESULT STDMETHODCALLTYPE Read(LPCOLESTR, VARIANT* value, IErrorLog*) override {
-    V_BSTR(value) = kGarbage;
-    return E_INVALIDARG;
-  }
-  HRESULT STDMETHODCALLTYPE Write(LPCOLESTR, VARIANT*) override { return S_OK; }
-};
-
 // Watches the task allocator, which BSTRs come from: counts every request to size or free a
 // block within a few bytes before `watched` (where a BSTR's allocation starts).
 class AllocatorSpy final : public IMallocSpy {
@@ -161,8 +143,8 @@ TEST(ControlFailures, AnEmptyPropertyBagLeavesTheDefaults) {
     ASSERT_TRUE(control);
     ComPtr<IPersistPropertyBag> persist;
     ASSERT_EQ(control.As(&persist), S_OK);
-    EmptyPropertyBag bag;
-    AllocatorSpy spy(EmptyPropertyBag::kGarbage);
+    MemoryPropertyBag bag;  // empty
+    AllocatorSpy spy(MemoryPropertyBag::kGarbage);
     ASSERT_EQ(CoRegisterMallocSpy(&spy), S_OK);
     const HRESULT hr = persist->Load(&bag, nullptr);
     CoRevokeMallocSpy();
@@ -400,14 +382,9 @@ TEST(ControlFailures, RegistrationWithEachAllocationFailingInTurnLeavesNothingBe
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kRoot, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, root.put(), nullptr),
             ERROR_SUCCESS);
   // The keys of this library (the folders that hold them, such as CLSID, may stay).
-  const auto guid = [](const GUID& id) {
-    wchar_t text[40] = {};
-    StringFromGUID2(id, text, 40);
-    return std::wstring(text);
-  };
-  const std::wstring ownKeys[] = {L"CLSID\\" + guid(kClsidReportView), kProgIdReportViewW,
-                                  L"TypeLib\\" + guid(kLibidReportView), L"Interface\\" + guid(kIidReportView),
-                                  L"Interface\\" + guid(kIidReportViewEvents)};
+  const std::wstring ownKeys[] = {L"CLSID\\" + GuidText(kClsidReportView), kProgIdReportViewW,
+                                  L"TypeLib\\" + GuidText(kLibidReportView), L"Interface\\" + GuidText(kIidReportView),
+                                  L"Interface\\" + GuidText(kIidReportViewEvents)};
   const auto subkeys = [&] {
     unsigned count = 0;
     for (const std::wstring& key : ownKeys) {

@@ -4,26 +4,23 @@
 
 #include <oleauto.h>
 
-#include <cstring>
-#include <fstream>
-#include <iterator>
+#include <string>
 #include <vector>
+
+#include "tests/support/window_driver_win.h"
 
 namespace orlix::test {
 namespace {
 
-std::vector<unsigned char> ResourceBytes(HMODULE module, const wchar_t* type, const wchar_t* name, WORD language) {
+std::string ResourceBytes(HMODULE module, const wchar_t* type, const wchar_t* name, WORD language) {
   HRSRC found = ::FindResourceExW(module, type, name, language);
   if (found == nullptr) return {};
-  const auto* data = static_cast<const unsigned char*>(::LockResource(::LoadResource(module, found)));
-  return std::vector<unsigned char>(data, data + ::SizeofResource(module, found));
+  return std::string(static_cast<const char*>(::LockResource(::LoadResource(module, found))), ::SizeofResource(module, found));
 }
 
-std::vector<unsigned char> GuidResource(const GUID& guid) {
-  std::vector<unsigned char> bytes(4 + sizeof(GUID));
-  bytes[0] = 16;
-  std::memcpy(&bytes[4], &guid, sizeof(GUID));
-  return bytes;
+// A GUID resource: its length as a 32-bit number, then the GUID.
+std::string GuidResource(const GUID& guid) {
+  return std::string("\x10\0\0\0", 4) + std::string(reinterpret_cast<const char*>(&guid), sizeof guid);
 }
 
 TEST(ControlModule, ResourcesAreThoseOfTheLibrary) {
@@ -32,18 +29,15 @@ TEST(ControlModule, ResourcesAreThoseOfTheLibrary) {
   const WORD neutral = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
   EXPECT_EQ(ResourceBytes(ocx.get(), L"_IID_REPORTVIEW", MAKEINTRESOURCEW(1), neutral), GuidResource(kIidReportView));
   EXPECT_EQ(ResourceBytes(ocx.get(), L"_SRCIID_REPORTVIEW", MAKEINTRESOURCEW(1), neutral), GuidResource(kIidReportViewEvents));
-  const std::vector<unsigned char> typelib = ResourceBytes(ocx.get(), L"TYPELIB", MAKEINTRESOURCEW(1), neutral);
-  ASSERT_GE(typelib.size(), 4u);
-  EXPECT_EQ(std::string(typelib.begin(), typelib.begin() + 4), "MSFT");
+  EXPECT_EQ(ResourceBytes(ocx.get(), L"TYPELIB", MAKEINTRESOURCEW(1), neutral).substr(0, 4), "MSFT");
 
   // The style store, byte for byte the program's.
-  std::ifstream source(ORLIX_SOURCE_DIR "/resources/reportformats.txt", std::ios::binary);
-  const std::vector<unsigned char> store((std::istreambuf_iterator<char>(source)), std::istreambuf_iterator<char>());
+  const std::string store = testing_support::ReadFileBytes(ORLIX_SOURCE_DIR "/resources/reportformats.txt");
   ASSERT_FALSE(store.empty());
   EXPECT_EQ(ResourceBytes(ocx.get(), L"CUSTOM", L"REPORTFORMATS", MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)), store);
 
   // Toolbox picture: 16 x 15 pixels, 4 bits per pixel.
-  const std::vector<unsigned char> bitmap = ResourceBytes(ocx.get(), MAKEINTRESOURCEW(2), MAKEINTRESOURCEW(30000), neutral);
+  const std::string bitmap = ResourceBytes(ocx.get(), MAKEINTRESOURCEW(2), MAKEINTRESOURCEW(30000), neutral);
   ASSERT_GE(bitmap.size(), sizeof(BITMAPINFOHEADER));
   const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(bitmap.data());
   EXPECT_EQ(header->biWidth, 16);

@@ -61,10 +61,11 @@ std::string Text(HWND window) { return AnsiToUtf8(WindowText(window)); }
 
 void Click(HWND window, int id) { ::SendMessageA(::GetDlgItem(window, id), BM_CLICK, 0, 0); }
 
-// Keys go to the focused control as the message loop hands them out.
-void PressKey(HWND window, WPARAM key) {
+// Keys go to the focused control as the message loop hands them out; true when WM_QUIT came by.
+bool PressKey(HWND window, WPARAM key) {
   ::PostMessageA(window, WM_KEYDOWN, key, 1);
   ::PostMessageA(window, WM_KEYUP, key, 0xC0000001);
+  return Pump();
 }
 
 HWND GridList(HWND mainWindow) { return ::FindWindowExA(::GetDlgItem(mainWindow, kMainGrid), nullptr, WC_LISTVIEWA, nullptr); }
@@ -79,8 +80,6 @@ RECT ClientRectOf(HWND control) {
   ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&r), 2);
   return r;
 }
-
-bool operator==(const RECT& a, const RECT& b) { return ::EqualRect(&a, &b) != FALSE; }
 
 // A class registered for the test in the class root (Wine shows HKLM\Software\Classes there):
 // the ProgID and, when `file` is given, the class with that in-process server.
@@ -255,27 +254,21 @@ TEST_F(ShellWindows, MainWindowWalkthrough) {
   // The keyboard: Tab moves on, Enter presses the default button or the focused one, Esc closes.
   ASSERT_EQ(::GetFocus(), ::GetDlgItem(main, kMainGenerateList)) << "the first control of the tab order";
   PressKey(::GetFocus(), VK_TAB);
-  Pump();
   EXPECT_EQ(::GetFocus(), ::GetDlgItem(main, kMainClose)) << "tab index 1";
   PressKey(::GetFocus(), VK_TAB);
-  Pump();
   EXPECT_EQ(::GetAncestor(::GetFocus(), GA_PARENT), ::GetDlgItem(main, kMainGrid)) << "Report is disabled: the grid";
 
   // Enter presses the focused button (About) where the default would not.
   ::SetFocus(::GetDlgItem(main, kMainAbout));
   PressKey(::GetFocus(), VK_RETURN);
-  Pump();
   EXPECT_TRUE(WindowsOfClass(kMainWindowClass).empty());
   ASSERT_NE(OnlyWindowOfClass(kAboutWindowClass), nullptr);
   PressKey(::GetFocus(), VK_RETURN);  // OK is the About window's default button
-  Pump();
   const HWND again = OnlyWindowOfClass(kMainWindowClass);
   ASSERT_NE(again, nullptr);
   PressKey(::GetFocus(), VK_RETURN);  // the default button: Generate List
-  Pump();
   EXPECT_GT(RowCount(again), 0);
-  PressKey(::GetFocus(), VK_ESCAPE);  // the cancel button: Close
-  EXPECT_TRUE(Pump()) << "the last window closed: WM_QUIT";
+  EXPECT_TRUE(PressKey(::GetFocus(), VK_ESCAPE)) << "the cancel button, Close, closed the last window: WM_QUIT";
   EXPECT_EQ(Form::OpenCount(), 0);
 }
 
@@ -313,9 +306,13 @@ TEST_F(ShellWindows, ResizeFollowsTheWindowAndBelowTheLimitsMovesNothing) {
   RECT outer{};
   ::GetWindowRect(main, &outer);
   ASSERT_LE(PixelsToTwips(outer.bottom - outer.top, dpi), 1500);
-  for (std::size_t i = 0; i < before.size(); ++i) EXPECT_TRUE(ClientRectOf(::GetDlgItem(main, ids[i])) == before[i]) << ids[i];
-  ::ShowWindow(main, SW_MINIMIZE);
-  for (std::size_t i = 0; i < before.size(); ++i) EXPECT_TRUE(ClientRectOf(::GetDlgItem(main, ids[i])) == before[i]) << ids[i];
+  for (const bool minimised : {false, true}) {
+    if (minimised) ::ShowWindow(main, SW_MINIMIZE);
+    for (std::size_t i = 0; i < before.size(); ++i) {
+      const RECT now = ClientRectOf(::GetDlgItem(main, ids[i]));
+      EXPECT_TRUE(::EqualRect(&now, &before[i])) << ids[i] << (minimised ? " minimised" : "");
+    }
+  }
 }
 
 // --- the grid's diagnosis: missing files, the context menu, Copy, Open File Location ---
@@ -462,7 +459,6 @@ TEST_F(ShellWindows, GridDiagnosisOfMissingFiles) {
   keys[VK_CONTROL] = 0x80;
   ::SetKeyboardState(keys);
   PressKey(list, 'C');
-  Pump();
   keys[VK_CONTROL] = control;
   ::SetKeyboardState(keys);
   EXPECT_EQ(ClipboardText(), "ProgID\tFile Path\tVersion\tAttribute\tCLSID\r\n" + rows[missingFirst ? 0 : 1] + rows[missingFirst ? 1 : 0]);

@@ -5,7 +5,6 @@
 
 #include <commctrl.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -137,10 +136,7 @@ TEST(AtlContainer, PersonClicksAColumnHeader) {
   ASSERT_TRUE(SendMessageW(header, HDM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first)));
   POINT middle{(first.left + first.right) / 2, (first.top + first.bottom) / 2};
   ClientToScreen(header, &middle);
-  FILE* out = std::fopen(clickFile, "w");
-  ASSERT_NE(out, nullptr);
-  std::fprintf(out, "%ld %ld\n", static_cast<long>(middle.x), static_cast<long>(middle.y));
-  std::fclose(out);
+  testing_support::WriteFileBytes(clickFile, std::to_string(middle.x) + " " + std::to_string(middle.y) + "\n");
 
   for (int i = 0; i < 200 && ListText(hosted.list, 0, 0) == "Orlix.Grid"; ++i) PumpMessages(100);
   EXPECT_EQ(ListText(hosted.list, 0, 0), "Orlix.Viewer") << "sorted by ProgID, descending";

@@ -34,9 +34,7 @@ inline std::wstring OcxPath() { return FullPath(ORLIX_OCX_PATH); }
 class OcxLibrary {
  public:
   explicit OcxLibrary(const std::wstring& path = OcxPath()) : module_(::LoadLibraryW(path.c_str())) {}
-  ~OcxLibrary() {
-    if (module_) ::FreeLibrary(module_);
-  }
+  ~OcxLibrary() { if (module_) ::FreeLibrary(module_); }
   OcxLibrary(const OcxLibrary&) = delete;
   OcxLibrary& operator=(const OcxLibrary&) = delete;
   HMODULE get() const { return module_; }
@@ -69,15 +67,13 @@ class OcxLibrary {
 // COM for one test: a single-threaded apartment with OLE.
 class OleApartment {
  public:
-  OleApartment() { ok_ = SUCCEEDED(::OleInitialize(nullptr)); }
-  ~OleApartment() {
-    if (ok_) ::OleUninitialize();
-  }
+  OleApartment() : ok_(SUCCEEDED(::OleInitialize(nullptr))) {}
+  ~OleApartment() { if (ok_) ::OleUninitialize(); }
   OleApartment(const OleApartment&) = delete;
   OleApartment& operator=(const OleApartment&) = delete;
 
  private:
-  bool ok_;
+  const bool ok_;
 };
 
 inline std::wstring Bstr(BSTR text) { return text ? std::wstring(text, ::SysStringLen(text)) : std::wstring(); }

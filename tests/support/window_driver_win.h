@@ -234,13 +234,8 @@ class TestListViewWindow {
 inline void DeleteKeyTree(HKEY base, const std::string& path, REGSAM view = 0) {
   {
     UniqueHkey key;
-    if (RegOpenKeyExA(base, path.c_str(), 0, KEY_READ | KEY_WRITE | view, key.put()) != ERROR_SUCCESS) return;
-    char name[MAX_PATH];
-    while (RegEnumKeyA(key.get(), 0, name, MAX_PATH) == ERROR_SUCCESS) {
-      const std::string child = path + "\\" + name;
-      DeleteKeyTree(base, child, view);
-      if (RegOpenKeyExA(base, child.c_str(), 0, KEY_READ | view, UniqueHkey().put()) == ERROR_SUCCESS) break;
-    }
+    if (RegOpenKeyExA(base, path.c_str(), 0, KEY_ALL_ACCESS | view, key.put()) != ERROR_SUCCESS) return;
+    RegDeleteTreeA(key.get(), nullptr);  // what is below it
   }
   RegDeleteKeyExA(base, path.c_str(), view, 0);
 }
@@ -385,8 +380,7 @@ inline bool RunXdotool(const std::string& arguments) {
 // Wine, which does not, the GDI objects in use in the process's own GDI handle table and the
 // process's windows (Wine's icons hold GDI bitmaps, so a lost icon shows among the GDI objects).
 struct GuiObjectCounts {
-  long gdi = 0;
-  long user = 0;
+  long gdi = 0, user = 0;
 };
 
 inline BOOL CALLBACK CountChildWindow(HWND, LPARAM counter) { return ++*reinterpret_cast<long*>(counter) > 0; }

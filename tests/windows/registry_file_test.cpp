@@ -70,14 +70,13 @@ std::string WriteExport(const std::string& base, bool version5) {
 // status, type, size and data of one query
 using Answer = std::tuple<long, std::uint32_t, std::uint32_t, std::string>;
 
-bool IsString(std::uint32_t type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
-
 Answer LiveQuery(HKEY key, const std::string& name, DWORD buffer) {
   std::string bytes(buffer, '\0');
   DWORD type = 0, size = buffer;
   const long status = RegQueryValueExA(key, Utf8ToAnsi(name).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&bytes[0]), &size);
   bytes.resize(status == ERROR_SUCCESS ? size : 0);  // the narrow API leaves the buffer undefined otherwise
-  return Answer{status, type, size, IsString(type) ? AnsiToUtf8(bytes) : bytes};
+  const bool text = type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+  return Answer{status, type, size, text ? AnsiToUtf8(bytes) : bytes};
 }
 
 Answer FileQuery(RegistrySource& source, RegKey key, const std::string& name, std::uint32_t buffer) {

@@ -117,9 +117,7 @@ TEST_F(ReportFormTest, ListsTheStylesOfEachFormatOnceAndLaysOutItsControls) {
   EXPECT_TRUE(DriveModal("Create Report", [this] { form_.Show(nullptr); },
              [](HWND dialog) {
                HWND list = GetDlgItem(dialog, ReportForm::kLvwStyle);
-               char format[128] = {};
-               GetWindowTextA(GetDlgItem(dialog, ReportForm::kCboFormat), format, sizeof format);
-               EXPECT_STREQ(format, "Rich Text Format (RTF) for Word Processors");
+               EXPECT_EQ(WindowText(GetDlgItem(dialog, ReportForm::kCboFormat)), "Rich Text Format (RTF) for Word Processors");
                const std::vector<std::string> rtf = ListColumn(list, 0);
                ASSERT_EQ(rtf.size(), 16u);
                EXPECT_EQ(rtf[0], "ClassicBlack");
@@ -260,9 +258,7 @@ TEST_F(ReportFormTest, ClickAStyleAndPressEnterThroughXInputThenEscape) {
                ClientToScreen(list, &at);
                Sleep(300);  // the X server maps the window
                ASSERT_TRUE(RunXdotool("mousemove " + std::to_string(at.x) + " " + std::to_string(at.y) + " click 1"));
-               ASSERT_TRUE(WaitUntil([&] {
-                 return SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) == 1;
-               })) << "the click did not select the second style";
+               ASSERT_TRUE(WaitUntil([&] { return ListSelectedRow(list) == 1; })) << "the click did not select the second style";
                ASSERT_TRUE(RunXdotool("key Return"));
                const std::vector<std::string> record = ViewerRecord(log_);
                ASSERT_GE(record.size(), 3u);

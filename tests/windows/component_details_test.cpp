@@ -93,8 +93,7 @@ TEST(ComponentDetailsLive, AgreeWithThePrefixFilesExceptWhereWineDoesNotMerge) {
   BOOL wow64 = FALSE;
   const bool twoViews = sizeof(void*) == 8 || (::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64);
   const char* own = twoViews ? "64" : "32";
-  std::string prefixPath = std::string("Z:") + prefix;
-  for (char& c : prefixPath) c = c == '/' ? '\\' : c;
+  const std::string prefixPath = testing_support::WindowsPath(prefix);
 
   const std::string run = std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(::GetTickCount());
   const std::string folder = "C:\\orlix-details-" + run;

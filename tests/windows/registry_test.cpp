@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <stdexcept>
 #include <string>
 
 #include "platform/registry_win.h"

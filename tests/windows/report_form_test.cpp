@@ -212,9 +212,9 @@ TEST_F(ReportFormTest, ViewStartsTheViewerSaveWritesTheChosenFileAndCleanUpKeeps
                SendMessageA(dialog, WM_NULL, 0, 0);
                EXPECT_EQ(files.writes, written);
              }));
-  ASSERT_FALSE(viewed.empty());
+  form_.CleanUp();  // while the services above live
   EXPECT_TRUE(prompt.History().empty());
-  form_.CleanUp();
+  ASSERT_FALSE(viewed.empty());
   EXPECT_FALSE(FileExists(viewed));
   EXPECT_EQ(ReadFileBytes(saved).substr(0, 6), "\"Name\"");
 }

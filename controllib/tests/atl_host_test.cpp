@@ -5,7 +5,6 @@
 
 #include <commctrl.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -49,31 +48,25 @@ void HostGrid(HostedGrid* out) {
   frameClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   frameClass.lpszClassName = L"OrlixOcxHostFrame";
   RegisterClassW(&frameClass);
-  HWND frame = CreateWindowExW(0, L"OrlixOcxHostFrame", L"rvxReportView in an ATL container",
+  out->frame = CreateWindowExW(0, L"OrlixOcxHostFrame", L"rvxReportView in an ATL container",
                                WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 660, 440, nullptr, nullptr, nullptr, nullptr);
-  ASSERT_NE(frame, nullptr);
-  HWND host = CreateWindowExW(0, L"AtlAxWin", L"rvxReportView.ReportView", WS_CHILD | WS_VISIBLE, 12, 12, 620, 370, frame,
-                              nullptr, nullptr, nullptr);
-  ASSERT_NE(host, nullptr);
+  ASSERT_NE(out->frame, nullptr);
+  out->host = CreateWindowExW(0, L"AtlAxWin", L"rvxReportView.ReportView", WS_CHILD | WS_VISIBLE, 12, 12, 620, 370,
+                              out->frame, nullptr, nullptr, nullptr);
+  ASSERT_NE(out->host, nullptr);
   PumpMessages(200);
 
-  ComPtr<IUnknown> unknown;
-  ASSERT_EQ(getControl(host, &unknown), S_OK);
-  out->frame = frame;
-  out->host = host;
-  ComPtr<IReportView> control;
-  ASSERT_EQ(unknown->QueryInterface(kIidReportView, reinterpret_cast<void**>(control.GetAddressOf())), S_OK);
-  ComPtr<IOleInPlaceObject> inPlace;
-  ASSERT_EQ(unknown.As(&inPlace), S_OK);
-  HWND window = nullptr;
-  ASSERT_EQ(inPlace->GetWindow(&window), S_OK) << "in-place active";
-  EXPECT_EQ(GetParent(window), host);
-  EXPECT_TRUE(IsWindowVisible(window));
-  EXPECT_EQ(ClientSize(window).cx, 620);
-  EXPECT_EQ(ClientSize(window).cy, 370);
+  ASSERT_EQ(getControl(out->host, &out->unknown), S_OK);
+  ASSERT_EQ(out->unknown->QueryInterface(kIidReportView, reinterpret_cast<void**>(out->control.GetAddressOf())), S_OK);
+  ASSERT_EQ(out->unknown.As(&out->inPlace), S_OK);
+  ASSERT_EQ(out->inPlace->GetWindow(&out->window), S_OK) << "in-place active";
+  EXPECT_EQ(GetParent(out->window), out->host);
+  EXPECT_TRUE(IsWindowVisible(out->window));
+  EXPECT_EQ(ClientSize(out->window).cx, 620);
+  EXPECT_EQ(ClientSize(out->window).cy, 370);
 
   // The host drives it as any program would.
-  Put(control.Get(), &IReportView::put_FieldMask,
+  Put(out->control.Get(), &IReportView::put_FieldMask,
       L"0=\"ProgID\",1=\"File Path\",2=\"Version\"[0.00],3=\"In use\"{True=\"Yes\",False=\"No\"}");
   const wchar_t* const names[] = {L"Orlix.Grid", L"Orlix.Report", L"Orlix.Style", L"Orlix.Viewer", L"Orlix.Store"};
   UniqueSafeArray data = MakeData(4, 5, [&names](LONG field, LONG row, VARIANT* v) {
@@ -84,17 +77,12 @@ void HostGrid(HostedGrid* out) {
     if (field == 3) V_BOOL(v) = row % 2 ? VARIANT_TRUE : VARIANT_FALSE;
   });
   VARIANT holder = Holding(data.get());
-  ASSERT_EQ(control->put_DataToShow(&holder), S_OK);
-  ASSERT_EQ(control->Generate(), S_OK);
-  HWND list = FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr);
-  ASSERT_NE(list, nullptr);
-  EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 5);
+  ASSERT_EQ(out->control->put_DataToShow(&holder), S_OK);
+  ASSERT_EQ(out->control->Generate(), S_OK);
+  out->list = FindWindowExW(out->window, nullptr, WC_LISTVIEWW, nullptr);
+  ASSERT_NE(out->list, nullptr);
+  EXPECT_EQ(SendMessageW(out->list, LVM_GETITEMCOUNT, 0, 0), 5);
   PumpMessages(200);
-  out->window = window;
-  out->list = list;
-  out->unknown = unknown;
-  out->control = control;
-  out->inPlace = inPlace;
 }
 
 void CloseAndCheck(HostedGrid& hosted, const OcxLibrary& ocx) {
@@ -148,10 +136,7 @@ TEST(AtlContainer, PersonClicksAColumnHeader) {
   ASSERT_TRUE(SendMessageW(header, HDM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first)));
   POINT middle{(first.left + first.right) / 2, (first.top + first.bottom) / 2};
   ClientToScreen(header, &middle);
-  FILE* out = std::fopen(clickFile, "w");
-  ASSERT_NE(out, nullptr);
-  std::fprintf(out, "%ld %ld\n", static_cast<long>(middle.x), static_cast<long>(middle.y));
-  std::fclose(out);
+  testing_support::WriteFileBytes(clickFile, std::to_string(middle.x) + " " + std::to_string(middle.y) + "\n");
 
   for (int i = 0; i < 200 && ListText(hosted.list, 0, 0) == "Orlix.Grid"; ++i) PumpMessages(100);
   EXPECT_EQ(ListText(hosted.list, 0, 0), "Orlix.Viewer") << "sorted by ProgID, descending";

@@ -9,31 +9,6 @@
 namespace orlix::test {
 namespace {
 
-// A host's property bag: names to texts.
-class MemoryPropertyBag final : public IPropertyBag {
- public:
-  std::map<std::wstring, std::wstring> values;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-    *ppv = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyBag) ? this : nullptr;
-    return *ppv ? S_OK : E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
-    const auto found = values.find(name);
-    if (found == values.end()) return E_INVALIDARG;
-    V_VT(value) = VT_BSTR;
-    V_BSTR(value) = SysAllocString(found->second.c_str());
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE Write(LPCOLESTR name, VARIANT* value) override {
-    if (V_VT(value) != VT_BSTR) return E_INVALIDARG;
-    values[name] = Bstr(V_BSTR(value));
-    return S_OK;
-  }
-};
-
 std::wstring LastErrorDescription() {
   ComPtr<IErrorInfo> info;
   if (GetErrorInfo(0, &info) != S_OK) return L"(no error info)";

@@ -5,7 +5,6 @@
 #include <olectl.h>
 
 #include <string>
-#include <vector>
 
 #include "controllib/tests/ocx_support.h"
 #include "tests/support/window_driver_win.h"
@@ -93,24 +92,6 @@ class HostSite final : public CountedHostObject, public IOleClientSite, public I
   HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
 };
 
-// A bag that has nothing: every read fails without storing a value, leaving the BSTR pointer
-// as garbage, as a VariantInit that sets only the type leaves it on Windows.
-class EmptyPropertyBag final : public IPropertyBag {
- public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-    *ppv = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyBag) ? this : nullptr;
-    return *ppv ? S_OK : E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  static inline wchar_t* const kGarbage = reinterpret_cast<wchar_t*>(static_cast<ULONG_PTR>(0xBAD0BAD0u));
-  HRESULT STDMETHODCALLTYPE Read(LPCOLESTR, VARIANT* value, IErrorLog*) override {
-    V_BSTR(value) = kGarbage;
-    return E_INVALIDARG;
-  }
-  HRESULT STDMETHODCALLTYPE Write(LPCOLESTR, VARIANT*) override { return S_OK; }
-};
-
 // Watches the task allocator, which BSTRs come from: counts every request to size or free a
 // block within a few bytes before `watched` (where a BSTR's allocation starts).
 class AllocatorSpy final : public IMallocSpy {
@@ -161,8 +142,8 @@ TEST(ControlFailures, AnEmptyPropertyBagLeavesTheDefaults) {
     ASSERT_TRUE(control);
     ComPtr<IPersistPropertyBag> persist;
     ASSERT_EQ(control.As(&persist), S_OK);
-    EmptyPropertyBag bag;
-    AllocatorSpy spy(EmptyPropertyBag::kGarbage);
+    MemoryPropertyBag bag;  // empty
+    AllocatorSpy spy(MemoryPropertyBag::kGarbage);
     ASSERT_EQ(CoRegisterMallocSpy(&spy), S_OK);
     const HRESULT hr = persist->Load(&bag, nullptr);
     CoRevokeMallocSpy();
@@ -189,21 +170,16 @@ TEST(ControlFailures, AStreamCutShortAtAnyLengthIsRefusedAndChangesNothing) {
   }
   STATSTG stat{};
   ASSERT_EQ(saved->Stat(&stat, STATFLAG_NONAME), S_OK);
-  std::vector<char> bytes(static_cast<size_t>(stat.cbSize.QuadPart));
-  ASSERT_EQ(saved->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), S_OK);
-  ASSERT_EQ(saved->Read(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr), S_OK);
 
   ComPtr<IReportView> control = ocx.NewControl();
   Put(control.Get(), &IReportView::put_ReportTitle, L"Kept");
   ComPtr<IPersistStreamInit> persist;
   ASSERT_EQ(control.As(&persist), S_OK);
-  for (size_t length = 0; length < bytes.size(); ++length) {
-    ComPtr<IStream> cut;
-    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &cut), S_OK);
-    ASSERT_EQ(cut->Write(bytes.data(), static_cast<ULONG>(length), nullptr), S_OK);
-    ASSERT_EQ(cut->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), S_OK);
-    EXPECT_TRUE(FAILED(persist->Load(cut.Get()))) << length;
-    EXPECT_EQ(Get(control.Get(), &IReportView::get_ReportTitle), L"Kept") << length;
+  for (ULARGE_INTEGER length = stat.cbSize; length.QuadPart-- > 0;) {  // cut shorter each time
+    ASSERT_EQ(saved->SetSize(length), S_OK);
+    ASSERT_EQ(saved->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), S_OK);
+    EXPECT_TRUE(FAILED(persist->Load(saved.Get()))) << length.QuadPart;
+    EXPECT_EQ(Get(control.Get(), &IReportView::get_ReportTitle), L"Kept") << length.QuadPart;
   }
   ExpectUsable(control.Get());
   persist.Reset();
@@ -400,14 +376,9 @@ TEST(ControlFailures, RegistrationWithEachAllocationFailingInTurnLeavesNothingBe
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kRoot, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, root.put(), nullptr),
             ERROR_SUCCESS);
   // The keys of this library (the folders that hold them, such as CLSID, may stay).
-  const auto guid = [](const GUID& id) {
-    wchar_t text[40] = {};
-    StringFromGUID2(id, text, 40);
-    return std::wstring(text);
-  };
-  const std::wstring ownKeys[] = {L"CLSID\\" + guid(kClsidReportView), kProgIdReportViewW,
-                                  L"TypeLib\\" + guid(kLibidReportView), L"Interface\\" + guid(kIidReportView),
-                                  L"Interface\\" + guid(kIidReportViewEvents)};
+  const std::wstring ownKeys[] = {L"CLSID\\" + GuidText(kClsidReportView), kProgIdReportViewW,
+                                  L"TypeLib\\" + GuidText(kLibidReportView), L"Interface\\" + GuidText(kIidReportView),
+                                  L"Interface\\" + GuidText(kIidReportViewEvents)};
   const auto subkeys = [&] {
     unsigned count = 0;
     for (const std::wstring& key : ownKeys) {

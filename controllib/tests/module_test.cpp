@@ -4,26 +4,23 @@
 
 #include <oleauto.h>
 
-#include <cstring>
-#include <fstream>
-#include <iterator>
+#include <string>
 #include <vector>
+
+#include "tests/support/window_driver_win.h"
 
 namespace orlix::test {
 namespace {
 
-std::vector<unsigned char> ResourceBytes(HMODULE module, const wchar_t* type, const wchar_t* name, WORD language) {
+std::string ResourceBytes(HMODULE module, const wchar_t* type, const wchar_t* name, WORD language) {
   HRSRC found = ::FindResourceExW(module, type, name, language);
   if (found == nullptr) return {};
-  const auto* data = static_cast<const unsigned char*>(::LockResource(::LoadResource(module, found)));
-  return std::vector<unsigned char>(data, data + ::SizeofResource(module, found));
+  return std::string(static_cast<const char*>(::LockResource(::LoadResource(module, found))), ::SizeofResource(module, found));
 }
 
-std::vector<unsigned char> GuidResource(const GUID& guid) {
-  std::vector<unsigned char> bytes(4 + sizeof(GUID));
-  bytes[0] = 16;
-  std::memcpy(&bytes[4], &guid, sizeof(GUID));
-  return bytes;
+// A GUID resource: its length as a 32-bit number, then the GUID.
+std::string GuidResource(const GUID& guid) {
+  return std::string("\x10\0\0\0", 4) + std::string(reinterpret_cast<const char*>(&guid), sizeof guid);
 }
 
 TEST(ControlModule, ResourcesAreThoseOfTheLibrary) {
@@ -32,18 +29,15 @@ TEST(ControlModule, ResourcesAreThoseOfTheLibrary) {
   const WORD neutral = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
   EXPECT_EQ(ResourceBytes(ocx.get(), L"_IID_REPORTVIEW", MAKEINTRESOURCEW(1), neutral), GuidResource(kIidReportView));
   EXPECT_EQ(ResourceBytes(ocx.get(), L"_SRCIID_REPORTVIEW", MAKEINTRESOURCEW(1), neutral), GuidResource(kIidReportViewEvents));
-  const std::vector<unsigned char> typelib = ResourceBytes(ocx.get(), L"TYPELIB", MAKEINTRESOURCEW(1), neutral);
-  ASSERT_GE(typelib.size(), 4u);
-  EXPECT_EQ(std::string(typelib.begin(), typelib.begin() + 4), "MSFT");
+  EXPECT_EQ(ResourceBytes(ocx.get(), L"TYPELIB", MAKEINTRESOURCEW(1), neutral).substr(0, 4), "MSFT");
 
   // The style store, byte for byte the program's.
-  std::ifstream source(ORLIX_SOURCE_DIR "/resources/reportformats.txt", std::ios::binary);
-  const std::vector<unsigned char> store((std::istreambuf_iterator<char>(source)), std::istreambuf_iterator<char>());
+  const std::string store = testing_support::ReadFileBytes(ORLIX_SOURCE_DIR "/resources/reportformats.txt");
   ASSERT_FALSE(store.empty());
   EXPECT_EQ(ResourceBytes(ocx.get(), L"CUSTOM", L"REPORTFORMATS", MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)), store);
 
   // Toolbox picture: 16 x 15 pixels, 4 bits per pixel.
-  const std::vector<unsigned char> bitmap = ResourceBytes(ocx.get(), MAKEINTRESOURCEW(2), MAKEINTRESOURCEW(30000), neutral);
+  const std::string bitmap = ResourceBytes(ocx.get(), MAKEINTRESOURCEW(2), MAKEINTRESOURCEW(30000), neutral);
   ASSERT_GE(bitmap.size(), sizeof(BITMAPINFOHEADER));
   const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(bitmap.data());
   EXPECT_EQ(header->biWidth, 16);
@@ -190,15 +184,14 @@ void ExpectTheLibrary(ITypeLib* library) {
   EXPECT_EQ(Bstr(help.get()), L"rvxReportView");
 
   ASSERT_EQ(library->GetTypeInfoCount(), 3u);
-  const wchar_t* const names[] = {L"_ReportView", L"ReportView", L"__ReportView"};
-  const GUID* const guids[] = {&kIidReportView, &kClsidReportView, &kIidReportViewEvents};
-  const TYPEKIND kinds[] = {TKIND_DISPATCH, TKIND_COCLASS, TKIND_DISPATCH};
-  const WORD flags[] = {
-      // OLE-automation shows on the vtable half (checked below)
-      TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FDISPATCHABLE,
-      TYPEFLAG_FCANCREATE | TYPEFLAG_FCONTROL,
-      TYPEFLAG_FHIDDEN | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FDISPATCHABLE,
-  };
+  const struct {
+    const wchar_t* name;
+    const GUID* guid;
+    TYPEKIND kind;
+    WORD flags;  // OLE-automation shows on _ReportView's vtable half (checked below)
+  } infos[] = {{L"_ReportView", &kIidReportView, TKIND_DISPATCH, TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FDISPATCHABLE},
+               {L"ReportView", &kClsidReportView, TKIND_COCLASS, TYPEFLAG_FCANCREATE | TYPEFLAG_FCONTROL},
+               {L"__ReportView", &kIidReportViewEvents, TKIND_DISPATCH, TYPEFLAG_FHIDDEN | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FDISPATCHABLE}};
   for (UINT i = 0; i < 3; ++i) {
     SCOPED_TRACE(i);
     ComPtr<ITypeInfo> info;
@@ -206,13 +199,11 @@ void ExpectTheLibrary(ITypeLib* library) {
     TYPEKIND kind{};
     GUID guid{};
     WORD funcs = 0;
-    EXPECT_EQ(TypeFlags(info.Get(), &kind, &guid, &funcs), flags[i]);
-    EXPECT_EQ(kind, kinds[i]);
-    EXPECT_TRUE(IsEqualGUID(guid, *guids[i]));
-    EXPECT_EQ(NameOf(info.Get()), names[i]);
-    if (i == 2) {
-      EXPECT_EQ(funcs, 0) << "the event interface has no members";
-    }
+    EXPECT_EQ(TypeFlags(info.Get(), &kind, &guid, &funcs), infos[i].flags);
+    EXPECT_EQ(kind, infos[i].kind);
+    EXPECT_TRUE(IsEqualGUID(guid, *infos[i].guid));
+    EXPECT_EQ(NameOf(info.Get()), infos[i].name);
+    EXPECT_TRUE(i != 2 || funcs == 0) << "the event interface has no members";
   }
 
   // _ReportView's vtable half: the twelve members after IDispatch's seven slots.

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -33,9 +34,7 @@ inline std::wstring OcxPath() { return FullPath(ORLIX_OCX_PATH); }
 class OcxLibrary {
  public:
   explicit OcxLibrary(const std::wstring& path = OcxPath()) : module_(::LoadLibraryW(path.c_str())) {}
-  ~OcxLibrary() {
-    if (module_) ::FreeLibrary(module_);
-  }
+  ~OcxLibrary() { if (module_) ::FreeLibrary(module_); }
   OcxLibrary(const OcxLibrary&) = delete;
   OcxLibrary& operator=(const OcxLibrary&) = delete;
   HMODULE get() const { return module_; }
@@ -68,18 +67,22 @@ class OcxLibrary {
 // COM for one test: a single-threaded apartment with OLE.
 class OleApartment {
  public:
-  OleApartment() { ok_ = SUCCEEDED(::OleInitialize(nullptr)); }
-  ~OleApartment() {
-    if (ok_) ::OleUninitialize();
-  }
+  OleApartment() : ok_(SUCCEEDED(::OleInitialize(nullptr))) {}
+  ~OleApartment() { if (ok_) ::OleUninitialize(); }
   OleApartment(const OleApartment&) = delete;
   OleApartment& operator=(const OleApartment&) = delete;
 
  private:
-  bool ok_;
+  const bool ok_;
 };
 
 inline std::wstring Bstr(BSTR text) { return text ? std::wstring(text, ::SysStringLen(text)) : std::wstring(); }
+
+inline std::wstring GuidText(const GUID& guid) {
+  wchar_t text[40] = {};
+  ::StringFromGUID2(guid, text, 40);
+  return text;
+}
 
 inline std::wstring Get(IReportView* control, HRESULT (STDMETHODCALLTYPE IReportView::*getter)(BSTR*)) {
   UniqueBstr text;
@@ -179,6 +182,33 @@ class NotifySink final : public CountedHostObject, public IPropertyNotifySink {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID) override { return S_OK; }
+};
+
+// A host's property bag: names to texts. A name it lacks fails without storing a value, leaving
+// the BSTR pointer as garbage, as a VariantInit that sets only the type leaves it on Windows.
+class MemoryPropertyBag final : public IPropertyBag {
+ public:
+  std::map<std::wstring, std::wstring> values;
+  static inline wchar_t* const kGarbage = reinterpret_cast<wchar_t*>(static_cast<ULONG_PTR>(0xBAD0BAD0u));
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    *ppv = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyBag) ? this : nullptr;
+    return *ppv ? S_OK : E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
+    const auto found = values.find(name);
+    if (found == values.end()) return V_BSTR(value) = kGarbage, E_INVALIDARG;
+    V_VT(value) = VT_BSTR;
+    V_BSTR(value) = ::SysAllocString(found->second.c_str());
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Write(LPCOLESTR name, VARIANT* value) override {
+    if (V_VT(value) != VT_BSTR) return E_INVALIDARG;
+    values[name] = Bstr(V_BSTR(value));
+    return S_OK;
+  }
 };
 
 // Advises `sink` of the control's property changes; the connection point, or null.

@@ -8,12 +8,6 @@
 namespace orlix::test {
 namespace {
 
-std::wstring GuidText(const GUID& guid) {
-  wchar_t text[40] = {};
-  StringFromGUID2(guid, text, 40);
-  return text;
-}
-
 std::optional<std::wstring> Value(const std::wstring& key, const wchar_t* name = nullptr) {
   wchar_t buffer[1024] = {};
   DWORD bytes = sizeof(buffer) - sizeof(wchar_t);
@@ -24,19 +18,14 @@ std::optional<std::wstring> Value(const std::wstring& key, const wchar_t* name =
 }
 
 bool KeyExists(const std::wstring& key) {
-  HKEY opened = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
-  RegCloseKey(opened);
-  return true;
+  return RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, UniqueHkey().put()) == ERROR_SUCCESS;
 }
 
 DWORD SubkeyCount(const wchar_t* key) {
-  HKEY opened = nullptr;
+  UniqueHkey opened;
   DWORD count = 0;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key, 0, KEY_READ, &opened) == ERROR_SUCCESS) {
-    RegQueryInfoKeyW(opened, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-    RegCloseKey(opened);
-  }
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key, 0, KEY_READ, opened.put()) == ERROR_SUCCESS)
+    RegQueryInfoKeyW(opened.get(), nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
   return count;
 }
 
@@ -46,11 +35,10 @@ DWORD Regsvr32(const std::wstring& arguments) {
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
   if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return ~0u;
+  const UniqueKernelHandle owned(process.hProcess), thread(process.hThread);
   WaitForSingleObject(process.hProcess, 60000);
   DWORD code = ~0u;
   GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
   return code;
 }
 
@@ -89,13 +77,10 @@ void ExpectRegistered() {
   EXPECT_EQ(wcstoul(Value(version + L"\\FLAGS")->c_str(), nullptr, 10) & ~0x8ul, 0x2ul);  // LIBFLAG_FCONTROL
 
   // Both interfaces marshalled through the type library.
-  for (const GUID* iid : {&kIidReportView, &kIidReportViewEvents}) {
-    const std::wstring key = L"Interface\\" + GuidText(*iid);
-    EXPECT_TRUE(Value(key).has_value()) << key.size();
-    EXPECT_EQ(Value(key + L"\\TypeLib"), lib);
+  for (const auto& [iid, name] : {std::make_pair(&kIidReportView, L"_ReportView"), std::make_pair(&kIidReportViewEvents, L"__ReportView")}) {
+    EXPECT_EQ(Value(L"Interface\\" + GuidText(*iid)), name);
+    EXPECT_EQ(Value(L"Interface\\" + GuidText(*iid) + L"\\TypeLib"), lib);
   }
-  EXPECT_EQ(Value(L"Interface\\" + GuidText(kIidReportView)), L"_ReportView");
-  EXPECT_EQ(Value(L"Interface\\" + GuidText(kIidReportViewEvents)), L"__ReportView");
 }
 
 TEST(ControlRegistration, Regsvr32RegistersTwiceHarmlesslyAndUnregistersEverything) {

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -34,9 +35,7 @@ inline std::string WindowsPath(std::string path) {
 
 inline std::string ReadFileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
@@ -97,18 +96,15 @@ inline std::vector<HWND> ThreadWindows(DWORD thread, const std::function<bool(HW
   return search.found;
 }
 
-// A visible top-level window of `thread` whose caption is `title` (any caption when empty),
-// other than `except`; null when there is none.
-inline HWND FindThreadWindow(DWORD thread, const std::string& title, HWND except = nullptr) {
-  const std::vector<HWND> found =
-      ThreadWindows(thread, [&](HWND w) { return w != except && (title.empty() || WindowText(w) == title); });
-  return found.empty() ? nullptr : found[0];
-}
-
+// A visible top-level window of `thread` whose caption is `title` (any caption when empty), other
+// than `except`, once there is one within `seconds` (0: now); else null.
 inline HWND WaitForThreadWindow(DWORD thread, const std::string& title, HWND except = nullptr, double seconds = 20) {
-  HWND found = nullptr;
-  WaitUntil([&] { return (found = FindThreadWindow(thread, title, except)) != nullptr; }, seconds);
-  return found;
+  std::vector<HWND> found;
+  WaitUntil([&] {
+    found = ThreadWindows(thread, [&](HWND w) { return w != except && (title.empty() || WindowText(w) == title); });
+    return !found.empty();
+  }, seconds);
+  return found.empty() ? nullptr : found[0];
 }
 
 // The lines the stand-in viewer (test_viewer_main.cpp) records in `log`, once they are there.
@@ -132,7 +128,7 @@ inline bool DriveModal(const std::string& title, const std::function<void()>& sh
     dialog = WaitForThreadWindow(uiThread, title);
     if (dialog) steps(dialog);
     while (showing) {
-      if (HWND other = FindThreadWindow(uiThread, "", dialog)) PostMessageA(other, WM_CLOSE, 0, 0);
+      if (HWND other = WaitForThreadWindow(uiThread, "", dialog, 0)) PostMessageA(other, WM_CLOSE, 0, 0);
       if (dialog && IsWindow(dialog)) PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
       Sleep(50);
     }
@@ -238,13 +234,8 @@ class TestListViewWindow {
 inline void DeleteKeyTree(HKEY base, const std::string& path, REGSAM view = 0) {
   {
     UniqueHkey key;
-    if (RegOpenKeyExA(base, path.c_str(), 0, KEY_READ | KEY_WRITE | view, key.put()) != ERROR_SUCCESS) return;
-    char name[MAX_PATH];
-    while (RegEnumKeyA(key.get(), 0, name, MAX_PATH) == ERROR_SUCCESS) {
-      const std::string child = path + "\\" + name;
-      DeleteKeyTree(base, child, view);
-      if (RegOpenKeyExA(base, child.c_str(), 0, KEY_READ | view, UniqueHkey().put()) == ERROR_SUCCESS) break;
-    }
+    if (RegOpenKeyExA(base, path.c_str(), 0, KEY_ALL_ACCESS | view, key.put()) != ERROR_SUCCESS) return;
+    RegDeleteTreeA(key.get(), nullptr);  // what is below it
   }
   RegDeleteKeyExA(base, path.c_str(), view, 0);
 }
@@ -331,16 +322,15 @@ class PrivateClassRoot {
 
 // --- processes ---
 
-// Starts `exe` (a Windows path) and waits up to `seconds` for it to end; `whileRunning` is called
-// every 100 ms until then (for instance to close its windows). The exit code, or ~0u when it could
-// not be started or did not end (it is then terminated).
-inline DWORD RunProgram(const std::string& exe, double seconds = 30,
+// Starts `commandLine` and waits up to `seconds` for it to end; `whileRunning` is called every
+// 100 ms until then (for instance to close its windows). The exit code, or ~0u when it could not
+// be started or did not end (it is then terminated).
+inline DWORD RunProgram(std::string commandLine, double seconds = 30,
                         const std::function<void(DWORD processId)>& whileRunning = nullptr) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  std::string commandLine = "\"" + exe + "\"";
-  if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
     return ~0u;
   const UniqueKernelHandle owned(process.hProcess), thread(process.hThread);
   for (int waited = 0; WaitForSingleObject(process.hProcess, 100) != WAIT_OBJECT_0; waited += 100) {
@@ -390,8 +380,7 @@ inline bool RunXdotool(const std::string& arguments) {
 // Wine, which does not, the GDI objects in use in the process's own GDI handle table and the
 // process's windows (Wine's icons hold GDI bitmaps, so a lost icon shows among the GDI objects).
 struct GuiObjectCounts {
-  long gdi = 0;
-  long user = 0;
+  long gdi = 0, user = 0;
 };
 
 inline BOOL CALLBACK CountChildWindow(HWND, LPARAM counter) { return ++*reinterpret_cast<long*>(counter) > 0; }

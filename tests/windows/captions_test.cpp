@@ -52,40 +52,17 @@ TEST(CaptionFilePath, TheDoubledBackslashAtARootStillFindsTheFile) {
   EXPECT_EQ(ReadCaption(CaptionSource{reader, folder.path() + "\\"}, "General", "1", "default"), "found");
 }
 
+// The table's rules are the portable reader's; here the file beside the program, read through the
+// profile function in the ANSI code page, and the defaults once it is gone.
 TEST(LoadCaptions, ReadsTheCaptionFileBesideTheProgram) {
-  const std::string dir = ProgramDirectory();
-  ASSERT_FALSE(dir.empty());
-  {
-    const std::string file = dir + "\\OrlixObject.dat";
-    WriteFileBytes(file,
-              "; captions for the test\r\n"
-              "[general]\r\n"
-              "4=&Print\r\n"
-              "2=Components found.{crlf}Pick one.\r\n"
-              "3 =  \"Quoted list button\"  \r\n"
-              "5=\r\n"
-              "6=Upper {CRLF} kept\r\n"
-              "7=seven\r\n103=hundred and three\r\n110=hundred and ten\r\n"
-              "101=Caf\xE9\r\n"  // the ANSI code page (1252 here)
-              "102=" + std::string(1030, 'p') + "\r\n"
-              "109=first\r\n109=second");
-    LoadCaptions();
-    const CaptionTable& c = Captions();
-    EXPECT_EQ(c[4], "&Print");
-    EXPECT_EQ(c[2], "Components found.\r\nPick one.");
-    EXPECT_EQ(c[3], "Quoted list button");
-    EXPECT_EQ(c[5], "");
-    EXPECT_EQ(c[6], "Upper {CRLF} kept");
-    EXPECT_EQ(c[7], "");
-    EXPECT_EQ(c[103], "");
-    EXPECT_EQ(c[110], "");
-    EXPECT_EQ(c[101], "Caf\xC3\xA9");
-    EXPECT_EQ(c[102], std::string(1023, 'p'));
-    EXPECT_EQ(c[109], "first");
-    EXPECT_EQ(c[1], "Orlix Ravelin");
-    EXPECT_EQ(c[108], CaptionDefaults()[13].text);
-    ::DeleteFileA(file.c_str());
-  }
+  const std::string file = ProgramDirectory() + "\\OrlixObject.dat";
+  WriteFileBytes(file, "[general]\r\n4=&Print\r\n2=Components found.{crlf}Pick one.\r\n101=Caf\xE9\r\n");
+  LoadCaptions();
+  EXPECT_EQ(Captions()[4], "&Print");
+  EXPECT_EQ(Captions()[2], "Components found.\r\nPick one.");
+  EXPECT_EQ(Captions()[101], "Caf\xC3\xA9");  // code page 1252 here
+  EXPECT_EQ(Captions()[1], "Orlix Ravelin");
+  ::DeleteFileA(file.c_str());
   LoadCaptions();
   for (const CaptionDefault& d : CaptionDefaults()) EXPECT_EQ(Captions()[d.number], d.text) << d.number;
 }
@@ -101,7 +78,7 @@ TEST(OrlixObject, StartsWithTheAboutWindowAloneAndEndsCleanlyWhateverTheCaptionF
   for (const std::string& captions : {std::string(), "[General]\r\n2=" + std::string(70000, 'x') + "{crlf}\r\n" + noise}) {
     if (!captions.empty()) WriteFileBytes(folder.path() + "\\OrlixObject.dat", captions);
     std::vector<std::string> shown;  // class and caption of the windows found first
-    const DWORD code = RunProgram(exe, 30, [&shown](DWORD processId) {
+    const DWORD code = RunProgram("\"" + exe + "\"", 30, [&shown](DWORD processId) {
       if (shown.empty() && !ProcessWindows(processId).empty()) {
         ::Sleep(300);  // anything else the program might open
         for (HWND window : ProcessWindows(processId)) shown.push_back(ClassOf(window) + " " + WindowText(window));

@@ -9,6 +9,8 @@
 #include <new>
 #include <string>
 
+#include "platform/unique_handle_win.h"
+
 namespace orlix {
 namespace {
 
@@ -18,17 +20,14 @@ const ComErrorSource kSource{L"Test.Source", &kSomeInterface};
 std::wstring TakeDescription() {
   Microsoft::WRL::ComPtr<IErrorInfo> info;
   if (GetErrorInfo(0, &info) != S_OK) return L"(none)";
-  BSTR text = nullptr;
   GUID guid{};
   info->GetGUID(&guid);
   EXPECT_TRUE(IsEqualGUID(guid, kSomeInterface));
-  info->GetSource(&text);
-  EXPECT_STREQ(text, L"Test.Source");
-  SysFreeString(text);
-  info->GetDescription(&text);
-  std::wstring description(text ? text : L"");
-  SysFreeString(text);
-  return description;
+  UniqueBstr source, description;
+  info->GetSource(source.put());
+  EXPECT_STREQ(source.get(), L"Test.Source");
+  info->GetDescription(description.put());
+  return description.get() ? description.get() : L"";
 }
 
 TEST(ComBoundary, ExceptionsBecomeResultsWithErrorInfo) {

@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
@@ -58,19 +57,13 @@ class Registrations {
 
  private:
   testing_support::TestKeys& Keys(HKEY base, REGSAM view) {
-    for (const auto& k : keys_)
-      if (k.first.first == base && k.first.second == view) return *k.second;
-    keys_.emplace_back(std::make_pair(base, view), std::make_unique<testing_support::TestKeys>(base, view));
-    return *keys_.back().second;
+    std::unique_ptr<testing_support::TestKeys>& keys = keys_[{base, view}];
+    if (!keys) keys = std::make_unique<testing_support::TestKeys>(base, view);
+    return *keys;
   }
-  std::vector<std::pair<std::pair<HKEY, REGSAM>, std::unique_ptr<testing_support::TestKeys>>> keys_;
+  std::map<std::pair<HKEY, REGSAM>, std::unique_ptr<testing_support::TestKeys>> keys_;
   std::vector<fs::path> files_;
 };
-
-std::string ReadAll(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // (view, ProgID) -> the row's ten texts.
 using Rows = std::map<std::pair<std::string, std::string>, std::vector<std::string>>;
@@ -100,8 +93,7 @@ TEST(ComponentDetailsLive, AgreeWithThePrefixFilesExceptWhereWineDoesNotMerge) {
   BOOL wow64 = FALSE;
   const bool twoViews = sizeof(void*) == 8 || (::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64);
   const char* own = twoViews ? "64" : "32";
-  std::string prefixPath = std::string("Z:") + prefix;
-  for (char& c : prefixPath) c = c == '/' ? '\\' : c;
+  const std::string prefixPath = testing_support::WindowsPath(prefix);
 
   const std::string run = std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(::GetTickCount());
   const std::string folder = "C:\\orlix-details-" + run;
@@ -134,8 +126,8 @@ TEST(ComponentDetailsLive, AgreeWithThePrefixFilesExceptWhereWineDoesNotMerge) {
   reg.Set(HKEY_CURRENT_USER, k64, "Software\\Classes\\OrlixLive.UserOnly", "OrlixRun", run);
   bool written = false;
   for (int second = 0; second < 120 && !written; ++second) {
-    written = ReadAll(fs::path(prefixPath) / "system.reg").find(run) != std::string::npos &&
-              ReadAll(fs::path(prefixPath) / "user.reg").find(run) != std::string::npos;
+    written = testing_support::ReadFileBytes(prefixPath + "\\system.reg").find(run) != std::string::npos &&
+              testing_support::ReadFileBytes(prefixPath + "\\user.reg").find(run) != std::string::npos;
     if (!written) ::Sleep(1000);
   }
   ASSERT_TRUE(written) << "the registry files were not written within 120 s";

@@ -78,9 +78,8 @@ TEST_F(PrivateRoot, Win32RegistryConvertsNamesAndStringsButKeepsNarrowSizes) {
   auto reg = Source();
   ASSERT_TRUE(reg);
 
-  std::string name;
-  ASSERT_EQ(reg->EnumKey(reg->Root(), 0, 260, &name), reg_status::kSuccess);
   // Enumeration order is the registry's; find the non-ASCII name among the three.
+  std::string name;
   std::vector<std::string> names;
   for (std::uint32_t i = 0; reg->EnumKey(reg->Root(), i, 260, &name) == reg_status::kSuccess; ++i)
     names.push_back(name);
@@ -137,18 +136,13 @@ TEST_F(PrivateRoot, Win32RegistryNameBufferAndRootOwnership) {
   reg->CloseKey(sub);
 }
 
+// Which names qualify is the portable scan's; here the live API's values and their limits.
 TEST_F(PrivateRoot, ScanKeepsProgIdsThatLeadToAClsid) {
   const std::string ado = "{00000514-0000-0010-8000-00AA006D2EA4}";
-  Set(".txt\\Clsid", "{00000000-0000-0000-0000-000000000001}");
-  Set("Excel\\Clsid", "{00000000-0000-0000-0000-000000000002}");
-  Set("Shell.Explorer.2\\Clsid", "{00000000-0000-0000-0000-000000000003}");
   Set("ADODB.Connection\\Clsid", ado);
-  Set("CLSID\\" + ado + "\\InprocServer32", "%CommonProgramFiles%\\System\\ado\\msado15.dll",
-                   REG_EXPAND_SZ);
+  Set("CLSID\\" + ado + "\\InprocServer32", "%CommonProgramFiles%\\System\\ado\\msado15.dll", REG_EXPAND_SZ);
   Set("CLSID\\" + ado + "\\Version", "6.1");
   Add("CLSID\\" + ado + "\\Programmable");
-  Set("Empty.Clsid\\Clsid", "");
-  Add("Missing.Clsid\\CurVer");
   Set("Orphan.Class\\Clsid", "{DEADBEEF-0000-0000-0000-000000000000}");
   Set("Long.Path\\Clsid", "{4}");
   Set("CLSID\\{4}\\LocalServer32", "C:\\" + std::string(1100, 'p') + ".exe");
@@ -190,25 +184,6 @@ TEST_F(PrivateRoot, AttributeAndServerAreTheLastEnumeratedMatch) {
             (RowList{{"Both.Attr", "", "", attribute, "{1}"}, {"Two.Servers", server, "", "insertable", "{2}"}}));
 }
 
-TEST_F(PrivateRoot, NoQualifyingNamesAndRepeatedScans) {
-  Add(".txt");
-  Set("Excel\\Clsid", "{2}");
-  Set("Empty.Clsid\\Clsid", "");
-  auto reg = Source();
-  ASSERT_TRUE(reg);
-  const VariantArray none = BuildComponentList(*reg);
-  EXPECT_EQ(none.UpperBound(0), 4);
-  EXPECT_EQ(none.UpperBound(1), -1);
-
-  Set("Fresh.Object\\Clsid", "{F}");
-  const VariantArray one = BuildComponentList(*reg);
-  EXPECT_EQ(Rows(one), (RowList{{"Fresh.Object", "", "", "", "{F}"}}));
-  // Emptying the registration: the next scan starts from nothing, the earlier array is untouched.
-  Set("Fresh.Object\\Clsid", "");
-  EXPECT_EQ(BuildComponentList(*reg).UpperBound(1), -1);
-  EXPECT_EQ(one.At(0, 0).Text(), "Fresh.Object");
-}
-
 // The real class root, with a registration added for the test. Wine shows only
 // HKLM\Software\Classes there (Windows merges in HKCU\Software\Classes), so the registration goes
 // through HKCU where that is visible and through HKLM otherwise.
@@ -217,14 +192,13 @@ TEST(LiveClassRoot, FindsARegistrationAddedToTheClassRoot) {
   const std::string progId = id + ".Widget";
   const std::string clsid = "{0A1B2C3D-" + std::to_string(::GetTickCount() % 10000 + 1000) + "-4E5F-8A9B-0C1D2E3F4A5B}";
 
-  std::unique_ptr<TestKeys> keys = std::make_unique<TestKeys>(HKEY_CURRENT_USER);
   const std::string classes = "Software\\Classes\\";
-  keys->Own(classes + progId);
-  keys->Set(classes + progId + "\\Clsid", clsid);
-  if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, (progId + "\\Clsid").c_str(), 0, KEY_READ, UniqueHkey().put()) != ERROR_SUCCESS) {
-    keys = std::make_unique<TestKeys>(HKEY_LOCAL_MACHINE);
+  std::unique_ptr<TestKeys> keys;
+  for (HKEY base : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    keys = std::make_unique<TestKeys>(base);
     keys->Own(classes + progId);
     keys->Set(classes + progId + "\\Clsid", clsid);
+    if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, (progId + "\\Clsid").c_str(), 0, KEY_READ, UniqueHkey().put()) == ERROR_SUCCESS) break;
   }
   keys->Own(classes + id + ".Widget.2");
   keys->Own(classes + "CLSID\\" + clsid);

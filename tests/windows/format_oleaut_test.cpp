@@ -83,24 +83,18 @@ std::string Label(const Variant& v) {
 
 std::string HresultText(HRESULT hr) { return "(error " + std::to_string(static_cast<unsigned long>(hr)) + ")"; }
 
-class Differences {
- public:
-  void Compare(const std::string& picture, const std::string& value, const std::string& ours,
-               const std::string& theirs) {
-    ++compared_;
+// Counts the pairs compared and prints every disagreement; those not listed above are unexpected.
+struct Differences {
+  int compared = 0, unexpected = 0;
+  void Compare(const std::string& picture, const std::string& value, const std::string& ours, const std::string& theirs) {
+    ++compared;
     if (ours == theirs) return;
     bool expected = false;
     for (const ExpectedDifference& e : kExpectedDifferences) expected |= Matches(e.picture, picture) && Matches(e.value, value);
     std::printf("%s [%s] %s: ours \"%s\", oleaut32 \"%s\"\n", expected ? "expected" : "DIFFERENT", picture.c_str(),
                 value.c_str(), ours.c_str(), theirs.c_str());
-    unexpected_ += expected ? 0 : 1;
+    unexpected += expected ? 0 : 1;
   }
-  int compared() const { return compared_; }
-  int unexpected() const { return unexpected_; }
-
- private:
-  int compared_ = 0;
-  int unexpected_ = 0;
 };
 
 std::string OleFormat(const Variant& value, const std::string& picture) {
@@ -197,17 +191,13 @@ TEST(FormatOleaut, AgreesWithVarFormat) {
 
   const char* const valuePictures[] = {"0", "Yes/No", "True/False", "On/Off", "General Number", "@", "0.00",
                                        "yyyy", "0;0;0;\"null\"", "Currency"};
-  for (const char* picture : valuePictures) {
-    compare(Variant::FromBool(true), picture);
-    compare(Variant::FromBool(false), picture);
-    compare(Variant::Null(), picture);
-    compare(Variant(), picture);
-    compare(Variant::FromInt16(300), picture);
-  }
+  for (const char* picture : valuePictures)
+    for (const Variant& v : {Variant::FromBool(true), Variant::FromBool(false), Variant::Null(), Variant(), Variant::FromInt16(300)})
+      compare(v, picture);
 
-  std::printf("%d value/picture pairs compared, %d unexpected differences\n", diff.compared(), diff.unexpected());
-  EXPECT_GE(diff.compared(), 300);
-  EXPECT_EQ(diff.unexpected(), 0);
+  std::printf("%d value/picture pairs compared, %d unexpected differences\n", diff.compared, diff.unexpected);
+  EXPECT_GE(diff.compared, 300);
+  EXPECT_EQ(diff.unexpected, 0);
 }
 
 TEST(FormatOleaut, DisplayTextAgreesWithVariantChangeType) {
@@ -217,20 +207,25 @@ TEST(FormatOleaut, DisplayTextAgreesWithVariantChangeType) {
   for (const Variant& d : Dates()) values.push_back(d);
   for (double x : {1e15, 123456789012345.0, 1.0 / 3, -2.5e-7, 1e-4, 1e21, 0.1 + 0.2})
     values.push_back(Variant::FromDouble(x));
-  values.push_back(Variant::FromBool(true));
-  values.push_back(Variant::FromBool(false));
+  values.insert(values.end(), {Variant::FromBool(true), Variant::FromBool(false)});
   for (const Variant& v : values) diff.Compare("display", Label(v), VariantToText(v, locale), OleDisplay(v));
-  EXPECT_EQ(diff.unexpected(), 0);
+  EXPECT_EQ(diff.unexpected, 0);
 }
 
 // Text read as a number and as a date, against VarR8FromStr and VarDateFromStr.
 TEST(FormatOleaut, TextReadersAgreeWithVarR8FromStrAndVarDateFromStr) {
   const LocaleInfo& locale = CurrentLocale();
   Differences diff;
-  const auto show = [](bool ok, double value, const char* format) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, format, value);
-    return ok ? std::string(buffer) : std::string("(not read)");
+  // Reads `text` both ways and compares what each read, or that it could not.
+  const auto compare = [&](const char* kind, const std::string& text, bool ourOk, double ours, auto theirRead,
+                           const char* format) {
+    double theirs = 0;
+    const std::wstring wide = Utf8ToWide(text);
+    const bool theirOk = SUCCEEDED(theirRead(const_cast<OLECHAR*>(wide.c_str()), LOCALE_USER_DEFAULT, 0, &theirs));
+    char a[64], b[64];
+    std::snprintf(a, sizeof a, format, ours);
+    std::snprintf(b, sizeof b, format, theirs);
+    diff.Compare(kind, "BSTR:" + text, ourOk ? a : "(not read)", theirOk ? b : "(not read)");
   };
   const std::string d = locale.decimalSeparator, t = locale.thousandSeparator, c = locale.currencySymbol;
   for (const std::string& text : std::vector<std::string>{
@@ -238,10 +233,9 @@ TEST(FormatOleaut, TextReadersAgreeWithVarR8FromStrAndVarDateFromStr) {
            "1" + t + "234" + d + "5", "1e5", "1E-3", "1d2", "1e", "&HFF", "&hff", "&O17", "&HFFFF", "&H10000", "&H",
            c + "12", c + " 12", "12" + c, "-" + c + "12", c + "-12", "", " ", "abc", "12a", "1 2", "--1", "(12",
            "12)", "1" + d + "2" + d + "3", "\t7\t", "0x10", "1e400", "-0", "00012", t + "12", "(" + c + "5)"}) {
-    double ours = 0, theirs = 0;
+    double ours = 0;
     const bool ourOk = ParseNumberText(text, locale, &ours);
-    const bool theirOk = SUCCEEDED(::VarR8FromStr(const_cast<OLECHAR*>(Utf8ToWide(text).c_str()), LOCALE_USER_DEFAULT, 0, &theirs));
-    diff.Compare("number-text", "BSTR:" + text, show(ourOk, ours, "%.15g"), show(theirOk, theirs, "%.15g"));
+    compare("number-text", text, ourOk, ours, ::VarR8FromStr, "%.15g");
   }
   // Texts written by our own pictures in this locale, then common hand-written forms.
   std::vector<std::string> dates;
@@ -255,12 +249,11 @@ TEST(FormatOleaut, TextReadersAgreeWithVarR8FromStrAndVarDateFromStr) {
                            "10.30", "1-4-2005", "2005/1/4", "Tuesday", "4 January", "PM", "10 PM 1/4/2005"})
     dates.push_back(text);
   for (const std::string& text : dates) {
-    double ours = 0, theirs = 0;
+    double ours = 0;
     const bool ourOk = ParseDateText(text, locale, &ours);
-    const bool theirOk = SUCCEEDED(::VarDateFromStr(const_cast<OLECHAR*>(Utf8ToWide(text).c_str()), LOCALE_USER_DEFAULT, 0, &theirs));
-    diff.Compare("date-text", "BSTR:" + text, show(ourOk, ours, "%.6f"), show(theirOk, theirs, "%.6f"));
+    compare("date-text", text, ourOk, ours, ::VarDateFromStr, "%.6f");
   }
-  EXPECT_EQ(diff.unexpected(), 0);
+  EXPECT_EQ(diff.unexpected, 0);
 }
 
 }  // namespace

@@ -5,21 +5,17 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/ansi_win.h"
 #include "platform/regfile/reg_text.h"
 #include "platform/regfile/registry_file.h"
+#include "tests/support/window_driver_win.h"
 
 namespace orlix {
 namespace {
-
-std::string UniqueName(const char* flavour) {
-  return std::string("OrlixRegfile") + flavour + std::to_string(GetCurrentProcessId()) + "_" +
-         std::to_string(GetTickCount());
-}
 
 // The keys and values both sides are compared on, below HKEY_CURRENT_USER\Software\Classes\<base>.
 std::string ExportBody(const std::string& root, const std::string& base, bool version5) {
@@ -67,60 +63,25 @@ std::string WriteExport(const std::string& base, bool version5) {
   } else {
     bytes = "REGEDIT4\r\n\r\n" + Utf8ToAnsi(body);
   }
-  FILE* f = std::fopen(path.c_str(), "wb");
-  EXPECT_NE(f, nullptr);
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
-  std::fclose(f);
+  testing_support::WriteFileBytes(path, bytes);
   return path;
 }
 
-void ImportWithRegedit(const std::string& path) {
-  std::string command = "regedit.exe /s \"" + path + "\"";
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi = {};
-  ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-  WaitForSingleObject(pi.hProcess, 60000);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-}
-
-struct Answer {
-  long status;
-  std::uint32_t type;
-  std::uint32_t size;
-  std::string data;
-  bool operator==(const Answer& o) const {
-    return status == o.status && type == o.type && size == o.size && data == o.data;
-  }
-};
-
-std::ostream& operator<<(std::ostream& os, const Answer& a) {
-  return os << "{status " << a.status << ", type " << a.type << ", size " << a.size << ", " << a.data.size()
-            << " bytes}";
-}
-
-bool IsString(std::uint32_t type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+// status, type, size and data of one query
+using Answer = std::tuple<long, std::uint32_t, std::uint32_t, std::string>;
 
 Answer LiveQuery(HKEY key, const std::string& name, DWORD buffer) {
   std::string bytes(buffer, '\0');
   DWORD type = 0, size = buffer;
-  const std::string ansiName = Utf8ToAnsi(name);
-  Answer a;
-  a.status = RegQueryValueExA(key, ansiName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&bytes[0]), &size);
-  a.type = type;
-  a.size = size;
-  if (a.status == ERROR_SUCCESS) {
-    bytes.resize(size);
-    a.data = IsString(type) ? AnsiToUtf8(bytes) : bytes;
-  }
-  return a;
+  const long status = RegQueryValueExA(key, Utf8ToAnsi(name).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&bytes[0]), &size);
+  bytes.resize(status == ERROR_SUCCESS ? size : 0);  // the narrow API leaves the buffer undefined otherwise
+  const bool text = type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+  return Answer{status, type, size, text ? AnsiToUtf8(bytes) : bytes};
 }
 
 Answer FileQuery(RegistrySource& source, RegKey key, const std::string& name, std::uint32_t buffer) {
-  Answer a{};
-  a.size = buffer;
-  a.status = source.QueryValue(key, name, &a.type, &a.data, &a.size);
+  Answer a{0, 0, buffer, ""};
+  std::get<0>(a) = source.QueryValue(key, name, &std::get<1>(a), &std::get<3>(a), &std::get<2>(a));
   return a;
 }
 
@@ -131,10 +92,7 @@ void Compare(HKEY live, RegistrySource& source, RegKey file, const std::string& 
                            "Multi", "Wide", "Qword", "Absent", "QUOTED", "accents"}) {
     for (DWORD buffer : {1024u, 5u}) {
       SCOPED_TRACE(std::string("value '") + name + "' buffer " + std::to_string(buffer));
-      Answer l = LiveQuery(live, name, buffer);
-      Answer f = FileQuery(source, file, name, buffer);
-      if (l.status == ERROR_MORE_DATA) l.data.clear();  // the narrow API leaves the buffer undefined
-      EXPECT_EQ(f, l);
+      EXPECT_EQ(FileQuery(source, file, name, buffer), LiveQuery(live, name, buffer));
     }
   }
   for (DWORD buffer : {260u, 10u, 11u}) {
@@ -178,9 +136,10 @@ void Compare(HKEY live, RegistrySource& source, RegKey file, const std::string& 
 }
 
 void RunAgreement(bool version5) {
-  const std::string base = UniqueName(version5 ? "V5_" : "V4_");
+  const std::string base = std::string("OrlixRegfile") + (version5 ? "V5_" : "V4_") + std::to_string(GetCurrentProcessId()) +
+                           "_" + std::to_string(GetTickCount());
   const std::string path = WriteExport(base, version5);
-  ImportWithRegedit(path);
+  ASSERT_EQ(testing_support::RunProgram("regedit.exe /s \"" + path + "\"", 60), 0u);
 
   const std::string livePath = "Software\\Classes\\" + base;
   HKEY live = nullptr;

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <stdexcept>
 #include <string>
 
 #include "platform/registry_win.h"
@@ -21,19 +20,13 @@ class LiveRegistry : public ::testing::Test {
   void SetUp() override {
     path_ = "Software\\OrlixTestRegistry-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(::GetTickCount());
     keys_.Own(path_);
-    Set(".htm", "", REG_SZ, "htmlfile");
-    Set(".htm", "Content Type", REG_SZ, "  text/html  ");
-    Set("htmlfile\\shell\\open\\command", "", REG_SZ, "\"C:\\Viewer\\view.exe\" \"%1\"");
+    ASSERT_TRUE(keys_.Set(path_ + "\\.htm", "htmlfile"));
+    ASSERT_TRUE(keys_.Set(path_ + "\\.htm", "  text/html  ", REG_SZ, "Content Type"));
+    ASSERT_TRUE(keys_.Set(path_ + "\\htmlfile\\shell\\open\\command", "\"C:\\Viewer\\view.exe\" \"%1\""));
     long status = 0;
     live_ = Win32Registry::OpenSubtree(HKEY_CURRENT_USER, path_, &status);
     ASSERT_TRUE(live_) << status;
     registry_ = std::make_unique<cRegistry>(*live_);
-  }
-  void SetBytes(const std::string& sub, const std::string& name, DWORD type, const std::string& bytes) {
-    EXPECT_TRUE(keys_.SetBytes(path_ + "\\" + sub, name, type, bytes));
-  }
-  void Set(const std::string& sub, const std::string& name, DWORD type, const std::string& text) {
-    EXPECT_TRUE(keys_.Set(path_ + "\\" + sub, text, type, name));
   }
   RegKey Open(const std::string& sub) { return registry_->GetKey(live_->Root(), sub); }
 
@@ -59,37 +52,32 @@ TEST_F(LiveRegistry, FollowsAFileTypeToItsOpenCommand) {
   EXPECT_FALSE(registry_->CloseKey(0));
 }
 
-TEST_F(LiveRegistry, StringValuesUpTo253AnsiCharactersAreReadWhole) {
-  Set("sizes", "253", REG_SZ, std::string(250, 'a') + "  b");
-  Set("sizes", "254", REG_SZ, std::string(254, 'c'));
-  Set("sizes", "accented", REG_SZ, std::string(253, '\xE9'));  // 253 bytes in code page 1252
-  Set("sizes", "no default", REG_SZ, "named only");
-  const RegKey key = Open("sizes");
-  ASSERT_NE(key, 0u);
-  EXPECT_EQ(registry_->GetValue(key, "253"), std::string(250, 'a') + "  b");
-  EXPECT_EQ(registry_->GetValue(key, "254"), std::nullopt);
+// Values are read through a 254-byte buffer: strings of up to 253 ANSI characters whole, other
+// types as text when they fit with a terminator.
+TEST_F(LiveRegistry, ValuesAreReadAsTextWithinTheBuffer) {
   std::string accented;
   for (int i = 0; i < 253; ++i) accented += "\xC3\xA9";
-  EXPECT_EQ(registry_->GetValue(key, "accented"), accented);
-  EXPECT_EQ(registry_->GetValue(key, ""), std::nullopt);  // the key has no default value
-  registry_->CloseKey(key);
-}
-
-TEST_F(LiveRegistry, OtherTypesAreReadAsTextAndAFullBufferWithoutTerminatorIsAnError) {
-  SetBytes("types", "dword", REG_DWORD, std::string("\x41\x42\x00\x00", 4));
-  Set("types", "expand", REG_EXPAND_SZ, "%SystemRoot%\\notepad.exe");
-  SetBytes("types", "full", REG_SZ, std::string(254, 'z'));
-  SetBytes("types", "binary", REG_BINARY, std::string(254, '\x01'));
-  SetBytes("types", "short", REG_SZ, "abc");
-  SetBytes("types", "short binary", REG_BINARY, "abc");
-  const RegKey key = Open("types");
+  const struct {
+    const char* name;
+    DWORD type;
+    std::string bytes;
+    std::optional<std::string> read;
+  } cases[] = {
+      {"253", REG_SZ, std::string(250, 'a') + "  b" + '\0', std::string(250, 'a') + "  b"},
+      {"254", REG_SZ, std::string(254, 'c') + '\0', std::nullopt},
+      {"accented", REG_SZ, std::string(253, '\xE9') + '\0', accented},  // 253 bytes in code page 1252
+      {"dword", REG_DWORD, std::string("\x41\x42\x00\x00", 4), "AB"},
+      {"expand", REG_EXPAND_SZ, std::string("%SystemRoot%\\notepad.exe") + '\0', "%SystemRoot%\\notepad.exe"},
+      {"full", REG_SZ, std::string(254, 'z'), std::nullopt},  // no room for a terminator
+      {"binary", REG_BINARY, std::string(254, '\x01'), std::nullopt},
+      {"short", REG_SZ, "abc", "abc"},
+      {"short binary", REG_BINARY, "abc", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_TRUE(keys_.SetBytes(path_ + "\\values", c.name, c.type, c.bytes)) << c.name;
+  const RegKey key = Open("values");
   ASSERT_NE(key, 0u);
-  EXPECT_EQ(registry_->GetValue(key, "dword"), "AB");
-  EXPECT_EQ(registry_->GetValue(key, "expand"), "%SystemRoot%\\notepad.exe");
-  EXPECT_EQ(registry_->GetValue(key, "full"), std::nullopt);
-  EXPECT_EQ(registry_->GetValue(key, "binary"), std::nullopt);
-  EXPECT_EQ(registry_->GetValue(key, "short"), "abc");
-  EXPECT_EQ(registry_->GetValue(key, "short binary"), std::nullopt);
+  for (const auto& c : cases) EXPECT_EQ(registry_->GetValue(key, c.name), c.read) << c.name;
+  EXPECT_EQ(registry_->GetValue(key, ""), std::nullopt);  // the key has no default value
   registry_->CloseKey(key);
 }
 

@@ -88,7 +88,7 @@ class ReportFormTest : public ::testing::Test {
     form_.CleanUp();
     DeleteFileA((log_ + ".part").c_str());
     DeleteFileA(log_.c_str());
-    for (const char* name : {"saved.rtf", "saved.csv"}) DeleteFileA((folder_ + "\\" + name).c_str());
+    DeleteFileA((folder_ + "\\saved.csv").c_str());
     RemoveDirectoryA(folder_.c_str());
   }
 
@@ -117,9 +117,7 @@ TEST_F(ReportFormTest, ListsTheStylesOfEachFormatOnceAndLaysOutItsControls) {
   EXPECT_TRUE(DriveModal("Create Report", [this] { form_.Show(nullptr); },
              [](HWND dialog) {
                HWND list = GetDlgItem(dialog, ReportForm::kLvwStyle);
-               char format[128] = {};
-               GetWindowTextA(GetDlgItem(dialog, ReportForm::kCboFormat), format, sizeof format);
-               EXPECT_STREQ(format, "Rich Text Format (RTF) for Word Processors");
+               EXPECT_EQ(WindowText(GetDlgItem(dialog, ReportForm::kCboFormat)), "Rich Text Format (RTF) for Word Processors");
                const std::vector<std::string> rtf = ListColumn(list, 0);
                ASSERT_EQ(rtf.size(), 16u);
                EXPECT_EQ(rtf[0], "ClassicBlack");
@@ -173,39 +171,17 @@ TEST_F(ReportFormTest, ListsTheStylesOfEachFormatOnceAndLaysOutItsControls) {
              }));
 }
 
-TEST_F(ReportFormTest, SaveWritesTheChosenFileAndACancelledSaveStoresNothing) {
+// View, then Save of the same job (its file name moves on to the saved file), then a cancelled
+// Save that writes nothing; CleanUp deletes the viewed file but not the saved one.
+TEST_F(ReportFormTest, ViewStartsTheViewerSaveWritesTheChosenFileAndCleanUpKeepsOnlyIt) {
+  PrivateClassRoot classes;
+  ASSERT_TRUE(classes.Register(".csv", "\"" + viewer_ + "\" \"%1\""));
   CountingFileSystem files;
   ScriptedPrompt prompt;
   ReportServices services;
   services.files = &files;
   services.prompt = &prompt;
   form_.Services(services);
-  const std::string target = folder_ + "\\saved.rtf";
-  const DWORD uiThread = GetCurrentThreadId();
-  EXPECT_TRUE(DriveModal("Create Report", [this] { form_.Show(nullptr); },
-             [&](HWND dialog) {
-               SelectListRows(GetDlgItem(dialog, ReportForm::kLvwStyle), {0});
-               ASSERT_TRUE(SaveAs(uiThread, dialog, target));
-               ASSERT_TRUE(WaitUntil([&] { return FileExists(target); }));
-               const int written = files.writes;
-
-               Press(dialog, ReportForm::kCmdSave);
-               HWND save = WaitForThreadWindow(uiThread, "", dialog);
-               ASSERT_NE(save, nullptr);
-               PostMessageA(save, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-               ASSERT_TRUE(WaitUntil([&] { return !IsWindow(save); }));
-               SendMessageA(dialog, WM_NULL, 0, 0);
-               EXPECT_EQ(files.writes, written);
-             }));
-  EXPECT_EQ(ReadFileBytes(target).compare(0, 5, "{\\rtf"), 0);
-  EXPECT_TRUE(prompt.History().empty());
-  form_.CleanUp();
-  EXPECT_TRUE(FileExists(target));  // saved files are the user's
-}
-
-TEST_F(ReportFormTest, ViewStartsTheViewerAndCleanUpDeletesEveryTemporaryFileButNoSavedOne) {
-  PrivateClassRoot classes;
-  ASSERT_TRUE(classes.Register(".csv", "\"" + viewer_ + "\" \"%1\""));
   const std::string saved = folder_ + "\\saved.csv";
   const DWORD uiThread = GetCurrentThreadId();
   std::string viewed;
@@ -224,11 +200,21 @@ TEST_F(ReportFormTest, ViewStartsTheViewerAndCleanUpDeletesEveryTemporaryFileBut
                SendMessageA(dialog, WM_NULL, 0, 0);
                EXPECT_FALSE(IsWindowVisible(bar));  // the last row's report hid it again
                EXPECT_TRUE(FileExists(viewed));     // kept while the dialog lives, for the viewer
-               // The same job saved afterwards: its file name moves on to the saved file.
                ASSERT_TRUE(SaveAs(uiThread, dialog, saved));
+               ASSERT_TRUE(WaitUntil([&] { return FileExists(saved); }));
+               const int written = files.writes;
+
+               Press(dialog, ReportForm::kCmdSave);
+               HWND save = WaitForThreadWindow(uiThread, "", dialog);
+               ASSERT_NE(save, nullptr);
+               PostMessageA(save, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+               ASSERT_TRUE(WaitUntil([&] { return !IsWindow(save); }));
+               SendMessageA(dialog, WM_NULL, 0, 0);
+               EXPECT_EQ(files.writes, written);
              }));
+  form_.CleanUp();  // while the services above live
+  EXPECT_TRUE(prompt.History().empty());
   ASSERT_FALSE(viewed.empty());
-  form_.CleanUp();
   EXPECT_FALSE(FileExists(viewed));
   EXPECT_EQ(ReadFileBytes(saved).substr(0, 6), "\"Name\"");
 }
@@ -272,9 +258,7 @@ TEST_F(ReportFormTest, ClickAStyleAndPressEnterThroughXInputThenEscape) {
                ClientToScreen(list, &at);
                Sleep(300);  // the X server maps the window
                ASSERT_TRUE(RunXdotool("mousemove " + std::to_string(at.x) + " " + std::to_string(at.y) + " click 1"));
-               ASSERT_TRUE(WaitUntil([&] {
-                 return SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) == 1;
-               })) << "the click did not select the second style";
+               ASSERT_TRUE(WaitUntil([&] { return ListSelectedRow(list) == 1; })) << "the click did not select the second style";
                ASSERT_TRUE(RunXdotool("key Return"));
                const std::vector<std::string> record = ViewerRecord(log_);
                ASSERT_GE(record.size(), 3u);

@@ -61,13 +61,16 @@ std::string Text(HWND window) { return AnsiToUtf8(WindowText(window)); }
 
 void Click(HWND window, int id) { ::SendMessageA(::GetDlgItem(window, id), BM_CLICK, 0, 0); }
 
-// Keys go to the focused control as the message loop hands them out.
-void PressKey(HWND window, WPARAM key) {
+// Keys go to the focused control as the message loop hands them out; true when WM_QUIT came by.
+bool PressKey(HWND window, WPARAM key) {
   ::PostMessageA(window, WM_KEYDOWN, key, 1);
   ::PostMessageA(window, WM_KEYUP, key, 0xC0000001);
+  return Pump();
 }
 
 HWND GridList(HWND mainWindow) { return ::FindWindowExA(::GetDlgItem(mainWindow, kMainGrid), nullptr, WC_LISTVIEWA, nullptr); }
+
+bool operator==(const RECT& a, const RECT& b) { return ::EqualRect(&a, &b) != FALSE; }
 
 int RowCount(HWND mainWindow) { return ListRowCount(GridList(mainWindow)); }
 
@@ -79,8 +82,6 @@ RECT ClientRectOf(HWND control) {
   ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&r), 2);
   return r;
 }
-
-bool operator==(const RECT& a, const RECT& b) { return ::EqualRect(&a, &b) != FALSE; }
 
 // A class registered for the test in the class root (Wine shows HKLM\Software\Classes there):
 // the ProgID and, when `file` is given, the class with that in-process server.
@@ -255,27 +256,21 @@ TEST_F(ShellWindows, MainWindowWalkthrough) {
   // The keyboard: Tab moves on, Enter presses the default button or the focused one, Esc closes.
   ASSERT_EQ(::GetFocus(), ::GetDlgItem(main, kMainGenerateList)) << "the first control of the tab order";
   PressKey(::GetFocus(), VK_TAB);
-  Pump();
   EXPECT_EQ(::GetFocus(), ::GetDlgItem(main, kMainClose)) << "tab index 1";
   PressKey(::GetFocus(), VK_TAB);
-  Pump();
   EXPECT_EQ(::GetAncestor(::GetFocus(), GA_PARENT), ::GetDlgItem(main, kMainGrid)) << "Report is disabled: the grid";
 
   // Enter presses the focused button (About) where the default would not.
   ::SetFocus(::GetDlgItem(main, kMainAbout));
   PressKey(::GetFocus(), VK_RETURN);
-  Pump();
   EXPECT_TRUE(WindowsOfClass(kMainWindowClass).empty());
   ASSERT_NE(OnlyWindowOfClass(kAboutWindowClass), nullptr);
   PressKey(::GetFocus(), VK_RETURN);  // OK is the About window's default button
-  Pump();
   const HWND again = OnlyWindowOfClass(kMainWindowClass);
   ASSERT_NE(again, nullptr);
   PressKey(::GetFocus(), VK_RETURN);  // the default button: Generate List
-  Pump();
   EXPECT_GT(RowCount(again), 0);
-  PressKey(::GetFocus(), VK_ESCAPE);  // the cancel button: Close
-  EXPECT_TRUE(Pump()) << "the last window closed: WM_QUIT";
+  EXPECT_TRUE(PressKey(::GetFocus(), VK_ESCAPE)) << "the cancel button, Close, closed the last window: WM_QUIT";
   EXPECT_EQ(Form::OpenCount(), 0);
 }
 
@@ -462,7 +457,6 @@ TEST_F(ShellWindows, GridDiagnosisOfMissingFiles) {
   keys[VK_CONTROL] = 0x80;
   ::SetKeyboardState(keys);
   PressKey(list, 'C');
-  Pump();
   keys[VK_CONTROL] = control;
   ::SetKeyboardState(keys);
   EXPECT_EQ(ClipboardText(), "ProgID\tFile Path\tVersion\tAttribute\tCLSID\r\n" + rows[missingFirst ? 0 : 1] + rows[missingFirst ? 1 : 0]);

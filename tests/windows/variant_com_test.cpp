@@ -45,32 +45,16 @@ TEST(VariantCom, ScalarsBecomeTheNearestVariantType) {
       {Com(VT_BOOL, [](VARIANT* v) { V_BOOL(v) = VARIANT_FALSE; }), Variant::FromBool(false)},
       {Com(VT_BSTR, [](VARIANT* v) { V_BSTR(v) = nullptr; }), Variant::FromText("")},  // a null BSTR is the empty text
       {Com(VT_ERROR, [](VARIANT* v) { V_ERROR(v) = DISP_E_PARAMNOTFOUND; }), Variant()},  // an omitted argument
+      {Com(VT_DECIMAL, [](VARIANT* v) { V_DECIMAL(v).scale = 2, V_DECIMAL(v).sign = 0, V_DECIMAL(v).Hi32 = 0, V_DECIMAL(v).Lo64 = 725; }),
+       Variant::FromDouble(7.25)},
+      {Com(VT_BSTR, [](VARIANT* v) { static const UniqueBstr text(SysAllocString(L"caf\u00e9 \u20ac")); V_BSTR(v) = text.get(); }),
+       Variant::FromText("caf\xC3\xA9 \xE2\x82\xAC")},
+      // By reference, read through.
+      {Com(VT_BYREF | VT_I4, [](VARIANT* v) { static LONG number = 42; V_I4REF(v) = &number; }), Variant::FromInt32(42)},
+      {Com(VT_BYREF | VT_VARIANT, [](VARIANT* v) { static VARIANT inner = Com(VT_BOOL, [](VARIANT* b) { V_BOOL(b) = VARIANT_TRUE; }); V_VARIANTREF(v) = &inner; }),
+       Variant::FromBool(true)},
   };
   for (const auto& c : cases) EXPECT_EQ(From(const_cast<VARIANT&>(c.in)), c.out) << V_VT(&c.in);
-
-  UniqueVariant d, dec;
-  V_VT(d.get()) = VT_R8;
-  V_R8(d.get()) = 7.25;
-  ASSERT_EQ(VariantChangeType(dec.get(), d.get(), 0, VT_DECIMAL), S_OK);
-  EXPECT_EQ(From(*dec.get()), Variant::FromDouble(7.25));
-  UniqueVariant text;
-  V_VT(text.get()) = VT_BSTR;
-  V_BSTR(text.get()) = SysAllocString(L"caf\u00e9 \u20ac");
-  EXPECT_EQ(From(*text.get()), Variant::FromText("caf\xC3\xA9 \xE2\x82\xAC"));
-}
-
-TEST(VariantCom, ByReferenceValuesAreReadThrough) {
-  LONG number = 42;
-  VARIANT v;
-  V_VT(&v) = VT_BYREF | VT_I4;
-  V_I4REF(&v) = &number;
-  EXPECT_EQ(From(v), Variant::FromInt32(42));
-  VARIANT inner;
-  V_VT(&inner) = VT_BOOL;
-  V_BOOL(&inner) = VARIANT_TRUE;
-  V_VT(&v) = VT_BYREF | VT_VARIANT;
-  V_VARIANTREF(&v) = &inner;
-  EXPECT_EQ(From(v), Variant::FromBool(true));
 }
 
 TEST(VariantCom, UnsupportedTypesFailAndLeaveTheOutputAlone) {
@@ -83,33 +67,6 @@ TEST(VariantCom, UnsupportedTypesFailAndLeaveTheOutputAlone) {
   V_VT(&v) = VT_BYREF | VT_I4;
   V_I4REF(&v) = nullptr;
   EXPECT_EQ(VariantFromCom(v, &out), E_POINTER);
-}
-
-// What VBScript hands for Dim a(4, 2): a byref 2-D SAFEARRAY of VARIANT, indices in its order.
-TEST(VariantCom, ScriptArrayKeepsTheScriptsIndexOrder) {
-  SAFEARRAYBOUND bounds[2] = {{5, 0}, {3, 0}};
-  UniqueSafeArray array(SafeArrayCreate(VT_VARIANT, 2, bounds));
-  ASSERT_TRUE(array.get());
-  for (LONG field = 0; field <= 4; ++field)
-    for (LONG row = 0; row <= 2; ++row) {
-      UniqueVariant cell;
-      V_VT(cell.get()) = VT_I4;
-      V_I4(cell.get()) = field * 10 + row;
-      LONG index[2] = {field, row};
-      ASSERT_EQ(SafeArrayPutElement(array.get(), index, cell.get()), S_OK);
-    }
-  SAFEARRAY* raw = array.get();
-  VARIANT byref;
-  V_VT(&byref) = VT_BYREF | VT_ARRAY | VT_VARIANT;
-  V_ARRAYREF(&byref) = &raw;
-  const Variant v = From(byref);
-  ASSERT_TRUE(v.IsArray());
-  const VariantArray& a = v.Array();
-  ASSERT_EQ(a.Dimensions(), 2);
-  EXPECT_EQ(a.UpperBound(0), 4);
-  EXPECT_EQ(a.UpperBound(1), 2);
-  for (int field = 0; field <= 4; ++field)
-    for (int row = 0; row <= 2; ++row) EXPECT_EQ(a.At(field, row).Integer(), field * 10 + row);
 }
 
 TEST(VariantCom, TypedArraysBoundsAndNestedArrays) {
@@ -165,13 +122,19 @@ TEST(VariantCom, RoundTripsBackToVariant) {
   ASSERT_EQ(V_VT(element.get()), VT_BSTR);
   EXPECT_STREQ(V_BSTR(element.get()), L"caf\u00e9");
 
-  const Variant back = From(*com.get());
-  ASSERT_TRUE(back.IsArray());
-  const VariantArray& b = back.Array();
-  EXPECT_EQ(b.At({1, -1, 1}).Integer(), array->At({1, -1, 1}).Integer());
-  EXPECT_EQ(b.At({3, -2, 1}).Text(), "caf\xC3\xA9");
-  EXPECT_TRUE(b.At({1, -2, 0}).IsNull());
-  EXPECT_EQ(b.At({2, -1, 0}).Array().At({1}).Text(), "deep");
+  // Read back as it is, and by reference as VBScript hands a Dim a(...) (indices in its order).
+  SAFEARRAY* raw = V_ARRAY(com.get());
+  VARIANT byref;
+  V_VT(&byref) = VT_BYREF | VT_ARRAY | VT_VARIANT;
+  V_ARRAYREF(&byref) = &raw;
+  for (const Variant& back : {From(*com.get()), From(byref)}) {
+    ASSERT_TRUE(back.IsArray());
+    const VariantArray& b = back.Array();
+    EXPECT_EQ(b.At({1, -1, 1}).Integer(), array->At({1, -1, 1}).Integer());
+    EXPECT_EQ(b.At({3, -2, 1}).Text(), "caf\xC3\xA9");
+    EXPECT_TRUE(b.At({1, -2, 0}).IsNull());
+    EXPECT_EQ(b.At({2, -1, 0}).Array().At({1}).Text(), "deep");
+  }
 
   for (const Variant& scalar : {Variant(), Variant::Null(), Variant::FromInt16(-7), Variant::FromInt32(1 << 20),
                                 Variant::FromDouble(0.1), Variant::FromDate(-1.25), Variant::FromBool(true),

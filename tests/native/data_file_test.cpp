@@ -91,6 +91,8 @@ TEST(DataFileJson, CellsKeepTheirTypes) {
                                                 Variant::FromBool(true), Variant::FromBool(false), Variant::Null()}));
   EXPECT_EQ(Row(data, 1), std::vector<Variant>(9));  // a short row is padded with empty cells
   EXPECT_EQ(Parse("[]", DataFormat::Json).UpperBound(1), -1);
+  // A lone high surrogate becomes U+FFFD and keeps the escaped character after it.
+  EXPECT_EQ(Row(Parse("[[\"\\ud800\\u0041\"]]", DataFormat::Json), 0), std::vector<Variant>{T("\xEF\xBF\xBD" "A")});
   const VariantArray numbers =
       Parse("[[-0, 123456789012345678, 1234567890123456789012, -2147483648, 2147483647, 1e-400, -2.5E+2]]",
             DataFormat::Json);

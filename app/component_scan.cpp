@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/registry_api.h"
-#include "base/text.h"
+#include "base/word_scan.h"
 
 namespace orlix {
 namespace {
@@ -30,6 +30,37 @@ constexpr Keyword kKeywords[] = {
     {"version", component_field::kVersion, nullptr},
 };
 
+// A subkey's name against a keyword's lower-case ASCII spelling of the same length, inline: a
+// scan asks this of most of the class keys' subkeys.
+bool MatchesKeyword(std::string_view name, std::string_view keyword) {
+  for (std::size_t i = 0; i < keyword.size(); ++i) {
+    const char c = name[i];
+    if (c != keyword[i] && !(c >= 'A' && c <= 'Z' && static_cast<char>(c | 0x20) == keyword[i])) return false;
+  }
+  return true;
+}
+
+// Text appended in place with inline copies (wordscan::Copy), so that the scan's tens of
+// thousands of names and key paths cost no call each.
+class TextRun {
+ public:
+  void Append(std::string_view text) {
+    if (text.size() > room_.size() - size_) room_.resize(std::max(size_ + text.size(), 2 * room_.size()));
+    wordscan::Copy(room_.data() + size_, text.data(), text.size());
+    size_ += text.size();
+  }
+  void Cut(std::size_t size) { size_ = size; }  // to a size it had
+  std::size_t Size() const { return size_; }
+  std::string_view View(std::size_t from = 0) const { return std::string_view(room_.data() + from, size_ - from); }
+  std::string_view View(std::size_t from, std::size_t to) const {
+    return std::string_view(room_.data() + from, to - from);
+  }
+
+ private:
+  std::string room_;  // its size is the room; the text is its first size_ bytes
+  std::size_t size_ = 0;
+};
+
 // Searched inline: a scan asks this of tens of thousands of names.
 bool ProgIdShaped(std::string_view name) {
   const auto dot = static_cast<std::size_t>(std::find(name.begin(), name.end(), '.') - name.begin());
@@ -47,24 +78,28 @@ VariantArray BuildComponentList(RegistrySource& registry, std::vector<std::strin
   const RegKey root = registry.Root();
   // The class root is enumerated whole before any name is looked up, as the live registry
   // would otherwise be read while its enumeration is under way. Only ProgID-shaped names are
-  // kept, end to end in one text, so that tens of thousands of names cost no allocation each.
+  // kept, end to end in one text, so that tens of thousands of names cost no allocation each;
+  // each is kept as the path of its Clsid key, which is the first thing read of it.
+  constexpr std::string_view kClsidKey = "\\Clsid";
   std::string buffer;  // one name buffer for every enumeration
-  std::string progIds;
+  TextRun progIds;
   std::vector<std::size_t> ends;
-  ForEachSubKeyName(registry, root, std::string(), buffer, [&](std::string_view name) {
+  ForEachSubKeyName(registry, root, std::string_view(), buffer, [&](std::string_view name) {
     if (!ProgIdShaped(name)) return;
-    progIds.append(name);
-    ends.push_back(progIds.size());
+    progIds.Append(name);
+    progIds.Append(kClsidKey);
+    ends.push_back(progIds.Size());
   });
 
   if (servers != nullptr) servers->clear();
-  // The texts go end to end into one pool and become cells only when the scan is done, all
-  // sharing the pool's one block: a scan of thousands of rows allocates a handful of times, not
-  // once per text. Every buffer below keeps its room from row to row.
+  // Each row's texts become cells as the row is done, the longer ones sharing the pool's blocks:
+  // a scan of thousands of rows allocates a handful of times, not once per text. Every buffer
+  // below keeps its room from row to row.
+  std::vector<Variant> cells;
+  cells.reserve(ends.size() * static_cast<std::size_t>(component_field::kCount));
   VariantTextPool texts;
-  texts.Reserve(ends.size() * static_cast<std::size_t>(component_field::kCount));
   std::vector<const Keyword*> matches;  // the class key's subkeys that fill a column, in order
-  std::string path;                     // one buffer for every key path the scan builds
+  TextRun path;                         // one buffer for every class key path the scan builds
   std::string clsid;
   std::string filePath;
   std::string version;
@@ -73,27 +108,27 @@ VariantArray BuildComponentList(RegistrySource& registry, std::vector<std::strin
                 "the row's texts are added in field order");
   std::size_t begin = 0;
   for (const std::size_t end : ends) {
-    const std::string_view name(progIds.data() + begin, end - begin);
+    const std::string_view clsidKey = progIds.View(begin, end);
+    const std::string_view name = clsidKey.substr(0, clsidKey.size() - kClsidKey.size());
     begin = end;
-    path.assign(name).append("\\Clsid");
-    ReadDefaultValue(registry, root, path, &clsid);
+    ReadDefaultValue(registry, root, clsidKey, &clsid);
     if (clsid.empty()) continue;
 
     filePath.clear();
     version.clear();
     std::string_view attribute;
     const char* server = "";
-    path.assign("CLSID\\").append(clsid);
-    const std::size_t classPathLength = path.size();
+    path.Cut(0);
+    path.Append("CLSID\\");
+    path.Append(clsid);
+    const std::size_t classPathLength = path.Size();
     // The class key's subkeys are all enumerated before any of them is read.
     matches.clear();
-    ForEachSubKeyName(registry, root, path, buffer, [&matches](std::string_view subkey) {
-      // The keywords are ASCII, so an ASCII-caseless comparison is a comparison of the
-      // lower-cased name. They all start with a lower-case letter, which a name's first
-      // character matches only when it is the same letter in either case (c | 0x20).
+    ForEachSubKeyName(registry, root, path.View(), buffer, [&matches](std::string_view subkey) {
+      // The keywords are lower-case ASCII, so an ASCII-caseless comparison is a comparison of
+      // the lower-cased name.
       for (const Keyword& candidate : kKeywords) {
-        if (subkey.size() == candidate.name.size() && (subkey[0] | 0x20) == candidate.name[0] &&
-            EqualsNoCase(subkey, candidate.name)) {
+        if (subkey.size() == candidate.name.size() && MatchesKeyword(subkey, candidate.name)) {
           matches.push_back(&candidate);
           return;
         }
@@ -106,23 +141,21 @@ VariantArray BuildComponentList(RegistrySource& registry, std::vector<std::strin
         attribute = keyword->name;
         continue;
       }
-      path.resize(classPathLength);
-      path += '\\';
-      path.append(keyword->name);
-      ReadDefaultValue(registry, root, path, keyword->field == component_field::kFilePath ? &filePath : &version);
+      path.Cut(classPathLength);
+      path.Append("\\");
+      path.Append(keyword->name);
+      ReadDefaultValue(registry, root, path.View(), keyword->field == component_field::kFilePath ? &filePath : &version);
       if (keyword->server != nullptr) server = keyword->server;
     }
-    texts.Add(name);
-    texts.Add(filePath);
-    texts.Add(version);
-    texts.Add(attribute);
-    texts.Add(clsid);
+    texts.Append(cells, name);
+    texts.Append(cells, filePath);
+    texts.Append(cells, version);
+    texts.Append(cells, attribute);
+    texts.Append(cells, clsid);
     if (servers != nullptr) servers->push_back(server);
   }
 
-  const auto rows = static_cast<std::int32_t>(texts.Count() / component_field::kCount);
-  std::vector<Variant> cells;
-  texts.MoveInto(cells);  // room for exactly the cells made
+  const auto rows = static_cast<std::int32_t>(cells.size() / component_field::kCount);
   return VariantArray::TwoDimensional(component_field::kCount, rows, std::move(cells));
 }
 

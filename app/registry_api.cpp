@@ -8,13 +8,13 @@
 
 namespace orlix {
 
-std::string ReadDefaultValue(RegistrySource& registry, RegKey root, const std::string& path) {
+std::string ReadDefaultValue(RegistrySource& registry, RegKey root, std::string_view path) {
   std::string text;
   ReadDefaultValue(registry, root, path, &text);
   return text;
 }
 
-void ReadDefaultValue(RegistrySource& registry, RegKey root, const std::string& path, std::string* text) {
+void ReadDefaultValue(RegistrySource& registry, RegKey root, std::string_view path, std::string* text) {
   text->clear();
   const ScopedRegKey key(registry, root, path);
   if (!key) return;

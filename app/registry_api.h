@@ -22,15 +22,20 @@ constexpr std::size_t kListGrowth = 100;
 }  // namespace registry_api
 
 // The length of `size` bytes at `text` up to their first null (all of them when there is none),
-// eight bytes at a time: the scan measures tens of thousands of names and values this way.
+// a register's width at a time: the scan measures tens of thousands of names and values this way.
 inline std::size_t LengthToNull(const char* text, std::size_t size) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101u;
-  constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+  using Word = std::size_t;  // eight bytes or four: wider words would not fit a 32-bit register
+  constexpr Word kOnes = ~Word{0} / 0xFF;
+  constexpr Word kHighBits = kOnes * 0x80;
+  // Multiplying the lowest flagged byte's bit 0 by this puts its index in the top byte.
+  constexpr Word kIndexes = sizeof(Word) == 8 ? static_cast<Word>(0x0001020304050607ull) : static_cast<Word>(0x00010203u);
   std::size_t i = 0;
-  for (; i + 8 <= size; i += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, text + i, 8);
-    if (((word - kOnes) & ~word & kHighBits) != 0) break;  // a zero byte among the eight
+  for (; i + sizeof(Word) <= size; i += sizeof(Word)) {
+    Word word;
+    std::memcpy(&word, text + i, sizeof word);
+    // Exact for the lowest zero byte, the only one this needs (words are read little-endian).
+    const Word zeros = (word - kOnes) & ~word & kHighBits;
+    if (zeros != 0) return i + static_cast<std::size_t>((((zeros & (~zeros + 1)) >> 7) * kIndexes) >> (8 * sizeof(Word) - 8));
   }
   while (i < size && text[i] != '\0') ++i;
   return i;
@@ -39,9 +44,9 @@ inline std::size_t LengthToNull(const char* text, std::size_t size) {
 // The default value of root\path as text, or the empty text when the key cannot be opened or
 // the value is absent, unreadable or larger than the 1024-byte buffer. The value's type is
 // ignored and expandable strings stay unexpanded. The text ends at the value's first null.
-std::string ReadDefaultValue(RegistrySource& registry, RegKey root, const std::string& path);
+std::string ReadDefaultValue(RegistrySource& registry, RegKey root, std::string_view path);
 // The same read into `text`, whose room is kept from read to read.
-void ReadDefaultValue(RegistrySource& registry, RegKey root, const std::string& path, std::string* text);
+void ReadDefaultValue(RegistrySource& registry, RegKey root, std::string_view path, std::string* text);
 
 // The names of the subkeys of root\path (root itself for an empty path) in the registry's
 // order, in slots 1..n; slot 0 is always the empty text. A key that cannot be opened gives the
@@ -52,7 +57,7 @@ std::vector<std::string> EnumSubKeyNames(RegistrySource& registry, RegKey root, 
 // buffer (the view lasts until visit returns). visit must not call the registry, so that the
 // calls stay those of EnumSubKeyNames.
 template <typename Visit>
-void ForEachSubKeyName(RegistrySource& registry, RegKey root, const std::string& path, std::string& buffer,
+void ForEachSubKeyName(RegistrySource& registry, RegKey root, std::string_view path, std::string& buffer,
                        Visit&& visit) {
   RegKey key = root;
   ScopedRegKey opened;

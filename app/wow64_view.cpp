@@ -10,8 +10,8 @@ namespace {
 // The class root's keys that Windows keeps apart per view.
 constexpr std::string_view kRedirected[] = {"CLSID", "DirectShow", "Interface", "Media Type", "MediaFoundation"};
 
-bool IsRedirected(const std::string& path) {
-  const std::string_view first = std::string_view(path).substr(0, path.find('\\'));
+bool IsRedirected(std::string_view path) {
+  const std::string_view first = path.substr(0, path.find('\\'));
   for (std::string_view key : kRedirected) {
     if (EqualsNoCase(first, key)) return true;
   }
@@ -28,7 +28,7 @@ RegKey Wow64ClassView::Mapped(RegKey key) const {
   return key;
 }
 
-long Wow64ClassView::OpenKey(RegKey parent, const std::string& path, RegKey* opened) {
+long Wow64ClassView::OpenKey(RegKey parent, std::string_view path, RegKey* opened) {
   if (layout_ == Wow64Layout::kWindows && parent == inner_.Root() && IsRedirected(path)) {
     if (!node_) {
       *opened = 0;

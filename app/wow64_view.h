@@ -18,7 +18,7 @@ class Wow64ClassView : public RegistrySource {
   Wow64ClassView(RegistrySource& classRoot, Wow64Layout layout);
 
   RegKey Root() const override { return inner_.Root(); }
-  long OpenKey(RegKey parent, const std::string& path, RegKey* opened) override;
+  long OpenKey(RegKey parent, std::string_view path, RegKey* opened) override;
   long EnumKey(RegKey key, std::uint32_t index, std::size_t bufferChars, std::string* name) override;
   long QueryValue(RegKey key, const std::string& name, std::uint32_t* type, std::string* data,
                   std::uint32_t* size) override;

@@ -9,6 +9,8 @@
 #include <string>
 #include <utility>
 
+#include "base/word_scan.h"
+
 namespace orlix {
 
 // A long text's storage: shared by the variants that copy it, and by all the texts of a pool.
@@ -186,75 +188,36 @@ bool operator==(const Variant& a, const Variant& b) {
   }
 }
 
-void VariantTextPool::Add(std::string_view text) {
-  const std::uint32_t size = TextLength(text.size());
-  if (size > 0) {
-    // Each chunk keeps room for a copy of constant size from its last text: such a copy of a
-    // short text needs no call to memcpy.
-    if (chunks_.empty() || chunks_.back().size() + size + Variant::kInlineText > chunks_.back().capacity()) {
-      std::string chunk;
-      chunk.reserve(std::max(kChunkBytes, size + Variant::kInlineText));
-      chunks_.push_back(std::move(chunk));
+void VariantTextPool::Append(std::vector<Variant>& cells, std::string_view text) {
+  Variant cell;
+  cell.size_ = TextLength(text.size());
+  if (cell.size_ <= Variant::kInlineText) {
+    wordscan::Copy(cell.storage_.chars, text.data(), text.size());
+  } else {
+    if (block_ == nullptr || block_->bytes.size() - used_ < text.size()) {
+      const std::size_t bytes = std::max(kBlockBytes, text.size());
+      const std::size_t room = bytes / (Variant::kInlineText + 1);  // texts this long or longer
+      auto* block = new Variant::TextBlock{{room + 1}, std::string(bytes, '\0')};
+      LeaveBlock();
+      block_ = block;
+      used_ = 0;
+      reserved_ = room;
     }
-    chunks_.back().append(text);
+    char* const at = block_->bytes.data() + used_;
+    wordscan::Copy(at, text.data(), text.size());
+    used_ += text.size();
+    --reserved_;
+    cell.storage_.shared = Variant::SharedText{at, block_};
   }
-  sizes_.push_back(size);
+  cell.type_ = VariantType::Text;
+  cells.push_back(std::move(cell));
 }
 
-template <typename Visit>
-void VariantTextPool::Walk(const std::vector<std::size_t>& used, Visit&& visit) const {
-  std::size_t chunk = 0;
-  std::size_t offset = 0;
-  for (const std::uint32_t size : sizes_) {
-    if (size == 0) continue;
-    if (offset + size > used[chunk]) {
-      ++chunk;
-      offset = 0;
-    }
-    visit(chunk, offset, size);
-    offset += size;
-  }
-}
-
-void VariantTextPool::MoveInto(std::vector<Variant>& cells) {
-  cells.reserve(cells.size() + sizes_.size());  // nothing throws once the room is there
-  std::vector<std::size_t> used(chunks_.size());
-  std::vector<std::size_t> longTexts(chunks_.size(), 0);
-  std::vector<Variant::TextBlock*> blocks(chunks_.size(), nullptr);
-  for (std::size_t c = 0; c < chunks_.size(); ++c) used[c] = chunks_[c].size();
-  Walk(used, [&longTexts](std::size_t chunk, std::size_t, std::uint32_t size) {
-    if (size > Variant::kInlineText) ++longTexts[chunk];
-  });
-  try {
-    for (std::size_t c = 0; c < chunks_.size(); ++c) {
-      chunks_[c].append(Variant::kInlineText, '\0');  // within the room kept
-      if (longTexts[c] > 0) blocks[c] = new Variant::TextBlock{{longTexts[c]}, std::move(chunks_[c])};
-    }
-  } catch (...) {
-    for (Variant::TextBlock* block : blocks) delete block;
-    throw;
-  }
-  std::size_t next = 0;  // the next text's index in sizes_
-  const auto makeCell = [&cells](std::uint32_t size) -> Variant& {
-    Variant& cell = cells.emplace_back();
-    cell.type_ = VariantType::Text;
-    cell.size_ = size;
-    return cell;
-  };
-  Walk(used, [&](std::size_t chunk, std::size_t offset, std::uint32_t size) {
-    for (; sizes_[next] == 0; ++next) makeCell(0);  // empty texts before this one
-    Variant& cell = makeCell(size);
-    ++next;
-    const char* const bytes = (blocks[chunk] != nullptr ? blocks[chunk]->bytes.data() : chunks_[chunk].data()) + offset;
-    if (size > Variant::kInlineText) {
-      cell.storage_.shared = Variant::SharedText{bytes, blocks[chunk]};
-    } else {
-      std::memcpy(cell.storage_.chars, bytes, Variant::kInlineText);
-    }
-  });
-  for (; next < sizes_.size(); ++next) makeCell(0);  // empty texts at the end
-  chunks_.clear();
-  sizes_.clear();
+void VariantTextPool::LeaveBlock() noexcept {
+  if (block_ == nullptr) return;
+  const std::size_t handBack = reserved_ + 1;
+  if (block_->references.fetch_sub(handBack, std::memory_order_acq_rel) == handBack) delete block_;
+  block_ = nullptr;
 }
 
 VariantArray::VariantArray(std::vector<Bound> bounds) : bounds_(std::move(bounds)) {

@@ -93,27 +93,29 @@ class Variant {
   } storage_;
 };
 
-// Texts gathered end to end and made into Text variants that share the pool's blocks: a few
-// allocations for a whole scan's texts rather than one per text. The blocks are chunks of a
-// fixed size rather than one growing buffer, so that the heap reuses them from scan to scan
-// instead of mapping fresh pages each time.
+// Texts made into Text variants as they come, the longer ones copied end to end into blocks of
+// a fixed size that the variants holding them share: a few allocations for a whole scan's texts
+// rather than one per text.
 class VariantTextPool {
  public:
-  void Reserve(std::size_t texts) { sizes_.reserve(texts); }
-  void Add(std::string_view text);
-  std::size_t Count() const { return sizes_.size(); }
-  // Appends one Text variant per text, in the order added, to `cells`, and empties the pool.
-  void MoveInto(std::vector<Variant>& cells);
+  VariantTextPool() = default;
+  VariantTextPool(const VariantTextPool&) = delete;
+  VariantTextPool& operator=(const VariantTextPool&) = delete;
+  ~VariantTextPool() { LeaveBlock(); }
+
+  // Appends a Text variant holding `text` to `cells`.
+  void Append(std::vector<Variant>& cells, std::string_view text);
 
  private:
-  static constexpr std::size_t kChunkBytes = 64 * 1024;
-  // Visits (chunk, offset, size) of each non-empty text: a text lies in the chunk it was added
-  // to, which is the first one from the previous text's where it fits.
-  template <typename Visit>
-  void Walk(const std::vector<std::size_t>& used, Visit&& visit) const;
+  static constexpr std::size_t kBlockBytes = 64 * 1024;
+  void LeaveBlock() noexcept;
 
-  std::vector<std::string> chunks_;  // each keeps room after its last text (see MoveInto)
-  std::vector<std::uint32_t> sizes_;
+  // The block being filled holds, besides the pool's own reference, one for every long text it
+  // has room for, so that counting a text given out needs no atomic operation: the references
+  // not given out are handed back when the pool leaves the block.
+  Variant::TextBlock* block_ = nullptr;
+  std::size_t used_ = 0;
+  std::size_t reserved_ = 0;  // references held for texts not yet given out
 };
 
 // A multi-dimensional array of variants with per-dimension bounds (lower may be non-zero,

@@ -1,5 +1,5 @@
-// Scanning text a machine word (8 bytes) at a time: which bytes of a word equal a value or lie
-// below one. Each test is non-zero exactly when some byte of the word qualifies; only the
+// Text a machine word (8 bytes) at a time: copying it, and scanning which bytes of a word equal
+// a value or lie below one. Each test is non-zero exactly when some byte of the word qualifies; only the
 // lowest flagged byte is exact, so a caller finds the byte itself by looking at the word's bytes.
 #pragma once
 
@@ -39,6 +39,27 @@ inline std::uint64_t Below(std::uint64_t word, unsigned char limit) { return (wo
 inline unsigned FirstFlagged(std::uint64_t flags) {
   const std::uint64_t lowest = (flags & (~flags + 1)) >> 7;  // 1 << (8 * index)
   return static_cast<unsigned>((lowest * 0x0001020304050607ull) >> 56);
+}
+
+// Copies `count` bytes to a place that does not overlap them, a word at a time, overlapping the
+// last word with the one before rather than finishing byte by byte. Short copies stay inline:
+// with msvcrt (under Wine too) every memcpy of unknown size is a call through the import table,
+// which costs more than copying a name or a path itself.
+inline void Copy(char* to, const char* from, std::size_t count) {
+  if (count > 64) {
+    std::memcpy(to, from, count);
+  } else if (count >= 8) {
+    std::size_t i = 0;
+    for (; i + 8 < count; i += 8) std::memcpy(to + i, from + i, 8);
+    std::memcpy(to + count - 8, from + count - 8, 8);
+  } else if (count >= 4) {
+    std::memcpy(to, from, 4);
+    std::memcpy(to + count - 4, from + count - 4, 4);
+  } else if (count > 0) {
+    to[0] = from[0];
+    to[count / 2] = from[count / 2];
+    to[count - 1] = from[count - 1];
+  }
 }
 
 }  // namespace orlix::wordscan

@@ -81,9 +81,9 @@ class CallRecorder : public RegistrySource {
   explicit CallRecorder(RegistrySource& inner) : inner_(inner) { slots_.push_back(inner.Root()); }
 
   RegKey Root() const override { return inner_.Root(); }
-  long OpenKey(RegKey parent, const std::string& path, RegKey* opened) override {
+  long OpenKey(RegKey parent, std::string_view path, RegKey* opened) override {
     const long status = inner_.OpenKey(parent, path, opened);
-    calls_.push_back({Op::kOpen, SlotOf(parent), path, 0, status == 0 ? NewSlot(*opened) : kNoSlot});
+    calls_.push_back({Op::kOpen, SlotOf(parent), std::string(path), 0, status == 0 ? NewSlot(*opened) : kNoSlot});
     return status;
   }
   long EnumKey(RegKey key, std::uint32_t index, std::size_t bufferChars, std::string* name) override {

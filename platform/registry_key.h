@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "platform/registry_source.h"
@@ -23,7 +24,7 @@ class ScopedRegKey {
   ScopedRegKey() = default;
   // Opens parent\path for reading (an empty path opens parent again); empty when it cannot be
   // opened.
-  ScopedRegKey(RegistrySource& source, RegKey parent, const std::string& path) {
+  ScopedRegKey(RegistrySource& source, RegKey parent, std::string_view path) {
     RegKey opened = 0;
     if (source.OpenKey(parent, path, &opened) == reg_status::kSuccess && opened != 0) {
       source_ = &source;

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace orlix {
 
@@ -43,7 +44,7 @@ class RegistrySource {
 
   // RegOpenKeyExA(parent, path, 0, KEY_READ): path is relative to parent, backslash-separated,
   // matched without regard to case; an empty path opens parent again.
-  virtual long OpenKey(RegKey parent, const std::string& path, RegKey* opened) = 0;
+  virtual long OpenKey(RegKey parent, std::string_view path, RegKey* opened) = 0;
 
   // RegEnumKeyA(key, index, buffer, bufferChars): the name of the index-th subkey in the
   // registry's order; a name that needs more than bufferChars (with its terminator) fails.

@@ -34,7 +34,7 @@ std::unique_ptr<Win32Registry> Win32Registry::OpenSubtree(HKEY base, const std::
 std::unique_ptr<Win32Registry> Win32Registry::OpenSubtree(HKEY base, const std::string& path, REGSAM view,
                                                           long* status) {
   UniqueHkey key;
-  const LSTATUS result = ::RegOpenKeyExA(base, Utf8ToAnsi(path).c_str(), 0, KEY_READ | view, key.put());
+  const LSTATUS result = ::RegOpenKeyExA(base, Utf8ToAnsi(std::string(path)).c_str(), 0, KEY_READ | view, key.put());
   if (status) *status = result;
   if (result != ERROR_SUCCESS) return nullptr;
   return std::make_unique<Win32Registry>(std::move(key), view);
@@ -42,12 +42,12 @@ std::unique_ptr<Win32Registry> Win32Registry::OpenSubtree(HKEY base, const std::
 
 RegKey Win32Registry::Root() const { return FromHkey(root_); }
 
-long Win32Registry::OpenKey(RegKey parent, const std::string& path, RegKey* opened) {
+long Win32Registry::OpenKey(RegKey parent, std::string_view path, RegKey* opened) {
   if (opened == nullptr) return reg_status::kInvalidParameter;
   *opened = 0;
   if (parent == 0) return reg_status::kInvalidHandle;
   HKEY key = nullptr;
-  const LSTATUS result = ::RegOpenKeyExA(ToHkey(parent), Utf8ToAnsi(path).c_str(), 0, KEY_READ | view_, &key);
+  const LSTATUS result = ::RegOpenKeyExA(ToHkey(parent), Utf8ToAnsi(std::string(path)).c_str(), 0, KEY_READ | view_, &key);
   if (result == ERROR_SUCCESS) *opened = FromHkey(key);
   return result;
 }

@@ -31,7 +31,7 @@ class Win32Registry : public RegistrySource {
   static std::unique_ptr<Win32Registry> OpenSubtree(HKEY base, const std::string& path, REGSAM view, long* status);
 
   RegKey Root() const override;
-  long OpenKey(RegKey parent, const std::string& path, RegKey* opened) override;
+  long OpenKey(RegKey parent, std::string_view path, RegKey* opened) override;
   long EnumKey(RegKey key, std::uint32_t index, std::size_t bufferChars, std::string* name) override;
   long QueryValue(RegKey key, const std::string& name, std::uint32_t* type, std::string* data,
                   std::uint32_t* size) override;

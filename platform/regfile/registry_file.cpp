@@ -56,7 +56,7 @@ std::string_view FileRegistrySource::NarrowName(std::string_view utf8, std::stri
   return *storage;
 }
 
-long FileRegistrySource::OpenKey(RegKey parent, const std::string& path, RegKey* opened) {
+long FileRegistrySource::OpenKey(RegKey parent, std::string_view path, RegKey* opened) {
   if (!opened) return reg_status::kInvalidParameter;
   *opened = 0;
   std::lock_guard<std::mutex> lock(mutex_);

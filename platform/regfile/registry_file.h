@@ -54,7 +54,7 @@ class FileRegistrySource final : public RegistrySource {
   FileRegistrySource(std::shared_ptr<const regfile::RegTree> tree, std::vector<RegistryFileWarning> warnings);
 
   RegKey Root() const override { return kRootHandle; }
-  long OpenKey(RegKey parent, const std::string& path, RegKey* opened) override;
+  long OpenKey(RegKey parent, std::string_view path, RegKey* opened) override;
   long EnumKey(RegKey key, std::uint32_t index, std::size_t bufferChars, std::string* name) override;
   // data may be null to ask for the size only, as with the live registry.
   long QueryValue(RegKey key, const std::string& name, std::uint32_t* type, std::string* data,

@@ -54,6 +54,11 @@ TEST(ReadDefaultValue, TextUpToTheFirstNullWithinTheBufferAndTheKeyClosed) {
       {"LateNull", "0123456789abcdef\x80"}};
   for (const auto& [path, text] : cases) EXPECT_EQ(ReadDefaultValue(reg, reg.Root(), path), text) << path;
   EXPECT_EQ(reg.opens, 12);
+  // The first null at every place in and across the words the length is measured in.
+  for (std::size_t at = 0; at < 18; ++at) {
+    reg.SetRaw("At", "", reg_type::kBinary, std::string(at, '\x81') + std::string("\0\x01\0z", 4));
+    EXPECT_EQ(ReadDefaultValue(reg, reg.Root(), "At"), std::string(at, '\x81')) << at;
+  }
   EXPECT_EQ(reg.OpenKeys(), 0);
 }
 

@@ -58,7 +58,7 @@ class FakeRegistry : public RegistrySource {
   std::uint32_t queriedType = 0;  // the type the last query passed in
 
   RegKey Root() const override { return 1; }
-  long OpenKey(RegKey parent, const std::string& path, RegKey* opened) override {
+  long OpenKey(RegKey parent, std::string_view path, RegKey* opened) override {
     *opened = 0;
     Node* node = Resolve(parent);
     if (node == nullptr) return reg_status::kInvalidHandle;

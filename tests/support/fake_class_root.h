@@ -26,14 +26,15 @@ class FakeClassRoot : public RegistrySource {
 
   RegKey Root() const override { return kRoot; }
 
-  long OpenKey(RegKey parent, const std::string& path, RegKey* opened) override {
+  long OpenKey(RegKey parent, std::string_view path, RegKey* opened) override {
     std::string base;
     if (parent != kRoot) {
       auto it = open_.find(parent);
       if (it == open_.end()) return reg_status::kInvalidHandle;
       base = it->second;
     }
-    const std::string full = ToLowerAscii(base.empty() ? path : path.empty() ? base : base + "\\" + path);
+    const std::string sub(path);
+    const std::string full = ToLowerAscii(base.empty() ? sub : sub.empty() ? base : base + "\\" + sub);
     if (!keys_.count(full)) return reg_status::kFileNotFound;
     *opened = next_++;
     open_[*opened] = full;

@@ -1,6 +1,8 @@
 #include "app/component_scan.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -12,12 +14,58 @@
 namespace orlix {
 namespace {
 
+// `count` bytes of `text` from `from` as a little-endian word, as a load from memory gives them
+// on every target; or, with `foldMask`, bit 5 set where the byte is a lower-case letter.
+constexpr std::uint64_t Pack(std::string_view text, std::size_t from, std::size_t count, bool foldMask) {
+  std::uint64_t word = 0;
+  for (std::size_t i = count; i > 0; --i) {
+    const auto c = static_cast<unsigned char>(text[from + i - 1]);
+    word = (word << 8) | (foldMask ? (c >= 'a' && c <= 'z' ? 0x20u : 0u) : c);
+  }
+  return word;
+}
+
+// A name of 7 to 16 bytes is compared as two words that between them cover it: its first and
+// last eight bytes, or four below eight.
+constexpr std::size_t WordBytes(std::size_t size) { return size >= 8 ? 8 : 4; }
+
 // The class registration's subkeys that fill a column: servers give the file path, the
 // attribute is the keyword itself, the version its default value.
 struct Keyword {
-  std::string_view name;
+  constexpr Keyword(std::string_view keyword, std::int32_t column, const char* spelling)
+      : name(keyword),
+        field(column),
+        server(spelling),
+        head(Pack(keyword, 0, WordBytes(keyword.size()), false)),
+        tail(Pack(keyword, keyword.size() - WordBytes(keyword.size()), WordBytes(keyword.size()), false)),
+        headFold(Pack(keyword, 0, WordBytes(keyword.size()), true)),
+        tailFold(Pack(keyword, keyword.size() - WordBytes(keyword.size()), WordBytes(keyword.size()), true)) {}
+
+  // The subkey's name is the keyword without regard to ASCII case. Setting bit 5 where the
+  // keyword has a lower-case letter folds exactly that letter's capital onto it; the keyword's
+  // other bytes (digits) must be equal. Inline and a word at a time: a scan asks this of most
+  // of the class keys' subkeys.
+  bool Matches(std::string_view subkey) const {
+    if (subkey.size() != name.size()) return false;
+    std::uint64_t first = 0;
+    std::uint64_t last = 0;
+    if (subkey.size() >= 8) {
+      std::memcpy(&first, subkey.data(), 8);
+      std::memcpy(&last, subkey.data() + subkey.size() - 8, 8);
+    } else {
+      std::uint32_t word = 0;
+      std::memcpy(&word, subkey.data(), 4);
+      first = word;
+      std::memcpy(&word, subkey.data() + subkey.size() - 4, 4);
+      last = word;
+    }
+    return ((first | headFold) == head) & ((last | tailFold) == tail);
+  }
+
+  std::string_view name;  // lower-case letters and digits
   std::int32_t field;
   const char* server;  // the server subkey's conventional spelling, for the row's details
+  std::uint64_t head, tail, headFold, tailFold;
 };
 constexpr Keyword kKeywords[] = {
     {"inprocserver", component_field::kFilePath, "InprocServer"},
@@ -29,16 +77,6 @@ constexpr Keyword kKeywords[] = {
     {"programmable", component_field::kAttribute, nullptr},
     {"version", component_field::kVersion, nullptr},
 };
-
-// A subkey's name against a keyword's lower-case ASCII spelling of the same length, inline: a
-// scan asks this of most of the class keys' subkeys.
-bool MatchesKeyword(std::string_view name, std::string_view keyword) {
-  for (std::size_t i = 0; i < keyword.size(); ++i) {
-    const char c = name[i];
-    if (c != keyword[i] && !(c >= 'A' && c <= 'Z' && static_cast<char>(c | 0x20) == keyword[i])) return false;
-  }
-  return true;
-}
 
 // Text appended in place with inline copies (wordscan::Copy), so that the scan's tens of
 // thousands of names and key paths cost no call each.
@@ -63,9 +101,12 @@ class TextRun {
 
 // Searched inline: a scan asks this of tens of thousands of names.
 bool ProgIdShaped(std::string_view name) {
-  const auto dot = static_cast<std::size_t>(std::find(name.begin(), name.end(), '.') - name.begin());
-  if (dot == name.size() || dot == 0) return false;
-  return std::find(name.begin() + dot + 1, name.end(), '.') == name.end();
+  std::size_t dots = 0;
+  std::size_t first = 0;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (name[i] == '.' && dots++ == 0) first = i;
+  }
+  return dots == 1 && first > 0;
 }
 
 }  // namespace
@@ -125,10 +166,8 @@ VariantArray BuildComponentList(RegistrySource& registry, std::vector<std::strin
     // The class key's subkeys are all enumerated before any of them is read.
     matches.clear();
     ForEachSubKeyName(registry, root, path.View(), buffer, [&matches](std::string_view subkey) {
-      // The keywords are lower-case ASCII, so an ASCII-caseless comparison is a comparison of
-      // the lower-cased name.
       for (const Keyword& candidate : kKeywords) {
-        if (subkey.size() == candidate.name.size() && MatchesKeyword(subkey, candidate.name)) {
+        if (candidate.Matches(subkey)) {
           matches.push_back(&candidate);
           return;
         }

@@ -25,10 +25,11 @@ void ReadDefaultValue(RegistrySource& registry, RegKey root, std::string_view pa
     return;
   }
   // A string value carries its terminating null; one stored without it keeps its last character.
-  if (!text->empty() && text->back() == '\0') text->pop_back();
   // Anything after an embedded null (REG_MULTI_SZ, binary data) is not part of the text that
-  // the grid and the reports can show.
-  text->resize(LengthToNull(text->data(), text->size()));
+  // the grid and the reports can show. (One cut: each is a call into the library.)
+  std::size_t length = text->size();
+  if (length > 0 && (*text)[length - 1] == '\0') --length;
+  text->resize(LengthToNull(text->data(), length));
 }
 
 namespace {

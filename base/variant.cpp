@@ -189,13 +189,11 @@ bool operator==(const Variant& a, const Variant& b) {
 }
 
 void VariantTextPool::Append(std::vector<Variant>& cells, std::string_view text) {
-  Variant cell;
-  cell.size_ = TextLength(text.size());
-  if (cell.size_ <= Variant::kInlineText) {
-    wordscan::Copy(cell.storage_.chars, text.data(), text.size());
-  } else {
-    if (block_ == nullptr || block_->bytes.size() - used_ < text.size()) {
-      const std::size_t bytes = std::max(kBlockBytes, text.size());
+  const std::uint32_t size = TextLength(text.size());
+  char* at = nullptr;  // a long text's place in the block
+  if (size > Variant::kInlineText) {
+    if (block_ == nullptr || block_->bytes.size() - used_ < size) {
+      const std::size_t bytes = std::max<std::size_t>(kBlockBytes, size);
       const std::size_t room = bytes / (Variant::kInlineText + 1);  // texts this long or longer
       auto* block = new Variant::TextBlock{{room + 1}, std::string(bytes, '\0')};
       LeaveBlock();
@@ -203,14 +201,20 @@ void VariantTextPool::Append(std::vector<Variant>& cells, std::string_view text)
       used_ = 0;
       reserved_ = room;
     }
-    char* const at = block_->bytes.data() + used_;
-    wordscan::Copy(at, text.data(), text.size());
-    used_ += text.size();
+    at = block_->bytes.data() + used_;
+  }
+  // Made in place: a cell moved in would be one more copy and destruction per text.
+  Variant& cell = cells.emplace_back();
+  cell.type_ = VariantType::Text;
+  cell.size_ = size;
+  if (at == nullptr) {
+    wordscan::Copy(cell.storage_.chars, text.data(), size);
+  } else {
+    wordscan::Copy(at, text.data(), size);
+    used_ += size;
     --reserved_;
     cell.storage_.shared = Variant::SharedText{at, block_};
   }
-  cell.type_ = VariantType::Text;
-  cells.push_back(std::move(cell));
 }
 
 void VariantTextPool::LeaveBlock() noexcept {

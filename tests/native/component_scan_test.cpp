@@ -150,6 +150,7 @@ TEST(BuildComponentList, LastMatchingSubkeyDecidesEachColumn) {
   reg.SetDefault("Remote.Only\\Clsid", "{3}");
   reg.SetDefault("CLSID\\{3}\\RemoteServerName", "server1");
   reg.SetDefault("CLSID\\{3}\\InprocServer", "C:\\old16.dll");
+  reg.Add("CLSID\\{3}\\InprocServer\x13\x12");  // case folds letters only: not InprocServer32
   reg.SetDefault("Long.Path\\Clsid", "{L}");  // a server path longer than the buffer is empty
   reg.SetDefault("CLSID\\{L}\\InprocServer32", "C:\\" + std::string(1100, 'p') + ".dll");
   reg.SetDefault("CLSID\\{L}\\Version", "2.0");

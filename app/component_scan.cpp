@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -78,8 +79,8 @@ constexpr Keyword kKeywords[] = {
     {"version", component_field::kVersion, nullptr},
 };
 
-// Text appended in place with inline copies (wordscan::Copy), so that the scan's tens of
-// thousands of names and key paths cost no call each.
+// Text appended in place with inline copies (wordscan::Copy), so that the scan's key paths cost
+// no call each.
 class TextRun {
  public:
   void Append(std::string_view text) {
@@ -89,24 +90,44 @@ class TextRun {
   }
   void Cut(std::size_t size) { size_ = size; }  // to a size it had
   std::size_t Size() const { return size_; }
-  std::string_view View(std::size_t from = 0) const { return std::string_view(room_.data() + from, size_ - from); }
-  std::string_view View(std::size_t from, std::size_t to) const {
-    return std::string_view(room_.data() + from, to - from);
-  }
+  std::string_view View() const { return std::string_view(room_.data(), size_); }
 
  private:
   std::string room_;  // its size is the room; the text is its first size_ bytes
   std::size_t size_ = 0;
 };
 
-// Searched inline: a scan asks this of tens of thousands of names.
-bool ProgIdShaped(std::string_view name) {
-  std::size_t dots = 0;
-  std::size_t first = 0;
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    if (name[i] == '.' && dots++ == 0) first = i;
+// Names kept for the length of a scan, end to end in blocks of a fixed size that are never
+// cleared: tens of thousands of names cost a handful of allocations, and no copy as they grow.
+class NameBlocks {
+ public:
+  // `name` and `suffix` kept as one text.
+  std::string_view Keep(std::string_view name, std::string_view suffix) {
+    const std::size_t size = name.size() + suffix.size();
+    if (blocks_.empty() || blockSize_ - used_ < size) {
+      blockSize_ = std::max(kBlockBytes, size);
+      blocks_.emplace_back(new char[blockSize_]);
+      used_ = 0;
+    }
+    char* const at = blocks_.back().get() + used_;
+    wordscan::Copy(at, name.data(), name.size());
+    wordscan::Copy(at + name.size(), suffix.data(), suffix.size());
+    used_ += size;
+    return std::string_view(at, size);
   }
-  return dots == 1 && first > 0;
+
+ private:
+  static constexpr std::size_t kBlockBytes = 64 * 1024;
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  std::size_t blockSize_ = 0;
+  std::size_t used_ = 0;
+};
+
+// Searched inline, a word at a time: a scan asks this of tens of thousands of names.
+bool ProgIdShaped(std::string_view name) {
+  const std::size_t dot = FindByte(name.data(), name.size(), '.');
+  if (dot == name.size() || dot == 0) return false;
+  return FindByte(name.data() + dot + 1, name.size() - dot - 1, '.') == name.size() - dot - 1;
 }
 
 }  // namespace
@@ -123,13 +144,10 @@ VariantArray BuildComponentList(RegistrySource& registry, std::vector<std::strin
   // each is kept as the path of its Clsid key, which is the first thing read of it.
   constexpr std::string_view kClsidKey = "\\Clsid";
   std::string buffer;  // one name buffer for every enumeration
-  TextRun progIds;
-  std::vector<std::size_t> ends;
+  NameBlocks names;
+  std::vector<std::string_view> clsidKeys;
   ForEachSubKeyName(registry, root, std::string_view(), buffer, [&](std::string_view name) {
-    if (!ProgIdShaped(name)) return;
-    progIds.Append(name);
-    progIds.Append(kClsidKey);
-    ends.push_back(progIds.Size());
+    if (ProgIdShaped(name)) clsidKeys.push_back(names.Keep(name, kClsidKey));
   });
 
   if (servers != nullptr) servers->clear();
@@ -137,7 +155,7 @@ VariantArray BuildComponentList(RegistrySource& registry, std::vector<std::strin
   // a scan of thousands of rows allocates a handful of times, not once per text. Every buffer
   // below keeps its room from row to row.
   std::vector<Variant> cells;
-  cells.reserve(ends.size() * static_cast<std::size_t>(component_field::kCount));
+  cells.reserve(clsidKeys.size() * static_cast<std::size_t>(component_field::kCount));
   VariantTextPool texts;
   std::vector<const Keyword*> matches;  // the class key's subkeys that fill a column, in order
   TextRun path;                         // one buffer for every class key path the scan builds
@@ -147,11 +165,8 @@ VariantArray BuildComponentList(RegistrySource& registry, std::vector<std::strin
   static_assert(component_field::kProgId == 0 && component_field::kFilePath == 1 && component_field::kVersion == 2 &&
                     component_field::kAttribute == 3 && component_field::kClsid == 4,
                 "the row's texts are added in field order");
-  std::size_t begin = 0;
-  for (const std::size_t end : ends) {
-    const std::string_view clsidKey = progIds.View(begin, end);
+  for (const std::string_view clsidKey : clsidKeys) {
     const std::string_view name = clsidKey.substr(0, clsidKey.size() - kClsidKey.size());
-    begin = end;
     ReadDefaultValue(registry, root, clsidKey, &clsid);
     if (clsid.empty()) continue;
 

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -14,9 +15,12 @@
 namespace orlix {
 
 // A long text's storage: shared by the variants that copy it, and by all the texts of a pool.
+// A pool's block is room that is never cleared: its texts are written there once.
 struct Variant::TextBlock {
   std::atomic<std::size_t> references;
-  std::string bytes;
+  std::string bytes;                // one text's
+  std::unique_ptr<char[]> room;     // a pool's
+  std::size_t roomSize = 0;
 };
 
 namespace {
@@ -97,7 +101,7 @@ Variant Variant::FromText(std::string text) {
   if (size <= kInlineText) {
     if (size > 0) std::memcpy(v.storage_.chars, text.data(), size);
   } else {
-    TextBlock* block = new TextBlock{{1}, std::move(text)};
+    TextBlock* block = new TextBlock{{1}, std::move(text), nullptr, 0};
     v.storage_.shared = SharedText{block->bytes.data(), block};
   }
   v.type_ = VariantType::Text;
@@ -192,16 +196,17 @@ void VariantTextPool::Append(std::vector<Variant>& cells, std::string_view text)
   const std::uint32_t size = TextLength(text.size());
   char* at = nullptr;  // a long text's place in the block
   if (size > Variant::kInlineText) {
-    if (block_ == nullptr || block_->bytes.size() - used_ < size) {
+    if (block_ == nullptr || block_->roomSize - used_ < size) {
       const std::size_t bytes = std::max<std::size_t>(kBlockBytes, size);
-      const std::size_t room = bytes / (Variant::kInlineText + 1);  // texts this long or longer
-      auto* block = new Variant::TextBlock{{room + 1}, std::string(bytes, '\0')};
+      const std::size_t texts = bytes / (Variant::kInlineText + 1);  // texts this long or longer
+      std::unique_ptr<char[]> room(new char[bytes]);
+      auto* block = new Variant::TextBlock{{texts + 1}, std::string(), std::move(room), bytes};
       LeaveBlock();
       block_ = block;
       used_ = 0;
-      reserved_ = room;
+      reserved_ = texts;
     }
-    at = block_->bytes.data() + used_;
+    at = block_->room.get() + used_;
   }
   // Made in place: a cell moved in would be one more copy and destruction per text.
   Variant& cell = cells.emplace_back();

@@ -245,6 +245,14 @@ bool UnescapeAscii(const ValueData& value, std::string* out) {
   out->clear();
   out->reserve(raw.size() + 1);
   for (std::size_t i = 0; i < raw.size(); ++i) {
+    // The text up to the next escape goes in whole: one copy rather than a store per byte.
+    std::size_t run = i;
+    while (run < raw.size() && raw[run] != '\\') ++run;
+    if (run > i) {
+      out->append(raw.data() + i, run - i);
+      i = run - 1;
+      continue;
+    }
     char c = raw[i];
     if (c == '\\' && i + 1 < raw.size()) {
       c = raw[++i];

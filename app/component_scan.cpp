@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <stdexcept>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -79,6 +81,32 @@ constexpr Keyword kKeywords[] = {
     {"version", component_field::kVersion, nullptr},
 };
 
+// The keywords by length, at most two of each, so that a subkey's name is compared with those of
+// its own length only.
+constexpr std::size_t kLongestKeyword = 16;
+struct KeywordsBySize {
+  std::int8_t slot[kLongestKeyword + 1][2];
+};
+constexpr KeywordsBySize SortBySize() {
+  KeywordsBySize sizes{};
+  for (auto& both : sizes.slot) both[0] = both[1] = -1;
+  for (std::size_t k = 0; k < std::size(kKeywords); ++k) {
+    std::int8_t* both = sizes.slot[kKeywords[k].name.size()];
+    if (both[1] >= 0) throw std::logic_error("three keywords of one length");  // stops the build
+    both[both[0] < 0 ? 0 : 1] = static_cast<std::int8_t>(k);
+  }
+  return sizes;
+}
+constexpr KeywordsBySize kKeywordsBySize = SortBySize();
+
+const Keyword* KeywordOf(std::string_view subkey) {
+  if (subkey.size() > kLongestKeyword) return nullptr;
+  for (const std::int8_t k : kKeywordsBySize.slot[subkey.size()]) {
+    if (k >= 0 && kKeywords[k].Matches(subkey)) return &kKeywords[k];
+  }
+  return nullptr;
+}
+
 // Text appended in place with inline copies (wordscan::Copy), so that the scan's key paths cost
 // no call each.
 class TextRun {
@@ -140,8 +168,8 @@ VariantArray BuildComponentList(RegistrySource& registry, std::vector<std::strin
   const RegKey root = registry.Root();
   // The class root is enumerated whole before any name is looked up, as the live registry
   // would otherwise be read while its enumeration is under way. Only ProgID-shaped names are
-  // kept, end to end in one text, so that tens of thousands of names cost no allocation each;
-  // each is kept as the path of its Clsid key, which is the first thing read of it.
+  // kept, end to end in a few blocks, so that tens of thousands of names cost no allocation
+  // each; each is kept as the path of its Clsid key, which is the first thing read of it.
   constexpr std::string_view kClsidKey = "\\Clsid";
   std::string buffer;  // one name buffer for every enumeration
   NameBlocks names;
@@ -181,12 +209,7 @@ VariantArray BuildComponentList(RegistrySource& registry, std::vector<std::strin
     // The class key's subkeys are all enumerated before any of them is read.
     matches.clear();
     ForEachSubKeyName(registry, root, path.View(), buffer, [&matches](std::string_view subkey) {
-      for (const Keyword& candidate : kKeywords) {
-        if (candidate.Matches(subkey)) {
-          matches.push_back(&candidate);
-          return;
-        }
-      }
+      if (const Keyword* keyword = KeywordOf(subkey)) matches.push_back(keyword);
     });
     // The last matching subkey in enumeration order decides each column: each read replaces
     // the column's text, empty when it fails.

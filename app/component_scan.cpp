@@ -153,9 +153,9 @@ class NameBlocks {
 
 // Searched inline, a word at a time: a scan asks this of tens of thousands of names.
 bool ProgIdShaped(std::string_view name) {
-  const std::size_t dot = FindByte(name.data(), name.size(), '.');
+  const std::size_t dot = wordscan::Find(name.data(), name.size(), '.');
   if (dot == name.size() || dot == 0) return false;
-  return FindByte(name.data() + dot + 1, name.size() - dot - 1, '.') == name.size() - dot - 1;
+  return wordscan::Find(name.data() + dot + 1, name.size() - dot - 1, '.') == name.size() - dot - 1;
 }
 
 }  // namespace

@@ -3,12 +3,12 @@
 #pragma once
 
 #include <cstddef>
-#include <cstring>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/word_scan.h"
 #include "platform/registry_key.h"
 #include "platform/registry_source.h"
 
@@ -21,30 +21,8 @@ constexpr std::uint32_t kMaxSubKeyNames = 999999;
 constexpr std::size_t kListGrowth = 100;
 }  // namespace registry_api
 
-// The place of the first `byte` among `size` bytes at `text`, or `size` when there is none; a
-// register's width at a time: the scan searches tens of thousands of names and values this way.
-inline std::size_t FindByte(const char* text, std::size_t size, unsigned char byte) {
-  using Word = std::size_t;  // eight bytes or four: wider words would not fit a 32-bit register
-  constexpr Word kOnes = ~Word{0} / 0xFF;
-  constexpr Word kHighBits = kOnes * 0x80;
-  // Multiplying the lowest flagged byte's bit 0 by this puts its index in the top byte.
-  constexpr Word kIndexes = sizeof(Word) == 8 ? static_cast<Word>(0x0001020304050607ull) : static_cast<Word>(0x00010203u);
-  const Word pattern = kOnes * byte;
-  std::size_t i = 0;
-  for (; i + sizeof(Word) <= size; i += sizeof(Word)) {
-    Word word;
-    std::memcpy(&word, text + i, sizeof word);
-    word ^= pattern;
-    // Exact for the lowest zero byte, the only one this needs (words are read little-endian).
-    const Word zeros = (word - kOnes) & ~word & kHighBits;
-    if (zeros != 0) return i + static_cast<std::size_t>((((zeros & (~zeros + 1)) >> 7) * kIndexes) >> (8 * sizeof(Word) - 8));
-  }
-  while (i < size && static_cast<unsigned char>(text[i]) != byte) ++i;
-  return i;
-}
-
 // The length of `size` bytes at `text` up to their first null (all of them when there is none).
-inline std::size_t LengthToNull(const char* text, std::size_t size) { return FindByte(text, size, 0); }
+inline std::size_t LengthToNull(const char* text, std::size_t size) { return wordscan::Find(text, size, 0); }
 
 // The default value of root\path as text, or the empty text when the key cannot be opened or
 // the value is absent, unreadable or larger than the 1024-byte buffer. The value's type is

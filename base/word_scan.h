@@ -62,4 +62,27 @@ inline void Copy(char* to, const char* from, std::size_t count) {
   }
 }
 
+// The place of the first `byte` among `size` bytes at `text`, or `size` when there is none. A
+// register's width at a time rather than eight bytes: on a 32-bit target a 64-bit word takes two
+// registers, and the component scan searches tens of thousands of short names and values.
+inline std::size_t Find(const char* text, std::size_t size, unsigned char byte) {
+  using Word = std::size_t;  // eight bytes or four: wider words would not fit a 32-bit register
+  constexpr Word kOnes = ~Word{0} / 0xFF;
+  constexpr Word kHighBits = kOnes * 0x80;
+  // Multiplying the lowest flagged byte's bit 0 by this puts its index in the top byte.
+  constexpr Word kIndexes = sizeof(Word) == 8 ? static_cast<Word>(0x0001020304050607ull) : static_cast<Word>(0x00010203u);
+  const Word pattern = kOnes * byte;
+  std::size_t i = 0;
+  for (; i + sizeof(Word) <= size; i += sizeof(Word)) {
+    Word word;
+    std::memcpy(&word, text + i, sizeof word);
+    word ^= pattern;
+    // Exact for the lowest zero byte, the only one this needs (words are read little-endian).
+    const Word zeros = (word - kOnes) & ~word & kHighBits;
+    if (zeros != 0) return i + static_cast<std::size_t>((((zeros & (~zeros + 1)) >> 7) * kIndexes) >> (8 * sizeof(Word) - 8));
+  }
+  while (i < size && static_cast<unsigned char>(text[i]) != byte) ++i;
+  return i;
+}
+
 }  // namespace orlix::wordscan

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <stdexcept>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <utility>
